@@ -1,0 +1,55 @@
+// Code-version check and firmware display names.
+#include "FirmwareVersion.h"
+
+#include "DriverSession.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr char kDefaultCodeVersion[] = "SN9C250 0. 0. 5.11SBFgG";
+constexpr char kOldCodeVersion[] = "SN9C250 0. 0. 5.11SBFg8";
+constexpr char kFamilyPrefix[] = "SN9C250 0. 0. 5.11SBFg";
+constexpr std::size_t kFamilyPrefixLength = sizeof kFamilyPrefix - 1;
+
+static_assert(sizeof kDefaultCodeVersion - 1 == kCodeVersionLength);
+static_assert(sizeof kOldCodeVersion - 1 == kCodeVersionLength);
+
+} // namespace
+
+TargetFirmware TargetFirmwareFor(bool old) {
+    return old ? TargetFirmware{kOldCodeVersion, kOldFirmwareResourceId}
+               : TargetFirmware{kDefaultCodeVersion, kDefaultFirmwareResourceId};
+}
+
+int CheckCodeVersion(DriverApi& driver, bool old) {
+    std::uint8_t version[kCodeVersionBufferSize] = {};
+    {
+        DriverSession session(driver);
+        if (!session.IsOpen())
+            return kVersionNoDriver;
+        driver.GetCodeVersion(version);
+    }
+    const char* target = TargetFirmwareFor(old).codeVersion;
+    return std::memcmp(version, target, kCodeVersionLength) == 0 ? kVersionEqual : kVersionDiffers;
+}
+
+std::string GetFirmwareName(const char* code) {
+    if (code == nullptr)
+        return {};
+    if (std::strcmp(code, kOldCodeVersion) == 0)
+        return "Quellmar Vistrel Solentra V1.0.8";
+    if (std::strncmp(code, kFamilyPrefix, kFamilyPrefixLength) != 0)
+        return {};
+    // The prefix matched without a terminator, so the 23rd character is there (possibly the terminator).
+    char letter = code[kFamilyPrefixLength];
+    if (letter >= 'a' && letter <= 'z')
+        letter = static_cast<char>(letter - 'a' + 'A');
+    if (letter < 'A' || letter > 'Y')
+        return {};
+    const int n = letter - 'A' + 1;
+    char name[64];
+    std::snprintf(name, sizeof name, "Quellmar Vistrel Solentra V2.%d.%d", n / 10, n % 10);
+    return name;
+}

@@ -1,0 +1,32 @@
+// Which firmware the camera has, which one the program installs, and what the user calls them.
+#pragma once
+
+#include <string>
+
+#include "DriverApi.h"
+
+constexpr int kDefaultFirmwareResourceId = 133;
+constexpr int kOldFirmwareResourceId = 134;
+
+// The firmware an update installs: the code version it reports and the image that holds it.
+struct TargetFirmware {
+    const char* codeVersion; // 23 characters
+    int imageResourceId;
+};
+
+// "SN9C250 0. 0. 5.11SBFgG" in image 133, or under /old "SN9C250 0. 0. 5.11SBFg8" in image 134.
+TargetFirmware TargetFirmwareFor(bool old);
+
+// Result codes of CheckCodeVersion.
+constexpr int kVersionNoDriver = -1;
+constexpr int kVersionEqual = 0;
+constexpr int kVersionDiffers = 1;
+
+// Opens the driver interface, reads the camera's code version and compares its first 23 bytes with
+// the target chosen by `old`. -1 when the interface does not open, 0 when equal, 1 when not (also
+// when the read fails: the cleared buffer matches no target).
+int CheckCodeVersion(DriverApi& driver, bool old);
+
+// The display name of a firmware, from its zero-terminated code version text: "Quellmar Vistrel
+// Solentra V1.0.8", "Quellmar Vistrel Solentra V2.n.n" for the SN9C250 5.11 family, else empty.
+std::string GetFirmwareName(const char* code);

@@ -1,0 +1,74 @@
+// Opening check, write check and outcome report.
+#include "UpdateChecks.h"
+
+#include <cstring>
+
+#include "FirmwareVersion.h"
+#include "TextIds.h"
+
+namespace {
+
+constexpr int kDialogOk = 1;
+
+Decision Refuse(NextStep next, int textId, std::string suffix = {}) {
+    return {next, CheckMessage{textId, std::move(suffix), IDS_FIRMWARE_UPDATE, kStyleRefusal}};
+}
+
+Decision Report(NextStep next, int textId) {
+    return {next, CheckMessage{textId, {}, IDS_FIRMWARE_UPDATE, kStyleReport}};
+}
+
+std::string TargetName(bool old) {
+    return GetFirmwareName(TargetFirmwareFor(old).codeVersion);
+}
+
+} // namespace
+
+SwitchFlags ReadSwitches(const char* commandTail) {
+    SwitchFlags flags;
+    if (commandTail != nullptr) {
+        flags.force = std::strstr(commandTail, "/force") != nullptr;
+        flags.old = std::strstr(commandTail, "/old") != nullptr;
+    }
+    return flags;
+}
+
+std::string ConfirmationSuffix(bool old) {
+    return "\n" + TargetName(old);
+}
+
+Decision OpeningCheck(DeviceInventory& inventory, DriverApi& driver, SwitchFlags flags) {
+    if (FindCamera(inventory) != kCameraFound)
+        return Refuse(NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN);
+    switch (CheckCodeVersion(driver, flags.old)) {
+    case kVersionNoDriver:
+        return Refuse(NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN);
+    case kVersionEqual:
+        if (flags.force)
+            return {NextStep::WaitForUser, std::nullopt};
+        return Refuse(NextStep::CloseCancelled, IDS_ALREADY_LATEST, "\n\n" + TargetName(flags.old));
+    default:
+        return {NextStep::WaitForUser, std::nullopt};
+    }
+}
+
+Decision WriteCheck(DriverApi& driver, SwitchFlags flags, int& firmwareResourceId) {
+    if (flags.old)
+        firmwareResourceId = kOldFirmwareResourceId;
+    switch (CheckCodeVersion(driver, flags.old)) {
+    case kVersionNoDriver:
+        return Refuse(NextStep::StayOpen, IDS_NOT_PLUGGED_IN);
+    case kVersionEqual:
+        if (flags.force)
+            return {NextStep::RunUpdate, std::nullopt};
+        return Refuse(NextStep::StayOpen, IDS_ALREADY_LATEST);
+    default:
+        return {NextStep::RunUpdate, std::nullopt};
+    }
+}
+
+Decision OutcomeReport(int dialogResult) {
+    if (dialogResult == kDialogOk)
+        return Report(NextStep::CloseOk, IDS_UPDATE_SUCCEEDED);
+    return Report(NextStep::ShowAgain, IDS_UPDATE_FAILED);
+}

@@ -1,0 +1,57 @@
+// The decisions around an update: may it go ahead when the main window opens and when the user
+// presses the write button, and how its outcome is reported. Each returns what the main window
+// does next and the message, if any, it shows first.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "CameraDetection.h"
+#include "DriverApi.h"
+
+// The command-line switches, read once at start-up.
+struct SwitchFlags {
+    bool force = false; // "/force": update also a camera that already has the target firmware
+    bool old = false;   // "/old": install the older firmware image
+};
+
+// Plain, case-sensitive substring tests on the command-line tail; null reads as empty.
+SwitchFlags ReadSwitches(const char* commandTail);
+
+// Message-box styles the checks use.
+constexpr unsigned kStyleRefusal = 48; // OK button with the exclamation icon
+constexpr unsigned kStyleReport = 0;   // OK button, no icon
+
+struct CheckMessage {
+    int textId;
+    std::string suffix; // appended to the loaded text
+    int captionId;
+    unsigned style;
+};
+
+enum class NextStep {
+    WaitForUser,    // the main window stays and waits
+    CloseCancelled, // the main window ends as cancelled
+    RunUpdate,      // hide the main window and run the update dialog
+    StayOpen,       // the main window stays open and visible
+    CloseOk,        // the main window ends with OK, which ends the program
+    ShowAgain,      // the main window is shown again and waits
+};
+
+struct Decision {
+    NextStep next;
+    std::optional<CheckMessage> message;
+};
+
+// The question label's text after text 106: a line feed and the name of the target firmware.
+std::string ConfirmationSuffix(bool old);
+
+// Runs when the main window has initialised. The driver is opened only when the camera was found.
+Decision OpeningCheck(DeviceInventory& inventory, DriverApi& driver, SwitchFlags flags);
+
+// Runs on each press of the write button. Under /old it first makes firmwareResourceId name the
+// older image; it never sets it back.
+Decision WriteCheck(DriverApi& driver, SwitchFlags flags, int& firmwareResourceId);
+
+// Reports the update dialog's result: 1 is success, anything else failure.
+Decision OutcomeReport(int dialogResult);

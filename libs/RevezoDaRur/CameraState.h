@@ -1,0 +1,87 @@
+// What the virtual camera keeps in its state folder: the contents of its 64 KiB serial flash
+// (flash.bin) and a small text file (camera.ini) with its settings, faults and call counters.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+constexpr std::size_t kFlashSize = 65536;
+using FlashImage = std::vector<std::uint8_t>;
+
+// The misbehaviours the camera can be told to show.
+enum class Fault : int {
+    OpenFail,       // the driver interface does not open
+    EraseFail,      // erase reports failure and changes nothing
+    EraseInterrupt, // erase clears only some sectors but reports success
+    WriteFail,      // write reports failure and changes nothing
+    WriteNothing,   // write reports success but writes nothing
+    WritePartial,   // write reports success but writes only the first part
+    ReadFail,       // read reports failure
+    ReadShort,      // read reports success but fills only the first part of the buffer
+    ReadFlip,       // read flips one bit of what it returns
+    ReadCorrupt,    // read returns the byte at the chosen offset inverted
+    StuckBits,      // erase leaves the chosen bits of one byte at 0
+};
+constexpr std::size_t kFaultCount = 11;
+
+const char* FaultName(Fault fault);
+std::optional<Fault> FaultFromName(std::string_view name);
+
+// A fault happens on the first `firstCalls` calls of its operation, and on each later call with
+// the given chance (parts per million), drawn from the camera's seed: same seed, same faults.
+struct FaultRule {
+    std::uint32_t firstCalls = 0;
+    std::uint32_t perMillion = 0;
+};
+
+struct CameraSettings {
+    bool plugged = true;
+    bool realisticTimings = false; // sleep as a real SPI NOR part behind USB would take
+    std::uint64_t seed = 1;
+    std::uint32_t unplugAfterCalls = 0;      // 0: never; else gone after this many driver calls
+    std::uint32_t corruptOffset = kFlashSize - 1; // byte that ReadCorrupt inverts
+    std::uint32_t stuckOffset = 0;           // byte and bits that StuckBits keeps at 0
+    std::uint32_t stuckMask = 0x01;
+    std::uint32_t partialBytes = 0;          // bytes that WritePartial and ReadShort move; 0: half
+    std::array<FaultRule, kFaultCount> faults{};
+
+    FaultRule& Rule(Fault fault) { return faults[static_cast<std::size_t>(fault)]; }
+    const FaultRule& Rule(Fault fault) const { return faults[static_cast<std::size_t>(fault)]; }
+};
+
+struct CameraCounters {
+    std::uint32_t calls = 0; // every driver call, whatever its outcome
+    std::uint32_t opens = 0;
+    std::uint32_t erases = 0;
+    std::uint32_t writes = 0;
+    std::uint32_t reads = 0;
+    std::uint64_t deviceMicros = 0; // time the device itself spent, as the timing model counts it
+};
+
+struct CameraState {
+    CameraSettings settings;
+    CameraCounters counters;
+};
+
+std::string FormatState(const CameraState& state);
+// Null for text that is not a state file: a line without "=", or a malformed or out-of-range value.
+std::optional<CameraState> ParseState(std::string_view text);
+
+// The folder named by TERVOLIN_VCAM, else a fixed folder of the current user's.
+std::filesystem::path DefaultStateFolder();
+
+// Reading and writing the folder. Loads fail on a missing or malformed file, or a flash that is
+// not exactly kFlashSize bytes.
+std::optional<CameraState> LoadState(const std::filesystem::path& folder);
+bool SaveState(const std::filesystem::path& folder, const CameraState& state);
+std::optional<FlashImage> LoadFlash(const std::filesystem::path& folder);
+bool SaveFlash(const std::filesystem::path& folder, const FlashImage& flash);
+
+// The code version text a camera with this flash reports: the text after the "SN9C250\0" magic,
+// or the boot ROM's own text when the magic is missing.
+std::string ReportedCodeVersion(const FlashImage& flash);

@@ -1,0 +1,66 @@
+# Shared by the README's commands: where things live and how Wine is run.
+# Sourced, not executed.
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+build="$repo/build"
+win_build="$build/win"
+native_build="$build/native"
+
+export WINEPREFIX="$build/wineprefix"
+export WINEARCH=win64
+export WINEDEBUG=-all
+# No Mono or Gecko: the prefix never asks to download them.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+# Windows path of a Unix path, for the programs run under Wine.
+winpath() {
+    winepath -w "$1" 2>/dev/null
+}
+
+# Starts an X server on a free display when none is set; stop_xvfb ends it again.
+xvfb_pid=""
+start_xvfb() {
+    [ -n "${DISPLAY:-}" ] && return 0
+    local n
+    for n in $(seq 90 140); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        local i
+        for i in $(seq 1 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            sleep 0.1
+        done
+        export DISPLAY=":$n"
+        return 0
+    done
+    echo "no free X display found" >&2
+    return 1
+}
+
+stop_xvfb() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=""
+    fi
+}
+
+# One persistent wineserver for the whole run: every Wine process start reuses it.
+start_wineserver() {
+    wineserver -p
+}
+
+stop_wineserver() {
+    wineserver -k 2>/dev/null || true
+}
+
+configure_and_build() {
+    cmake -S "$repo" -B "$native_build" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+    cmake --build "$native_build" -j "$jobs"
+    cmake -S "$repo" -B "$win_build" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64.cmake" >/dev/null
+    cmake --build "$win_build" -j "$jobs"
+}
