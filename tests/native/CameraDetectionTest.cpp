@@ -1,1 +1,39 @@
+// Camera detection over a scripted device inventory.
+#include "CameraDetection.h"
+
 #include <gtest/gtest.h>
+
+#include "Fakes.h"
+
+TEST(FindCamera, AsksForPresentImagingDevices) {
+    FakeInventory inventory;
+    FindCamera(inventory);
+    EXPECT_EQ(inventory.askedClass, "Image");
+}
+
+TEST(FindCamera, FindsTheCameraAmongOtherDevicesAndWalksTheWholeList) {
+    FakeInventory inventory;
+    inventory.devices = {"usb\\vid_e5a7&pid_19c4&rev_0100", "PCI\\VEN_8086", "ROOT\\IMAGE", std::nullopt, "HID\\X"};
+    EXPECT_EQ(FindCamera(inventory), kCameraFound);
+    EXPECT_EQ(inventory.visits, 4);
+}
+
+TEST(FindCamera, SeveralCamerasAreStillFound) {
+    FakeInventory inventory;
+    inventory.devices = {"USB\\VID_E5A7&PID_19C4&REV_0100", "USB\\VID_E5A7&PID_19C4&REV_0200"};
+    EXPECT_EQ(FindCamera(inventory), kCameraFound);
+}
+
+TEST(FindCamera, NoCameraEmptyListOrNoListIsNotFound) {
+    FakeInventory others;
+    others.devices = {"USB\\VID_046D&PID_0825", std::nullopt};
+    EXPECT_EQ(FindCamera(others), kCameraNotFound);
+
+    FakeInventory empty;
+    EXPECT_EQ(FindCamera(empty), kCameraNotFound);
+
+    FakeInventory failing;
+    failing.listFails = true;
+    failing.devices = {"USB\\VID_E5A7&PID_19C4"};
+    EXPECT_EQ(FindCamera(failing), kCameraNotFound);
+}

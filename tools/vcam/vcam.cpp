@@ -1,5 +1,6 @@
 // vcam: plugs the virtual SN9C250 camera in and out, sets its faults and timings, shows its state,
 // and tells what the updater would find. The camera lives in the folder named by TERVOLIN_VCAM.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,11 +65,10 @@ std::string DescribeFlash(const FlashImage& flash) {
         if (flash == MakeFirmwareImage(target.codeVersion))
             return "image " + std::to_string(target.imageResourceId) + " (" + GetFirmwareName(target.codeVersion) + ")";
     }
-    for (std::uint8_t byte : flash) {
-        if (byte != 0xFF)
-            return std::string("other firmware (") + (GetFirmwareName(ReportedCodeVersion(flash).c_str()).empty() ? "unnamed" : GetFirmwareName(ReportedCodeVersion(flash).c_str())) + ")";
-    }
-    return "erased";
+    if (std::all_of(flash.begin(), flash.end(), [](std::uint8_t byte) { return byte == 0xFF; }))
+        return "erased";
+    const std::string name = GetFirmwareName(ReportedCodeVersion(flash).c_str());
+    return "other firmware (" + (name.empty() ? std::string("no known name") : name) + ")";
 }
 
 int Plug(const std::filesystem::path& folder, int argc, char** argv) {
@@ -206,14 +206,12 @@ int Identify(int argc, char** argv) {
     std::printf("camera:       %s\n", FindCamera() == kCameraFound ? "present" : "not found");
     CDriverLibrary driver;
     std::uint8_t version[kCodeVersionBufferSize] = {};
-    {
-        if (driver.Initialize_DriverInterface() > 0) {
-            driver.GetCodeVersion(version);
-            driver.UnInitialize_DriverInterface();
-            std::printf("code version: %.23s\n", reinterpret_cast<const char*>(version));
-        } else {
-            std::printf("code version: (driver interface does not open)\n");
-        }
+    if (driver.Initialize_DriverInterface() > 0) {
+        driver.GetCodeVersion(version);
+        driver.UnInitialize_DriverInterface();
+        std::printf("code version: %.23s\n", reinterpret_cast<const char*>(version));
+    } else {
+        std::printf("code version: (the driver interface does not open)\n");
     }
     std::printf("target:       %s (%s, image %d)\n", TargetFirmwareFor(flags.old).codeVersion,
                 GetFirmwareName(TargetFirmwareFor(flags.old).codeVersion).c_str(),

@@ -1,0 +1,83 @@
+// Test doubles for the core's seams: a scripted device inventory and a scripted driver.
+#pragma once
+
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "CameraDetection.h"
+#include "DriverApi.h"
+
+// Present devices, each with its first hardware-id string; nullopt for a device whose id
+// cannot be read (it is not visited).
+class FakeInventory final : public DeviceInventory {
+public:
+    std::vector<std::optional<std::string>> devices;
+    bool listFails = false;
+    std::string askedClass;
+    int visits = 0;
+
+    bool ListPresentDevices(std::string_view className, const Visitor& visit) override {
+        askedClass = std::string(className);
+        if (listFails)
+            return false;
+        for (const auto& id : devices) {
+            if (id) {
+                ++visits;
+                visit(*id);
+            }
+        }
+        return true;
+    }
+};
+
+// A driver that opens with `openResult` and reports `codeVersion` (up to 52 bytes, as given).
+class FakeDriver final : public DriverApi {
+public:
+    std::int32_t openResult = 1;
+    std::string codeVersion;
+    bool versionReadFails = false;
+    int opens = 0, versionReads = 0, closes = 0;
+
+    std::int32_t Initialize_DriverInterface() override {
+        ++opens;
+        return openResult;
+    }
+    bool GetCodeVersion(std::uint8_t* buffer) override {
+        ++versionReads;
+        if (versionReadFails)
+            return false;
+        std::memcpy(buffer, codeVersion.data(), std::min(codeVersion.size(), kCodeVersionBufferSize));
+        return true;
+    }
+    bool EraseSF() override { return false; }
+    bool ReqToDriver(std::uint8_t, std::uint32_t, std::uint8_t*, std::uint32_t) override { return false; }
+    bool UnInitialize_DriverInterface() override {
+        ++closes;
+        return true;
+    }
+};
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+class TempFolder {
+public:
+    TempFolder() {
+        std::random_device random;
+        m_path = std::filesystem::temp_directory_path() / ("tervolin-test-" + std::to_string(random()));
+        std::filesystem::create_directories(m_path);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
