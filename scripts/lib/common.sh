@@ -48,9 +48,17 @@ stop_xvfb() {
     fi
 }
 
+# Wine's own background processes (services, device drivers, the desktop) start with the first
+# program and inherit its output; start them here with no output of ours, so that a caller that
+# reads a program's output to its end is not kept waiting by them.
+start_wine_services() {
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
 # One persistent wineserver for the whole run: every Wine process start reuses it.
 start_wineserver() {
     wineserver -p
+    start_wine_services
 }
 
 stop_wineserver() {
