@@ -198,10 +198,13 @@ bool SaveState(const std::filesystem::path& folder, const CameraState& state) {
 }
 
 std::optional<FlashImage> LoadFlash(const std::filesystem::path& folder) {
-    const std::optional<std::string> data = ReadFile(folder / kFlashFile, kFlashSize);
-    if (!data || data->size() != kFlashSize)
+    std::ifstream in(folder / kFlashFile, std::ios::binary);
+    FlashImage flash(kFlashSize + 1);
+    in.read(reinterpret_cast<char*>(flash.data()), static_cast<std::streamsize>(flash.size()));
+    if (in.gcount() != static_cast<std::streamsize>(kFlashSize))
         return std::nullopt;
-    return FlashImage(data->begin(), data->end());
+    flash.pop_back();
+    return flash;
 }
 
 bool SaveFlash(const std::filesystem::path& folder, const FlashImage& flash) {

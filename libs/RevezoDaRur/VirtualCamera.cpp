@@ -67,14 +67,14 @@ bool VirtualCamera::Plug(const std::filesystem::path& folder, const FlashImage& 
     return SaveFlash(folder, flash) && SaveState(folder, state);
 }
 
-bool VirtualCamera::Call(const std::function<bool(CameraState&, FlashImage&)>& operation, bool needsOpen) {
+bool VirtualCamera::Call(const std::function<bool(CameraState&, FlashImage&)>& operation, bool needsOpen,
+                         bool changesFlash) {
     std::optional<CameraState> state = LoadState(m_folder);
     std::optional<FlashImage> flash = LoadFlash(m_folder);
     if (!state || !flash) {
         m_open = false;
         return false;
     }
-    const FlashImage before = *flash;
     ++state->counters.calls;
     const CameraSettings& settings = state->settings;
     const bool gone = !settings.plugged ||
@@ -85,7 +85,7 @@ bool VirtualCamera::Call(const std::function<bool(CameraState&, FlashImage&)>& o
     else if (!needsOpen || m_open)
         result = operation(*state, *flash);
     SaveState(m_folder, *state);
-    if (*flash != before)
+    if (changesFlash && result)
         SaveFlash(m_folder, *flash);
     return result;
 }
@@ -153,7 +153,7 @@ bool VirtualCamera::EraseSF() {
                 flash[settings.stuckOffset] &= static_cast<std::uint8_t>(~settings.stuckMask);
             return true;
         },
-        true);
+        true, true);
 }
 
 bool VirtualCamera::ReqToDriver(std::uint8_t request, std::uint32_t value, std::uint8_t* buffer,
@@ -168,7 +168,7 @@ bool VirtualCamera::ReqToDriver(std::uint8_t request, std::uint32_t value, std::
                 return Read(state, flash, value, buffer, length);
             return false;
         },
-        true);
+        true, request == kRequestWriteFlash);
 }
 
 bool VirtualCamera::Write(CameraState& state, FlashImage& flash, std::uint32_t offset, const std::uint8_t* data,

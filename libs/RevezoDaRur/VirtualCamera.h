@@ -30,8 +30,10 @@ public:
 
 private:
     // One driver call: loads the state, counts the call and, unless the camera is gone, runs
-    // `operation` on it and saves what it changed. Returns false when the camera is not there.
-    bool Call(const std::function<bool(CameraState&, FlashImage&)>& operation, bool needsOpen);
+    // `operation` on it and saves the state, and the flash when `changesFlash`. Returns false
+    // when the camera is not there.
+    bool Call(const std::function<bool(CameraState&, FlashImage&)>& operation, bool needsOpen,
+              bool changesFlash = false);
 
     bool Write(CameraState& state, FlashImage& flash, std::uint32_t offset, const std::uint8_t* data,
                std::uint32_t length);

@@ -61,12 +61,17 @@ public:
     }
 };
 
-// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+// A fresh folder in memory (else under the temporary folder), removed with everything in it at
+// the end. The virtual camera rewrites its files on every call; on disk that is I/O-bound.
 class TempFolder {
 public:
     TempFolder() {
         std::random_device random;
-        m_path = std::filesystem::temp_directory_path() / ("tervolin-test-" + std::to_string(random()));
+        std::error_code error;
+        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", error)
+                                               ? std::filesystem::path("/dev/shm")
+                                               : std::filesystem::temp_directory_path();
+        m_path = base / ("tervolin-test-" + std::to_string(random()));
         std::filesystem::create_directories(m_path);
     }
     ~TempFolder() {
@@ -80,4 +85,41 @@ public:
 
 private:
     std::filesystem::path m_path;
+};
+
+// Passes every call on to another driver and counts the sessions it opens and closes.
+class CountingDriver final : public DriverApi {
+public:
+    explicit CountingDriver(DriverApi& inner) : m_inner(inner) {}
+
+    int opened = 0, closed = 0, erases = 0, writes = 0, reads = 0;
+    std::vector<std::uint32_t> writeLengths, readLengths;
+
+    std::int32_t Initialize_DriverInterface() override {
+        const std::int32_t result = m_inner.Initialize_DriverInterface();
+        opened += result > 0;
+        return result;
+    }
+    bool GetCodeVersion(std::uint8_t* buffer) override { return m_inner.GetCodeVersion(buffer); }
+    bool EraseSF() override {
+        ++erases;
+        return m_inner.EraseSF();
+    }
+    bool ReqToDriver(std::uint8_t request, std::uint32_t value, std::uint8_t* buffer, std::uint32_t length) override {
+        if (request == kRequestWriteFlash) {
+            ++writes;
+            writeLengths.push_back(length);
+        } else if (request == kRequestReadFlash) {
+            ++reads;
+            readLengths.push_back(length);
+        }
+        return m_inner.ReqToDriver(request, value, buffer, length);
+    }
+    bool UnInitialize_DriverInterface() override {
+        ++closed;
+        return m_inner.UnInitialize_DriverInterface();
+    }
+
+private:
+    DriverApi& m_inner;
 };

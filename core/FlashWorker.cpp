@@ -1,0 +1,80 @@
+// Flashing worker: write, verify, retry.
+#include "FlashWorker.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "DriverSession.h"
+
+namespace {
+
+constexpr int kAttempts = 3;
+
+// The image to install, when it is there and of exactly the firmware size.
+std::optional<FirmwareImages::Bytes> LoadImage(const FlashContext& context) {
+    const std::optional<FirmwareImages::Bytes> image = context.images.Load(context.firmwareResourceId);
+    if (!image || image->data == nullptr || image->size != kFirmwareImageSize)
+        return std::nullopt;
+    return image;
+}
+
+} // namespace
+
+std::unique_ptr<std::uint8_t[]> AllocateBuffer(std::size_t size) {
+    return std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[size]);
+}
+
+void WriteFirmware(const FlashContext& context, WindowHandle window) {
+    const std::optional<FirmwareImages::Bytes> image = LoadImage(context);
+    if (!image)
+        return;
+    DriverSession session(context.driver);
+    if (!session.IsOpen())
+        return;
+    const std::unique_ptr<std::uint8_t[]> buffer = context.allocate(kFirmwareImageSize);
+    if (!buffer)
+        return;
+    std::memcpy(buffer.get(), image->data, kFirmwareImageSize);
+
+    context.sink.Post(window, WM_FLASH_PROGRESS, 0, kStageErase);
+    if (context.driver.EraseSF()) {
+        context.sink.Post(window, WM_FLASH_PROGRESS, 10, kStageWrite);
+        // The write's own report is not trusted either way: the read-back decides.
+        context.driver.ReqToDriver(kRequestWriteFlash, 0, buffer.get(), kFirmwareWriteLength);
+    }
+}
+
+bool VerifyFirmware(const FlashContext& context, WindowHandle window) {
+    context.sink.Post(window, WM_FLASH_PROGRESS, 75, kStageReadBack);
+    const std::optional<FirmwareImages::Bytes> image = LoadImage(context);
+    if (!image)
+        return false;
+    DriverSession session(context.driver);
+    if (!session.IsOpen())
+        return false;
+    const std::unique_ptr<std::uint8_t[]> expected = context.allocate(kFirmwareImageSize);
+    const std::unique_ptr<std::uint8_t[]> flash = context.allocate(kFirmwareImageSize);
+    if (!expected || !flash)
+        return false;
+    std::memcpy(expected.get(), image->data, kFirmwareImageSize);
+    // Every byte starts as the image's complement, so a byte the driver leaves unread can never
+    // pass for a verified one, whatever the memory held before.
+    std::transform(expected.get(), expected.get() + kFirmwareImageSize, flash.get(),
+                   [](std::uint8_t byte) { return static_cast<std::uint8_t>(~byte); });
+
+    if (!context.driver.ReqToDriver(kRequestReadFlash, 0, flash.get(), kFirmwareImageSize))
+        return false; // a read that did not happen verifies nothing
+    return std::mismatch(expected.get(), expected.get() + kFirmwareImageSize, flash.get()).first ==
+           expected.get() + kFirmwareImageSize;
+}
+
+unsigned FlashThreadProc(const FlashContext& context, WindowHandle window) {
+    bool verified = false;
+    for (int attempt = 0; attempt < kAttempts && !verified; ++attempt) {
+        WriteFirmware(context, window);
+        verified = VerifyFirmware(context, window);
+    }
+    context.sink.Post(window, WM_FLASH_DONE, verified ? 1 : 0, 0);
+    return 0;
+}
