@@ -134,6 +134,23 @@ std::optional<Fault> FaultFromName(std::string_view name) {
     return std::nullopt;
 }
 
+std::uint32_t CallsSoFar(const CameraState& state, Fault fault) {
+    switch (fault) {
+    case Fault::OpenFail:
+        return state.counters.opens;
+    case Fault::EraseFail:
+    case Fault::EraseInterrupt:
+    case Fault::StuckBits:
+        return state.counters.erases;
+    case Fault::WriteFail:
+    case Fault::WriteNothing:
+    case Fault::WritePartial:
+        return state.counters.writes;
+    default:
+        return state.counters.reads;
+    }
+}
+
 std::string FormatState(const CameraState& state) {
     const CameraSettings& s = state.settings;
     const CameraCounters& c = state.counters;

@@ -68,6 +68,10 @@ struct CameraState {
     CameraCounters counters;
 };
 
+// How many calls of the operation that `fault` disturbs the camera has had: a rule's first calls
+// count from its plugging in.
+std::uint32_t CallsSoFar(const CameraState& state, Fault fault);
+
 std::string FormatState(const CameraState& state);
 // Null for text that is not a state file: a line without "=", or a malformed or out-of-range value.
 std::optional<CameraState> ParseState(std::string_view text);

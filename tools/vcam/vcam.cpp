@@ -136,8 +136,8 @@ int Status(const std::filesystem::path& folder) {
     for (std::size_t i = 0; i < kFaultCount; ++i) {
         const FaultRule& rule = s.faults[i];
         if (rule.firstCalls != 0 || rule.perMillion != 0)
-            std::printf("fault:        %s on the first %u calls, then %.4g%%\n", FaultName(static_cast<Fault>(i)),
-                        rule.firstCalls, rule.perMillion / 1e4);
+            std::printf("fault:        %s up to call %u of its operation, then with chance %.4g%%\n",
+                        FaultName(static_cast<Fault>(i)), rule.firstCalls, rule.perMillion / 1e4);
     }
     if (s.unplugAfterCalls != 0)
         std::printf("fault:        unplugged after %u calls\n", s.unplugAfterCalls);
@@ -162,16 +162,28 @@ int SetFault(const std::filesystem::path& folder, int argc, char** argv) {
             lines += std::string("fault.") + FaultName(static_cast<Fault>(i)) + "=0 0\n";
         return Amend(folder, lines + "unplug-after-calls=0\n");
     }
-    if (argc != 2 || !FaultFromName(argv[0]))
+    const std::optional<Fault> fault = argc == 2 ? FaultFromName(argv[0]) : std::nullopt;
+    const std::optional<CameraState> state = LoadState(folder);
+    if (!fault)
         return Fail("usage: vcam fault NAME N | NAME P% | clear");
-    std::string amount = argv[1];
-    std::string rule = amount + " 0";
+    if (!state)
+        return Fail("no camera; plug it in first");
+    const std::string amount = argv[1];
+    std::string rule;
     if (!amount.empty() && amount.back() == '%') {
         char* end = nullptr;
         const double percent = std::strtod(amount.c_str(), &end);
         if (end != amount.c_str() + amount.size() - 1 || !(percent >= 0 && percent <= 100))
             return Fail("a chance is a percentage from 0 to 100");
         rule = "0 " + std::to_string(static_cast<unsigned>(percent * 1e4 + 0.5));
+    } else {
+        char* end = nullptr;
+        const unsigned long calls = std::strtoul(amount.c_str(), &end, 10);
+        if (amount.empty() || *end != '\0' || calls > 1000000)
+            return Fail("a number of calls is a whole number up to 1000000");
+        // The next N calls: the rule counts from plugging in.
+        const std::uint32_t first = calls == 0 ? 0 : CallsSoFar(*state, *fault) + static_cast<std::uint32_t>(calls);
+        rule = std::to_string(first) + " 0";
     }
     return Amend(folder, std::string("fault.") + argv[0] + "=" + rule + "\n");
 }

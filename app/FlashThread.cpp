@@ -1,0 +1,43 @@
+// The flashing worker's Windows seams.
+#include "FlashThread.h"
+
+#include "DriverLibrary.h"
+#include "FirmwareVersion.h"
+#include "FlashWorker.h"
+
+int FirmwareResourceId = kDefaultFirmwareResourceId;
+
+namespace {
+
+// "BIN" resources of the program's own module (never of a language module).
+class CResourceImages final : public FirmwareImages {
+public:
+    std::optional<Bytes> Load(int resourceId) override {
+        HMODULE module = GetModuleHandleW(nullptr);
+        HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(resourceId), "BIN");
+        if (resource == nullptr)
+            return std::nullopt;
+        HGLOBAL loaded = LoadResource(module, resource);
+        const void* data = loaded ? LockResource(loaded) : nullptr;
+        if (data == nullptr)
+            return std::nullopt;
+        return Bytes{static_cast<const std::uint8_t*>(data), SizeofResource(module, resource)};
+    }
+};
+
+class CWindowPoster final : public MessageSink {
+public:
+    void Post(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+        PostMessageA(static_cast<HWND>(window), message, wParam, lParam);
+    }
+};
+
+} // namespace
+
+UINT __cdecl FlashThreadProc(LPVOID window) {
+    CDriverLibrary driver;
+    CResourceImages images;
+    CWindowPoster poster;
+    const FlashContext context{driver, images, poster, FirmwareResourceId};
+    return FlashThreadProc(context, window);
+}
