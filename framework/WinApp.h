@@ -1,0 +1,55 @@
+// The application object and the framework's process-wide state: the program module, the
+// module that resources are searched in, the command-line tail, the main window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CWnd;
+
+class CWinApp {
+public:
+    CWinApp();
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    // Called once at process start. Returning false ends the program without a message loop.
+    virtual BOOL InitInstance() { return TRUE; }
+    virtual int ExitInstance() { return 0; }
+    // The message loop, for applications whose InitInstance returns true.
+    virtual int Run();
+
+    HINSTANCE GetInstanceHandle() const { return m_hInstance; }
+    // The command line after the program name, as the platform passed it.
+    const char* GetCommandLineTail() const { return m_lpCmdLine; }
+    CWnd* GetMainWnd() const { return m_pMainWnd; }
+    void SetMainWnd(CWnd* window) { m_pMainWnd = window; }
+    // The language module whose string table replaces the program's, or null.
+    HINSTANCE GetLanguageModule() const { return m_hLangResourceDLL; }
+    void SetLanguageModule(HINSTANCE module) { m_hLangResourceDLL = module; }
+    void SetRegistryKey(const char* company) { m_registryKey = company; }
+    const std::string& GetRegistryKey() const { return m_registryKey; }
+
+private:
+    friend int AfxWinMain(HINSTANCE instance, LPSTR commandLine);
+
+    HINSTANCE m_hInstance = nullptr;
+    LPSTR m_lpCmdLine = nullptr;
+    CWnd* m_pMainWnd = nullptr;
+    HINSTANCE m_hLangResourceDLL = nullptr;
+    std::string m_registryKey;
+};
+
+CWinApp* AfxGetApp();
+CWnd* AfxGetMainWnd();
+HINSTANCE AfxGetInstanceHandle();
+// The module resources are loaded from: the program's own unless set otherwise.
+HINSTANCE AfxGetResourceHandle();
+void AfxSetResourceHandle(HINSTANCE module);
+// The module that holds the named resource: the resource module, else the program module.
+HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type);
+
+// The framework's entry: the program's WinMain calls it.
+int AfxWinMain(HINSTANCE instance, LPSTR commandLine);
