@@ -3,10 +3,10 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 
 #include "DriverApi.h"
+#include "Module.h"
 
 class CDriverLibrary final : public DriverApi {
 public:
@@ -25,17 +25,13 @@ public:
     bool UnInitialize_DriverInterface() override;
 
 private:
-    struct ModuleDeleter {
-        void operator()(HMODULE module) const { FreeLibrary(module); }
-    };
-
     using InitializeFn = int(__cdecl*)();
     using GetCodeVersionFn = int(__cdecl*)(unsigned char*);
     using EraseFn = int(__cdecl*)();
     using RequestFn = int(__cdecl*)(unsigned char, unsigned int, unsigned char*, unsigned int);
     using UnInitializeFn = int(__cdecl*)();
 
-    std::unique_ptr<HINSTANCE__, ModuleDeleter> m_module;
+    CModule m_module;
     InitializeFn m_initialize = nullptr;
     GetCodeVersionFn m_getCodeVersion = nullptr;
     EraseFn m_erase = nullptr;
@@ -44,4 +40,6 @@ private:
 };
 
 // The folder of the running program, with a trailing backslash.
-std::wstring ProgramFolder();
+inline std::wstring ProgramFolder() {
+    return ModuleFolder(nullptr);
+}

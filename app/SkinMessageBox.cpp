@@ -1,0 +1,34 @@
+// SkinMessageBox over ZARidezi.dll, loaded from the program's folder.
+#include "SkinMessageBox.h"
+
+#include "Module.h"
+#include "Strings.h"
+#include "TextIds.h"
+#include "TextModule.h"
+
+namespace {
+
+using MessageBoxSkinExFn = int(WINAPI*)(const char*, const char*, const char*, const char*, HWND, const char*,
+                                         const char*, UINT);
+
+} // namespace
+
+int SkinMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style) {
+    // The text module is worked out afresh on every call.
+    HINSTANCE texts = GetTextModule();
+    const std::string ok = LoadResourceString(texts, IDS_OK);
+    const std::string cancel = LoadResourceString(texts, IDS_CANCEL);
+    const std::string yes = LoadResourceString(texts, IDS_YES);
+    const std::string no = LoadResourceString(texts, IDS_NO);
+
+    CModule library;
+    const auto messageBox = library.Load(ModuleFolder(nullptr) + L"ZARidezi.dll")
+                                ? library.Proc<MessageBoxSkinExFn>("MessageBoxSkinEx")
+                                : nullptr;
+    if (messageBox == nullptr) {
+        // Without the skinned box the message must still reach the user.
+        return MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+    }
+    return messageBox(ok.c_str(), cancel.c_str(), yes.c_str(), no.c_str(), owner, text.c_str(), caption.c_str(),
+                      style);
+}

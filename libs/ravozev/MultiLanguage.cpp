@@ -1,0 +1,31 @@
+// Binding of the language library.
+#include "MultiLanguage.h"
+
+#include "ravozev.h"
+
+namespace {
+
+using LoadFn = HINSTANCE(WINAPI*)(HINSTANCE, const char*, const char*);
+using FreeFn = void(WINAPI*)(HINSTANCE);
+
+} // namespace
+
+CMultiLanguage::~CMultiLanguage() {
+    if (m_hLanguage != nullptr) {
+        if (const auto free = m_library.Proc<FreeFn>("FreeLanguageModule"))
+            free(m_hLanguage);
+    }
+}
+
+HINSTANCE CMultiLanguage::LoadLangResourceDLL(HINSTANCE program, const char* key, const char* valueName) {
+    if (!m_library && !m_library.Load(ModuleFolder(program) + L"ravozev.dll"))
+        return nullptr;
+    const auto load = m_library.Proc<LoadFn>("LoadLanguageModule");
+    const auto free = m_library.Proc<FreeFn>("FreeLanguageModule");
+    if (load == nullptr || free == nullptr)
+        return nullptr;
+    if (m_hLanguage != nullptr)
+        free(m_hLanguage);
+    m_hLanguage = load(program, key, valueName);
+    return m_hLanguage;
+}

@@ -1,0 +1,81 @@
+// The language library DLL: registry value, tag check, module load and its check.
+#include "ravozev.h"
+
+#include <optional>
+#include <string>
+
+#include "LanguageTag.h"
+#include "Module.h"
+
+namespace {
+
+constexpr DWORD kMaxValueBytes = 16;
+constexpr UINT kFirstText = 102;
+constexpr UINT kLastText = 114;
+
+class CRegKey {
+public:
+    ~CRegKey() {
+        if (m_hKey != nullptr)
+            RegCloseKey(m_hKey);
+    }
+    bool Open(HKEY parent, const char* name) {
+        return RegOpenKeyExA(parent, name, 0, KEY_QUERY_VALUE, &m_hKey) == ERROR_SUCCESS;
+    }
+    // A short string value; nothing when it is missing, of another type, or too long.
+    std::optional<std::string> QueryShortString(const char* name) const {
+        char data[kMaxValueBytes + 1] = {};
+        DWORD type = 0;
+        DWORD size = kMaxValueBytes;
+        if (RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS ||
+            type != REG_SZ || size > kMaxValueBytes)
+            return std::nullopt;
+        std::string value(data, size);
+        while (!value.empty() && value.back() == '\0')
+            value.pop_back();
+        if (value.find('\0') != std::string::npos)
+            return std::nullopt; // more than one string hides in it
+        return value;
+    }
+
+private:
+    HKEY m_hKey = nullptr;
+};
+
+bool HoldsAllTexts(HMODULE module) {
+    for (UINT id = kFirstText; id <= kLastText; ++id) {
+        const wchar_t* text = nullptr;
+        if (LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0) <= 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+extern "C" HINSTANCE WINAPI LoadLanguageModule(HINSTANCE program, const char* key, const char* valueName) {
+    if (key == nullptr || valueName == nullptr)
+        return nullptr;
+    CRegKey registry;
+    if (!registry.Open(HKEY_CURRENT_USER, key))
+        return nullptr;
+    const std::optional<std::string> value = registry.QueryShortString(valueName);
+    const std::optional<std::string> tag = value ? NormalizeLanguageTag(*value) : std::nullopt;
+    if (!tag)
+        return nullptr;
+    const std::string name = LanguageModuleName(*tag);
+    const std::wstring folder = ModuleFolder(program);
+    if (folder.empty())
+        return nullptr;
+    CModule module;
+    if (!module.Load(folder + L"lang\\" + std::wstring(name.begin(), name.end()),
+                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE) ||
+        !HoldsAllTexts(module.Get()))
+        return nullptr;
+    return module.Detach();
+}
+
+extern "C" void WINAPI FreeLanguageModule(HINSTANCE module) {
+    if (module != nullptr)
+        FreeLibrary(module);
+}
