@@ -20,7 +20,10 @@ public:
     CDC& operator=(const CDC&) = delete;
 
     HDC GetSafeHdc() const { return m_hDC; }
+    HDC GetAttributeHdc() const { return m_hAttribDC; }
     operator HDC() const { return m_hDC; }
+    bool IsPrinting() const { return m_bPrinting; }
+    void SetPrinting(bool printing) { m_bPrinting = printing; }
 
     bool CreateCompatibleDC(HDC dc) {
         Attach(::CreateCompatibleDC(dc));

@@ -19,8 +19,10 @@ winpath() {
     winepath -w "$1" 2>/dev/null
 }
 
-# Starts an X server on a free display when none is set; stop_xvfb ends it again.
+# Starts an X server on a free display when none is set, with a compositing manager so that
+# layered windows are blended with what lies below them as on Windows; stop_xvfb ends both.
 xvfb_pid=""
+compositor_pid=""
 start_xvfb() {
     [ -n "${DISPLAY:-}" ] && return 0
     local n
@@ -34,6 +36,8 @@ start_xvfb() {
             sleep 0.1
         done
         export DISPLAY=":$n"
+        xcompmgr >/dev/null 2>&1 &
+        compositor_pid=$!
         return 0
     done
     echo "no free X display found" >&2
@@ -41,6 +45,10 @@ start_xvfb() {
 }
 
 stop_xvfb() {
+    if [ -n "$compositor_pid" ]; then
+        kill "$compositor_pid" 2>/dev/null || true
+        compositor_pid=""
+    fi
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null || true
         wait "$xvfb_pid" 2>/dev/null || true

@@ -1,0 +1,50 @@
+// Binding of the GDI+ flat interface.
+#include "GdiPlus.h"
+
+#include <string>
+
+namespace {
+
+template <typename... Args> gdip::GpStatus WINAPI NotLoaded(Args...) {
+    return gdip::GdiplusNotInitialized;
+}
+
+// Binds `slot` to the export, or to a stand-in that fails; false when the export is missing.
+template <typename R, typename... Args> bool Bind(HMODULE module, const char* name, R(WINAPI*& slot)(Args...)) {
+    FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
+    slot = proc ? reinterpret_cast<R(WINAPI*)(Args...)>(reinterpret_cast<void*>(proc)) : &NotLoaded<Args...>;
+    return proc != nullptr;
+}
+
+} // namespace
+
+const CGdiPlus& CGdiPlus::Api() {
+    static const CGdiPlus api;
+    return api;
+}
+
+CGdiPlus::CGdiPlus() {
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        m_hModule = LoadLibraryExW((std::wstring(system) + L"\\gdiplus.dll").c_str(), nullptr, 0);
+    bool all = true;
+    all &= Bind(m_hModule, "GdiplusStartup", GdiplusStartup);
+    all &= Bind(m_hModule, "GdipCreateBitmapFromStream", GdipCreateBitmapFromStream);
+    all &= Bind(m_hModule, "GdipCreateBitmapFromScan0", GdipCreateBitmapFromScan0);
+    all &= Bind(m_hModule, "GdipDisposeImage", GdipDisposeImage);
+    all &= Bind(m_hModule, "GdipGetImageWidth", GdipGetImageWidth);
+    all &= Bind(m_hModule, "GdipGetImageHeight", GdipGetImageHeight);
+    all &= Bind(m_hModule, "GdipBitmapGetPixel", GdipBitmapGetPixel);
+    all &= Bind(m_hModule, "GdipBitmapLockBits", GdipBitmapLockBits);
+    all &= Bind(m_hModule, "GdipBitmapUnlockBits", GdipBitmapUnlockBits);
+    all &= Bind(m_hModule, "GdipCreateHBITMAPFromBitmap", GdipCreateHBITMAPFromBitmap);
+    all &= Bind(m_hModule, "GdipCreateFromHDC", GdipCreateFromHDC);
+    all &= Bind(m_hModule, "GdipDeleteGraphics", GdipDeleteGraphics);
+    all &= Bind(m_hModule, "GdipSetPageScale", GdipSetPageScale);
+    all &= Bind(m_hModule, "GdipSetPageUnit", GdipSetPageUnit);
+    all &= Bind(m_hModule, "GdipSetSmoothingMode", GdipSetSmoothingMode);
+    all &= Bind(m_hModule, "GdipDrawImageI", GdipDrawImageI);
+    all &= Bind(m_hModule, "GdipDrawImageRectI", GdipDrawImageRectI);
+    m_loaded = all;
+}

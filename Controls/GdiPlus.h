@@ -1,0 +1,100 @@
+// The GDI+ flat interface, loaded by full path from the system folder (never from beside the
+// program). A function that could not be bound answers with a failure status.
+#pragma once
+
+#include <windows.h>
+#include <objidl.h>
+
+namespace gdip {
+
+using GpStatus = int;
+constexpr GpStatus Ok = 0;
+constexpr GpStatus GenericError = 1;
+constexpr GpStatus OutOfMemory = 3;
+constexpr GpStatus GdiplusNotInitialized = 18;
+
+using ARGB = DWORD;
+using REAL = float;
+using PixelFormat = INT;
+constexpr PixelFormat PixelFormat32bppARGB = 0x26200A;
+constexpr UINT ImageLockModeRead = 1;
+constexpr UINT ImageLockModeWrite = 2;
+constexpr UINT ImageLockModeUserInputBuf = 4;
+constexpr int UnitPixel = 2;
+constexpr int SmoothingModeNone = 3;
+
+struct GpImage;
+struct GpBitmap;
+struct GpGraphics;
+
+struct GpRect {
+    INT X, Y, Width, Height;
+};
+
+struct BitmapData {
+    UINT Width;
+    UINT Height;
+    INT Stride;
+    PixelFormat Format;
+    void* Scan0;
+    UINT_PTR Reserved;
+};
+
+struct StartupInput {
+    UINT32 GdiplusVersion = 1;
+    void* DebugEventCallback = nullptr;
+    BOOL SuppressBackgroundThread = FALSE;
+    BOOL SuppressExternalCodecs = FALSE;
+};
+
+} // namespace gdip
+
+class CGdiPlus {
+public:
+    // The process's one table, bound on first use.
+    static const CGdiPlus& Api();
+
+    bool IsLoaded() const { return m_loaded; }
+
+    gdip::GpStatus(WINAPI* GdiplusStartup)(ULONG_PTR*, const gdip::StartupInput*, void*);
+    gdip::GpStatus(WINAPI* GdipCreateBitmapFromStream)(IStream*, gdip::GpBitmap**);
+    gdip::GpStatus(WINAPI* GdipCreateBitmapFromScan0)(INT, INT, INT, gdip::PixelFormat, BYTE*, gdip::GpBitmap**);
+    gdip::GpStatus(WINAPI* GdipDisposeImage)(gdip::GpImage*);
+    gdip::GpStatus(WINAPI* GdipGetImageWidth)(gdip::GpImage*, UINT*);
+    gdip::GpStatus(WINAPI* GdipGetImageHeight)(gdip::GpImage*, UINT*);
+    gdip::GpStatus(WINAPI* GdipBitmapGetPixel)(gdip::GpBitmap*, INT, INT, gdip::ARGB*);
+    gdip::GpStatus(WINAPI* GdipBitmapLockBits)(gdip::GpBitmap*, const gdip::GpRect*, UINT, gdip::PixelFormat,
+                                               gdip::BitmapData*);
+    gdip::GpStatus(WINAPI* GdipBitmapUnlockBits)(gdip::GpBitmap*, gdip::BitmapData*);
+    gdip::GpStatus(WINAPI* GdipCreateHBITMAPFromBitmap)(gdip::GpBitmap*, HBITMAP*, gdip::ARGB);
+    gdip::GpStatus(WINAPI* GdipCreateFromHDC)(HDC, gdip::GpGraphics**);
+    gdip::GpStatus(WINAPI* GdipDeleteGraphics)(gdip::GpGraphics*);
+    gdip::GpStatus(WINAPI* GdipSetPageScale)(gdip::GpGraphics*, gdip::REAL);
+    gdip::GpStatus(WINAPI* GdipSetPageUnit)(gdip::GpGraphics*, int);
+    gdip::GpStatus(WINAPI* GdipSetSmoothingMode)(gdip::GpGraphics*, int);
+    gdip::GpStatus(WINAPI* GdipDrawImageI)(gdip::GpGraphics*, gdip::GpImage*, INT, INT);
+    gdip::GpStatus(WINAPI* GdipDrawImageRectI)(gdip::GpGraphics*, gdip::GpImage*, INT, INT, INT, INT);
+
+private:
+    CGdiPlus();
+
+    HMODULE m_hModule = nullptr; // kept for the life of the process
+    bool m_loaded = false;
+};
+
+// A GDI+ drawing surface on a device context, deleted when it goes.
+class CGdiPlusGraphics {
+public:
+    explicit CGdiPlusGraphics(HDC dc) { CGdiPlus::Api().GdipCreateFromHDC(dc, &m_graphics); }
+    ~CGdiPlusGraphics() {
+        if (m_graphics != nullptr)
+            CGdiPlus::Api().GdipDeleteGraphics(m_graphics);
+    }
+    CGdiPlusGraphics(const CGdiPlusGraphics&) = delete;
+    CGdiPlusGraphics& operator=(const CGdiPlusGraphics&) = delete;
+
+    gdip::GpGraphics* Get() const { return m_graphics; }
+
+private:
+    gdip::GpGraphics* m_graphics = nullptr;
+};

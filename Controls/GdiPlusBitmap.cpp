@@ -1,0 +1,150 @@
+// Decoding PNG resources through GDI+, and the opaque region of an image.
+#include "GdiPlusBitmap.h"
+
+#include <cstring>
+#include <vector>
+
+#include "TransparentRuns.h"
+#include "WinApp.h"
+
+namespace {
+
+// Releases a COM stream when it goes.
+class StreamOwner {
+public:
+    ~StreamOwner() {
+        if (m_stream != nullptr)
+            m_stream->Release();
+    }
+    IStream** Out() { return &m_stream; }
+    IStream* Get() const { return m_stream; }
+
+private:
+    IStream* m_stream = nullptr;
+};
+
+// A copy of `source` in memory of its own, so that it no longer needs the stream it came from.
+gdip::GpStatus CopyPixels(gdip::GpBitmap* source, gdip::GpBitmap*& copy) {
+    const CGdiPlus& api = CGdiPlus::Api();
+    UINT width = 0, height = 0;
+    gdip::GpStatus status = api.GdipGetImageWidth(reinterpret_cast<gdip::GpImage*>(source), &width);
+    if (status == gdip::Ok)
+        status = api.GdipGetImageHeight(reinterpret_cast<gdip::GpImage*>(source), &height);
+    if (status != gdip::Ok)
+        return status;
+    if (width == 0 || height == 0 || width > 16384 || height > 16384)
+        return gdip::GenericError;
+    std::vector<gdip::ARGB> pixels(static_cast<std::size_t>(width) * height);
+    gdip::BitmapData data{width, height, static_cast<INT>(width * 4), gdip::PixelFormat32bppARGB, pixels.data(), 0};
+    const gdip::GpRect all{0, 0, static_cast<INT>(width), static_cast<INT>(height)};
+    status = api.GdipBitmapLockBits(source, &all, gdip::ImageLockModeRead | gdip::ImageLockModeUserInputBuf,
+                                    gdip::PixelFormat32bppARGB, &data);
+    if (status != gdip::Ok)
+        return status;
+    api.GdipBitmapUnlockBits(source, &data);
+
+    status = api.GdipCreateBitmapFromScan0(static_cast<INT>(width), static_cast<INT>(height), 0,
+                                           gdip::PixelFormat32bppARGB, nullptr, &copy);
+    if (status != gdip::Ok)
+        return status;
+    status = api.GdipBitmapLockBits(copy, &all, gdip::ImageLockModeWrite | gdip::ImageLockModeUserInputBuf,
+                                    gdip::PixelFormat32bppARGB, &data);
+    if (status == gdip::Ok)
+        status = api.GdipBitmapUnlockBits(copy, &data);
+    if (status != gdip::Ok) {
+        api.GdipDisposeImage(reinterpret_cast<gdip::GpImage*>(copy));
+        copy = nullptr;
+    }
+    return status;
+}
+
+} // namespace
+
+GlobalBuffer::GlobalBuffer(SIZE_T size) : m_hGlobal(GlobalAlloc(GMEM_MOVEABLE, size)) {
+    if (m_hGlobal == nullptr)
+        throw COutOfMemoryException(".\\Controls\\GdiPlusBitmap[GlobalBuffer::GlobalBuffer]: Cannot allocate memory");
+}
+
+void CGdiPlusBitmap::ReleaseImage() {
+    if (m_pBitmap != nullptr) {
+        CGdiPlus::Api().GdipDisposeImage(reinterpret_cast<gdip::GpImage*>(m_pBitmap));
+        m_pBitmap = nullptr;
+    }
+}
+
+UINT CGdiPlusBitmap::GetImageWidth() {
+    UINT width = 0;
+    if (m_pBitmap == nullptr ||
+        Record(CGdiPlus::Api().GdipGetImageWidth(reinterpret_cast<gdip::GpImage*>(m_pBitmap), &width)) != gdip::Ok)
+        return 0;
+    return width;
+}
+
+UINT CGdiPlusBitmap::GetImageHeight() {
+    UINT height = 0;
+    if (m_pBitmap == nullptr ||
+        Record(CGdiPlus::Api().GdipGetImageHeight(reinterpret_cast<gdip::GpImage*>(m_pBitmap), &height)) != gdip::Ok)
+        return 0;
+    return height;
+}
+
+HRGN CGdiPlusBitmap::CreateOpaqueRegion() {
+    const UINT width = GetImageWidth();
+    const UINT height = GetImageHeight();
+    HRGN region = CreateRectRgn(0, 0, static_cast<int>(width), static_cast<int>(height));
+    const CGdiPlus& api = CGdiPlus::Api();
+    ForEachTransparentRun(
+        width, height,
+        [&](std::uint32_t x, std::uint32_t y, std::uint32_t& argb) {
+            gdip::ARGB pixel = 0;
+            if (Record(api.GdipBitmapGetPixel(m_pBitmap, static_cast<INT>(x), static_cast<INT>(y), &pixel)) != gdip::Ok)
+                return false;
+            argb = pixel;
+            return true;
+        },
+        [&](std::uint32_t left, std::uint32_t y, std::uint32_t right) {
+            HRGN run = CreateRectRgn(static_cast<int>(left), static_cast<int>(y), static_cast<int>(right),
+                                     static_cast<int>(y) + 1);
+            CombineRgn(region, region, run, RGN_DIFF);
+            DeleteObject(run);
+        });
+    return region;
+}
+
+bool CPNGResource::LoadFromResource(WORD id) {
+    ReleaseImage();
+    const LPCSTR name = MAKEINTRESOURCEA(id);
+    HINSTANCE module = AfxFindResourceHandle(name, "PNG");
+    HRSRC resource = FindResourceA(module, name, "PNG");
+    if (resource == nullptr)
+        return false;
+    const DWORD size = SizeofResource(module, resource);
+    HGLOBAL loaded = LoadResource(module, resource);
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr || size == 0)
+        return false;
+
+    GlobalBuffer buffer(size); // may throw COutOfMemoryException
+    void* block = GlobalLock(buffer.Handle());
+    if (block == nullptr)
+        return false;
+    std::memcpy(block, bytes, size);
+    GlobalUnlock(buffer.Handle());
+
+    StreamOwner stream;
+    if (FAILED(CreateStreamOnHGlobal(buffer.Handle(), FALSE, stream.Out())))
+        return false;
+    const CGdiPlus& api = CGdiPlus::Api();
+    gdip::GpBitmap* decoded = nullptr;
+    gdip::GpStatus status = api.GdipCreateBitmapFromStream(stream.Get(), &decoded);
+    if (status == gdip::Ok && decoded != nullptr) {
+        // The buffer goes when this function returns: keep pixels that do not depend on it.
+        status = CopyPixels(decoded, m_pBitmap);
+        api.GdipDisposeImage(reinterpret_cast<gdip::GpImage*>(decoded));
+    }
+    if (status != gdip::Ok || m_pBitmap == nullptr) {
+        ReleaseImage();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,76 @@
+// Skin artwork from "PNG" resources: a holder of one decoded image, its size, and the region of
+// its fully opaque pixels.
+#pragma once
+
+#include <windows.h>
+
+#include <new>
+#include <string>
+
+#include "GdiPlus.h"
+
+// Raised when the memory block for decoding an image cannot be allocated.
+class COutOfMemoryException : public std::bad_alloc {
+public:
+    explicit COutOfMemoryException(std::string message) : m_message(std::move(message)) {}
+    const char* what() const noexcept override { return m_message.c_str(); }
+
+private:
+    std::string m_message;
+};
+
+// One movable global memory block, freed when the owner goes.
+class GlobalBuffer {
+public:
+    // Allocates `size` bytes; throws COutOfMemoryException when it cannot.
+    explicit GlobalBuffer(SIZE_T size);
+    ~GlobalBuffer() { GlobalFree(m_hGlobal); }
+    GlobalBuffer(const GlobalBuffer&) = delete;
+    GlobalBuffer& operator=(const GlobalBuffer&) = delete;
+
+    HGLOBAL Handle() const { return m_hGlobal; }
+
+private:
+    HGLOBAL m_hGlobal;
+};
+
+class CGdiPlusBitmap {
+public:
+    CGdiPlusBitmap() = default;
+    virtual ~CGdiPlusBitmap() { ReleaseImage(); }
+    CGdiPlusBitmap(const CGdiPlusBitmap&) = delete;
+    CGdiPlusBitmap& operator=(const CGdiPlusBitmap&) = delete;
+
+    void ReleaseImage();
+    bool HasImage() const { return m_pBitmap != nullptr; }
+    // The image's size; 0 when there is none or the query fails.
+    UINT GetImageWidth();
+    UINT GetImageHeight();
+    // A new region of the image's fully opaque pixels (alpha 255); the caller owns it.
+    HRGN CreateOpaqueRegion();
+    // The held image, for drawing; it stays the holder's.
+    gdip::GpBitmap* GetImage() const { return m_pBitmap; }
+    // The status of the last failed operation on the image; reading it resets it to Ok.
+    gdip::GpStatus GetLastStatus() {
+        const gdip::GpStatus status = m_lastStatus;
+        m_lastStatus = gdip::Ok;
+        return status;
+    }
+
+protected:
+    gdip::GpStatus Record(gdip::GpStatus status) {
+        if (status != gdip::Ok)
+            m_lastStatus = status;
+        return status;
+    }
+
+    gdip::GpBitmap* m_pBitmap = nullptr;
+    gdip::GpStatus m_lastStatus = gdip::Ok;
+};
+
+class CPNGResource : public CGdiPlusBitmap {
+public:
+    // Decodes the "PNG" resource `id` into the holder, replacing what it held, also on failure.
+    // True when an image is held afterwards.
+    bool LoadFromResource(WORD id);
+};

@@ -1,0 +1,270 @@
+// The skin toolkit in real windows with the program's artwork: PNG resources and their opaque
+// region, the font adjuster on the main window's template, and the layered dialog base.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "DialogFontAdjuster.h"
+#include "GdiPlusBitmap.h"
+#include "TransparentDialogBase.h"
+#include "WinApp.h"
+
+namespace {
+
+class GdiPlusEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        gdip::StartupInput input;
+        ULONG_PTR token = 0;
+        ASSERT_EQ(CGdiPlus::Api().GdiplusStartup(&token, &input, nullptr), gdip::Ok);
+    }
+};
+const auto* const g_gdiplus = ::testing::AddGlobalTestEnvironment(new GdiPlusEnvironment);
+
+DWORD HoldTime() {
+    char value[16] = {};
+    return GetEnvironmentVariableA("TERVOLIN_HOLD_MS", value, sizeof value) ? std::strtoul(value, nullptr, 10) : 0;
+}
+
+void Pump(DWORD milliseconds = 50) {
+    const DWORD end = GetTickCount() + milliseconds;
+    MSG message;
+    do {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(5);
+    } while (GetTickCount() < end);
+}
+
+// The main window's skin and template on the layered base; `script` runs inside the modal loop.
+class SkinDialog : public CTransparentDialogBase {
+public:
+    explicit SkinDialog(bool movable = true, WORD png = 103) : CTransparentDialogBase(png, 102, nullptr, movable) {}
+
+    std::function<void(SkinDialog&)> script;
+    const CDialogFontAdjuster& Adjuster() const { return m_fontAdjuster; }
+
+    BOOL OnInitDialog() override {
+        CTransparentDialogBase::OnInitDialog();
+        PostMessage(WM_APP);
+        return TRUE;
+    }
+
+    BEGIN_MSG_MAP(SkinDialog)
+        MESSAGE_HANDLER(WM_APP, OnScript)
+        CHAIN_MSG_MAP(CTransparentDialogBase)
+    END_MSG_MAP()
+
+    LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
+        if (script)
+            script(*this);
+        EndDialog(IDOK);
+        return 0;
+    }
+};
+
+CRect ChildRect(HWND dialog, int id) {
+    RECT rect;
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+COLORREF ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+bool Near(COLORREF colour, int r, int g, int b, int tolerance = 14) {
+    return std::abs(GetRValue(colour) - r) <= tolerance && std::abs(GetGValue(colour) - g) <= tolerance &&
+           std::abs(GetBValue(colour) - b) <= tolerance;
+}
+
+} // namespace
+
+TEST(PngResource, SkinRegionHoldsExactlyTheOpaquePixels) {
+    CPNGResource png;
+    ASSERT_TRUE(png.LoadFromResource(103));
+    ASSERT_EQ(png.GetImageWidth(), 446u);
+    ASSERT_EQ(png.GetImageHeight(), 213u);
+    HRGN region = png.CreateOpaqueRegion();
+    int mismatches = 0, opaque = 0;
+    for (int y = 0; y < 213; ++y) {
+        for (int x = 0; x < 446; ++x) {
+            gdip::ARGB argb = 0;
+            CGdiPlus::Api().GdipBitmapGetPixel(png.GetImage(), x, y, &argb);
+            const bool isOpaque = (argb >> 24) == 255;
+            opaque += isOpaque;
+            mismatches += isOpaque != (PtInRegion(region, x, y) != FALSE);
+        }
+    }
+    DeleteObject(region);
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_GT(opaque, 400 * 190);
+    EXPECT_LT(opaque, 446 * 213);
+}
+
+TEST(PngResource, FacesAreOpaqueAndFailedLoadsLeaveTheHolderEmpty) {
+    CPNGResource png;
+    ASSERT_TRUE(png.LoadFromResource(130));
+    EXPECT_EQ(png.GetImageWidth(), 100u);
+    EXPECT_EQ(png.GetImageHeight(), 44u);
+    HRGN region = png.CreateOpaqueRegion();
+    RECT box;
+    EXPECT_EQ(GetRgnBox(region, &box), SIMPLEREGION);
+    EXPECT_EQ(box.right, 100);
+    EXPECT_EQ(box.bottom, 44);
+    DeleteObject(region);
+
+    EXPECT_FALSE(png.LoadFromResource(999)); // also releases the face held before
+    EXPECT_FALSE(png.HasImage());
+    EXPECT_EQ(png.GetImageWidth(), 0u);
+    HRGN empty = png.CreateOpaqueRegion();
+    EXPECT_EQ(GetRgnBox(empty, &box), NULLREGION);
+    DeleteObject(empty);
+}
+
+TEST(PngResource, UnallocatableBufferThrowsWithItsMessage) {
+    try {
+        GlobalBuffer buffer(~static_cast<SIZE_T>(0) - 4096);
+        FAIL() << "no exception";
+    } catch (const std::bad_alloc& error) {
+        EXPECT_STREQ(error.what(), ".\\Controls\\GdiPlusBitmap[GlobalBuffer::GlobalBuffer]: Cannot allocate memory");
+        EXPECT_NE(dynamic_cast<const COutOfMemoryException*>(&error), nullptr);
+    }
+}
+
+TEST(TransparentDialog, LaysOutTheMainWindowTemplateAtNinetySixDpiOverTheSkin) {
+    SkinDialog dialog;
+    dialog.script = [](SkinDialog& d) {
+        const CRect window = d.GetWindowRect();
+        EXPECT_EQ(window.Width(), 446);
+        EXPECT_EQ(window.Height(), 213);
+        RECT layer;
+        GetWindowRect(d.LayerWindow(), &layer);
+        EXPECT_EQ(layer.right - layer.left, 446);
+        EXPECT_EQ(layer.bottom - layer.top, 213);
+
+        EXPECT_EQ(ChildRect(d, 1000), CRect(72, 23, 72 + 297, 23 + 28));
+        EXPECT_EQ(ChildRect(d, 1001), CRect(60, 70, 60 + 312, 70 + 29));
+        EXPECT_EQ(ChildRect(d, 1002), CRect(56, 106, 56 + 321, 106 + 28));
+        EXPECT_EQ(ChildRect(d, 1), CRect(95, 150, 95 + 110, 150 + 26));
+        EXPECT_EQ(ChildRect(d, 2), CRect(245, 150, 245 + 110, 150 + 26));
+
+        LOGFONTW font{};
+        GetObjectW(d.Adjuster().Font(), sizeof font, &font);
+        EXPECT_EQ(font.lfHeight, -11);
+        EXPECT_EQ(font.lfWeight, 0);
+        EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Shell Dlg");
+        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(d.GetDlgItem(1000), WM_GETFONT, 0, 0)), d.Adjuster().Font());
+        EXPECT_EQ(d.GetStyle() & (WS_CAPTION | DS_MODALFRAME), 0u);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(TransparentDialog, LayerWindowIsClickThroughOwnsTheDialogAndFollowsIt) {
+    SkinDialog dialog;
+    dialog.script = [](SkinDialog& d) {
+        HWND layer = d.LayerWindow();
+        const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(layer, GWL_EXSTYLE));
+        EXPECT_EQ(exStyle & 0x1800A0u, 0x1800A0u);
+        char className[32] = {};
+        GetClassNameA(layer, className, sizeof className);
+        EXPECT_STREQ(className, "TranFakeWnd");
+        EXPECT_EQ(GetWindow(d, GW_OWNER), layer);
+        EXPECT_TRUE(IsWindowVisible(layer));
+
+        d.MoveWindow(CRect(200, 150, 646, 363));
+        Pump();
+        RECT rect;
+        GetWindowRect(layer, &rect);
+        EXPECT_EQ(rect.left, 200);
+        EXPECT_EQ(rect.top, 150);
+
+        d.ShowWindow(SW_HIDE);
+        EXPECT_FALSE(IsWindowVisible(layer));
+        d.ShowWindow(SW_SHOW);
+        EXPECT_TRUE(IsWindowVisible(layer));
+        GetWindowRect(layer, &rect);
+        EXPECT_EQ(rect.left, 200);
+
+        // A second modal run while the first runs starts no loop.
+        EXPECT_EQ(d.DoModal(), 0);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(TransparentDialog, NestedEnableCount) {
+    SkinDialog dialog;
+    dialog.script = [](SkinDialog& d) {
+        d.SendMessage(WM_DLGBASE_ENABLE, 0);
+        EXPECT_FALSE(d.IsWindowEnabled());
+        d.SendMessage(WM_DLGBASE_ENABLE, 1);
+        EXPECT_TRUE(d.IsWindowEnabled());
+        d.SendMessage(WM_DLGBASE_ENABLE, 1);
+        d.SendMessage(WM_DLGBASE_ENABLE, 0);
+        d.SendMessage(WM_DLGBASE_ENABLE, 0);
+        EXPECT_FALSE(d.IsWindowEnabled());
+        EXPECT_EQ(d.SendMessage(WM_DLGBASE_NOOP, 5, 6), 0);
+        d.SendMessage(WM_DLGBASE_ENABLE, 1);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(TransparentDialog, DestructionTakesTheLayerWindowAndItsClass) {
+    HWND layer = nullptr;
+    {
+        SkinDialog dialog;
+        layer = dialog.LayerWindow();
+        EXPECT_EQ(dialog.DoModal(), IDOK);
+        EXPECT_FALSE(IsWindow(layer));
+    }
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    EXPECT_FALSE(GetClassInfoExA(GetModuleHandleA(nullptr), "TranFakeWnd", &windowClass));
+
+    // A dialog that never runs does not leave its layer window behind.
+    {
+        SkinDialog unused;
+        layer = unused.LayerWindow();
+        EXPECT_TRUE(IsWindow(layer));
+    }
+    EXPECT_FALSE(IsWindow(layer));
+}
+
+TEST(TransparentDialog, RimIsBlendedOverWhatLiesBehind) {
+    // A blue backdrop, the skin over it: the corner shows the backdrop, the translucent rim a
+    // blend of both, the body the skin's own grey.
+    HBRUSH blue = CreateSolidBrush(RGB(0x30, 0x70, 0xB0));
+    WNDCLASSA backdropClass{};
+    backdropClass.lpfnWndProc = DefWindowProcA;
+    backdropClass.hInstance = GetModuleHandleA(nullptr);
+    backdropClass.hbrBackground = blue;
+    backdropClass.lpszClassName = "SkinTestBackdrop";
+    RegisterClassA(&backdropClass);
+    HWND backdrop = CreateWindowExA(0, "SkinTestBackdrop", "", WS_POPUP | WS_VISIBLE, 0, 0, 1280, 1024, nullptr,
+                                    nullptr, backdropClass.hInstance, nullptr);
+    Pump(100);
+
+    SkinDialog dialog;
+    dialog.script = [](SkinDialog& d) {
+        d.MoveWindow(CRect(300, 300, 746, 513));
+        Pump(300);
+        Sleep(HoldTime());
+        EXPECT_TRUE(Near(ScreenPixel(300, 300), 0x30, 0x70, 0xB0)) << std::hex << ScreenPixel(300, 300);
+        EXPECT_TRUE(Near(ScreenPixel(303, 400), 80, 67, 110)) << std::hex << ScreenPixel(303, 400);
+        EXPECT_TRUE(Near(ScreenPixel(300 + 223, 300 + 100), 0xED, 0xED, 0xED)) << std::hex
+                                                                               << ScreenPixel(523, 400);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    DestroyWindow(backdrop);
+    DeleteObject(blue);
+}
