@@ -268,3 +268,67 @@ TEST(TransparentDialog, RimIsBlendedOverWhatLiesBehind) {
     DestroyWindow(backdrop);
     DeleteObject(blue);
 }
+
+namespace {
+
+void SendButton(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+    Pump();
+}
+
+void MoveCursor(int x, int y) {
+    SetCursorPos(x, y);
+    Pump();
+}
+
+} // namespace
+
+TEST(TransparentDialog, DraggingByTheBodyMovesBothWindowsWithinTheLimits) {
+    SkinDialog dialog;
+    dialog.script = [](SkinDialog& d) {
+        d.MoveWindow(CRect(300, 300, 746, 513));
+        Pump();
+        // (20, 100) of the client is skin, no control.
+        MoveCursor(320, 400);
+        SendButton(MOUSEEVENTF_LEFTDOWN);
+        EXPECT_EQ(GetCapture(), d.GetSafeHwnd());
+        MoveCursor(370, 430);
+        SendButton(MOUSEEVENTF_LEFTUP);
+        RECT layer;
+        GetWindowRect(d.LayerWindow(), &layer);
+        EXPECT_EQ(d.GetWindowRect().TopLeft(), CPoint(350, 330));
+        EXPECT_EQ(CPoint(layer.left, layer.top), CPoint(350, 330));
+
+        // Near the top of the work area: a step that would leave less than 35 pixels is refused,
+        // and the next step down moves from the refused point.
+        d.MoveWindow(CRect(300, -150, 746, 63));
+        Pump();
+        MoveCursor(320, 50);
+        SendButton(MOUSEEVENTF_LEFTDOWN);
+        MoveCursor(320, 10);
+        EXPECT_EQ(d.GetWindowRect().top, -150);
+        MoveCursor(320, 30);
+        EXPECT_EQ(d.GetWindowRect().top, -130);
+        SendButton(MOUSEEVENTF_LEFTUP);
+        EXPECT_EQ(GetCapture(), nullptr);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(TransparentDialog, FixedDialogTakesTheMouseButNeverMoves) {
+    SkinDialog dialog(false);
+    dialog.script = [](SkinDialog& d) {
+        d.MoveWindow(CRect(300, 300, 746, 513));
+        Pump();
+        MoveCursor(320, 400);
+        SendButton(MOUSEEVENTF_LEFTDOWN);
+        EXPECT_EQ(GetCapture(), d.GetSafeHwnd());
+        MoveCursor(400, 450);
+        SendButton(MOUSEEVENTF_LEFTUP);
+        EXPECT_EQ(d.GetWindowRect().TopLeft(), CPoint(300, 300));
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
