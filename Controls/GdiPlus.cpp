@@ -46,5 +46,6 @@ CGdiPlus::CGdiPlus() {
     all &= Bind(m_hModule, "GdipSetSmoothingMode", GdipSetSmoothingMode);
     all &= Bind(m_hModule, "GdipDrawImageI", GdipDrawImageI);
     all &= Bind(m_hModule, "GdipDrawImageRectI", GdipDrawImageRectI);
+    all &= Bind(m_hModule, "GdipFlush", GdipFlush);
     m_loaded = all;
 }

@@ -74,6 +74,7 @@ public:
     gdip::GpStatus(WINAPI* GdipSetSmoothingMode)(gdip::GpGraphics*, int);
     gdip::GpStatus(WINAPI* GdipDrawImageI)(gdip::GpGraphics*, gdip::GpImage*, INT, INT);
     gdip::GpStatus(WINAPI* GdipDrawImageRectI)(gdip::GpGraphics*, gdip::GpImage*, INT, INT, INT, INT);
+    gdip::GpStatus(WINAPI* GdipFlush)(gdip::GpGraphics*, int);
 
 private:
     CGdiPlus();

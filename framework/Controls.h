@@ -1,6 +1,7 @@
 // The standard controls the dialogs bind: button, static text, progress bar.
 #pragma once
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include "Wnd.h"

@@ -70,6 +70,13 @@ protected:
     bool m_bPrinting = false;
 };
 
+// A DC that is borrowed, not owned: it is left as it is when the wrapper goes.
+class CDCHandle : public CDC {
+public:
+    explicit CDCHandle(HDC dc) { m_hDC = m_hAttribDC = dc; }
+    ~CDCHandle() override { Detach(); }
+};
+
 class CPaintDC : public CDC {
 public:
     explicit CPaintDC(HWND window) : m_hWnd(window) { CDC::Attach(::BeginPaint(window, &m_ps)); }

@@ -1,0 +1,156 @@
+// The bitmap progress bar.
+#include "ProgressCtrlST.h"
+
+#include <cstdlib>
+
+#include "Dc.h"
+#include "Gdi.h"
+#include "ProgressGeometry.h"
+#include "WinApp.h"
+
+namespace {
+
+bool BitmapSize(HBITMAP bitmap, int& width, int& height) {
+    BITMAP info{};
+    if (GetObjectA(bitmap, sizeof info, &info) != sizeof info)
+        return false;
+    width = info.bmWidth;
+    height = info.bmHeight;
+    return true;
+}
+
+HBITMAP LoadBitmapResource(int id) {
+    const LPCSTR name = MAKEINTRESOURCEA(id & 0xFFFF);
+    HINSTANCE module = AfxFindResourceHandle(name, RT_BITMAP);
+    return static_cast<HBITMAP>(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+}
+
+} // namespace
+
+void CProgressCtrlST::DeleteBitmaps() {
+    if (m_hFill != nullptr)
+        DeleteObject(m_hFill);
+    if (m_hBackground != nullptr && m_hBackground != m_hFill)
+        DeleteObject(m_hBackground);
+    m_hFill = m_hBackground = nullptr;
+    m_nFillWidth = m_nFillHeight = 0;
+}
+
+int CProgressCtrlST::SetBitmaps(HBITMAP fill, HBITMAP background, bool repaint) {
+    // Release what the bar holds, but never a bitmap that is handed in again.
+    if (m_hFill != nullptr && m_hFill != fill && m_hFill != background)
+        DeleteObject(m_hFill);
+    if (m_hBackground != nullptr && m_hBackground != m_hFill && m_hBackground != fill && m_hBackground != background)
+        DeleteObject(m_hBackground);
+    m_hFill = fill;
+    m_hBackground = background;
+    m_nFillWidth = m_nFillHeight = 0;
+
+    int width = 0, height = 0, unusedWidth = 0, unusedHeight = 0;
+    if ((fill != nullptr && !BitmapSize(fill, width, height)) ||
+        (background != nullptr && !BitmapSize(background, unusedWidth, unusedHeight))) {
+        DeleteBitmaps();
+        return 1;
+    }
+    m_nFillWidth = width;
+    m_nFillHeight = height;
+    if (repaint && m_hWnd != nullptr)
+        Invalidate(true);
+    return 0;
+}
+
+int CProgressCtrlST::SetBitmapResources(int fillId, int backgroundId, bool repaint) {
+    HBITMAP fill = LoadBitmapResource(fillId);
+    HBITMAP background = backgroundId == -1 ? nullptr : LoadBitmapResource(backgroundId);
+    return SetBitmaps(fill, background, repaint);
+}
+
+LRESULT CProgressCtrlST::SetRange(int lower, int upper) {
+    m_nLower = lower;
+    m_nUpper = upper;
+    m_nRange = lower == upper ? 1 : std::abs(upper - lower);
+    return SendMessage(PBM_SETRANGE, 0, MAKELPARAM(lower, upper));
+}
+
+LRESULT CProgressCtrlST::SetStep(int step) {
+    m_nStep = step;
+    return SendMessage(PBM_SETSTEP, static_cast<WPARAM>(step));
+}
+
+LRESULT CProgressCtrlST::SetPos(int position) {
+    if (position < m_nLower)
+        position = m_nLower;
+    if (position > m_nUpper)
+        position = m_nUpper;
+    m_nPos = position;
+    return SendMessage(PBM_SETPOS, static_cast<WPARAM>(position));
+}
+
+LRESULT CProgressCtrlST::OnEraseBkgnd(UINT message, WPARAM wParam, LPARAM lParam, bool&) {
+    if (m_hBackground != nullptr)
+        return TRUE;
+    return Default(message, wParam, lParam);
+}
+
+LRESULT CProgressCtrlST::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, bool&) {
+    if (m_hFill == nullptr)
+        return Default(message, wParam, lParam);
+
+    CPaintDC paint(m_hWnd);
+    const CRect client = GetClientRect();
+    const bool vertical = (GetStyle() & PBS_VERTICAL) != 0;
+
+    CDC source;
+    source.CreateCompatibleDC(paint);
+    HGDIOBJ oldSource = source.SelectObject(m_hFill);
+    CDC tiles;
+    tiles.CreateCompatibleDC(paint);
+    CBitmap tileBitmap;
+    tileBitmap.CreateCompatibleBitmap(paint, client.Width(), client.Height());
+    HGDIOBJ oldTiles = tiles.SelectObject(tileBitmap.GetSafeHandle());
+
+    const int percent = ProgressPercent(m_nPos, m_nLower, m_nRange);
+    CRect filled = client;
+    if (vertical) {
+        filled.top = client.bottom - ProgressFill(client.Height(), percent);
+        if (filled.top < client.top)
+            filled.top = client.top + 1;
+    } else {
+        filled.right = client.left + ProgressFill(client.Width(), percent);
+        if (filled.right > client.right)
+            filled.right = client.right - 1;
+    }
+
+    if (m_nFillWidth > 0 && m_nFillHeight > 0) {
+        const int columns = filled.Width() / m_nFillWidth + (filled.Width() % m_nFillWidth ? 1 : 0);
+        const int rows = filled.Height() / m_nFillHeight + (filled.Height() % m_nFillHeight ? 1 : 0);
+        const int sourceY = vertical ? m_nFillHeight - filled.Height() : 0;
+        for (int i = 0; i < columns; ++i) {
+            for (int j = 0; j < rows; ++j)
+                tiles.BitBlt(i * m_nFillWidth, j * m_nFillHeight, m_nFillWidth, m_nFillHeight, source, 0, sourceY,
+                             SRCCOPY);
+        }
+    }
+
+    CDC background;
+    background.CreateCompatibleDC(paint);
+    HGDIOBJ oldBackground = background.SelectObject(m_hBackground);
+    if (filled.IsRectEmpty()) {
+        paint.BitBlt(0, 0, client.Width(), client.Height(), background, 0, 0, SRCCOPY);
+    } else {
+        CDC compose;
+        compose.CreateCompatibleDC(paint);
+        CBitmap composeBitmap;
+        composeBitmap.CreateCompatibleBitmap(paint, client.Width(), client.Height());
+        HGDIOBJ oldCompose = compose.SelectObject(composeBitmap.GetSafeHandle());
+        compose.BitBlt(0, 0, client.Width(), client.Height(), background, 0, 0, SRCCOPY);
+        compose.BitBlt(filled.left, filled.top, filled.Width(), filled.Height(), tiles, 0, 0, SRCCOPY);
+        paint.BitBlt(client.left, client.top, client.Width(), client.Height(), compose, 0, 0, SRCCOPY);
+        compose.SelectObject(oldCompose);
+    }
+    OnDrawOverlay(paint, percent, client, filled, vertical);
+    background.SelectObject(oldBackground);
+    tiles.SelectObject(oldTiles);
+    source.SelectObject(oldSource);
+    return 0;
+}

@@ -1,0 +1,19 @@
+// The controls' repaint after a change of their look: the control at once, then the parent's
+// pixels under it, so that a transparent control is painted over a fresh background.
+#pragma once
+
+#include <windows.h>
+
+inline void RedrawWithParent(HWND control) {
+    if (control == nullptr || !IsWindow(control))
+        return;
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HWND parent = GetParent(control);
+    if (parent == nullptr)
+        return;
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    InvalidateRect(parent, &rect, TRUE);
+    UpdateWindow(parent);
+}
