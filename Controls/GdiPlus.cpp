@@ -47,5 +47,21 @@ CGdiPlus::CGdiPlus() {
     all &= Bind(m_hModule, "GdipDrawImageI", GdipDrawImageI);
     all &= Bind(m_hModule, "GdipDrawImageRectI", GdipDrawImageRectI);
     all &= Bind(m_hModule, "GdipFlush", GdipFlush);
+    all &= Bind(m_hModule, "GdipSetInterpolationMode", GdipSetInterpolationMode);
+    all &= Bind(m_hModule, "GdipSetTextRenderingHint", GdipSetTextRenderingHint);
+    all &= Bind(m_hModule, "GdipSetCompositingQuality", GdipSetCompositingQuality);
+    all &= Bind(m_hModule, "GdipGetImageGraphicsContext", GdipGetImageGraphicsContext);
+    all &= Bind(m_hModule, "GdipCreateFontFromLogfontA", GdipCreateFontFromLogfontA);
+    all &= Bind(m_hModule, "GdipDeleteFont", GdipDeleteFont);
+    all &= Bind(m_hModule, "GdipCreateStringFormat", GdipCreateStringFormat);
+    all &= Bind(m_hModule, "GdipSetStringFormatAlign", GdipSetStringFormatAlign);
+    all &= Bind(m_hModule, "GdipDeleteStringFormat", GdipDeleteStringFormat);
+    all &= Bind(m_hModule, "GdipCreateMatrix2", GdipCreateMatrix2);
+    all &= Bind(m_hModule, "GdipSetWorldTransform", GdipSetWorldTransform);
+    all &= Bind(m_hModule, "GdipDeleteMatrix", GdipDeleteMatrix);
+    all &= Bind(m_hModule, "GdipCreateSolidFill", GdipCreateSolidFill);
+    all &= Bind(m_hModule, "GdipDeleteBrush", GdipDeleteBrush);
+    all &= Bind(m_hModule, "GdipDrawString", GdipDrawString);
+    all &= Bind(m_hModule, "GdipDrawImageRectRect", GdipDrawImageRectRect);
     m_loaded = all;
 }

@@ -26,6 +26,25 @@ constexpr int SmoothingModeNone = 3;
 struct GpImage;
 struct GpBitmap;
 struct GpGraphics;
+struct GpFont;
+struct GpStringFormat;
+struct GpMatrix;
+struct GpBrush;
+struct GpSolidFill;
+struct GpImageAttributes;
+
+struct RectF {
+    REAL X, Y, Width, Height;
+};
+
+constexpr int InterpolationModeHighQualityBilinear = 6;
+constexpr int InterpolationModeHighQualityBicubic = 7;
+constexpr int TextRenderingHintAntiAliasGridFit = 3;
+constexpr int TextRenderingHintAntiAlias = 4;
+constexpr int SmoothingModeHighQuality = 2;
+constexpr int CompositingQualityHighQuality = 2;
+constexpr int StringAlignmentNear = 0;
+constexpr int StringAlignmentCenter = 1;
 
 struct GpRect {
     INT X, Y, Width, Height;
@@ -75,6 +94,26 @@ public:
     gdip::GpStatus(WINAPI* GdipDrawImageI)(gdip::GpGraphics*, gdip::GpImage*, INT, INT);
     gdip::GpStatus(WINAPI* GdipDrawImageRectI)(gdip::GpGraphics*, gdip::GpImage*, INT, INT, INT, INT);
     gdip::GpStatus(WINAPI* GdipFlush)(gdip::GpGraphics*, int);
+    gdip::GpStatus(WINAPI* GdipSetInterpolationMode)(gdip::GpGraphics*, int);
+    gdip::GpStatus(WINAPI* GdipSetTextRenderingHint)(gdip::GpGraphics*, int);
+    gdip::GpStatus(WINAPI* GdipSetCompositingQuality)(gdip::GpGraphics*, int);
+    gdip::GpStatus(WINAPI* GdipGetImageGraphicsContext)(gdip::GpImage*, gdip::GpGraphics**);
+    gdip::GpStatus(WINAPI* GdipCreateFontFromLogfontA)(HDC, const LOGFONTA*, gdip::GpFont**);
+    gdip::GpStatus(WINAPI* GdipDeleteFont)(gdip::GpFont*);
+    gdip::GpStatus(WINAPI* GdipCreateStringFormat)(INT, LANGID, gdip::GpStringFormat**);
+    gdip::GpStatus(WINAPI* GdipSetStringFormatAlign)(gdip::GpStringFormat*, int);
+    gdip::GpStatus(WINAPI* GdipDeleteStringFormat)(gdip::GpStringFormat*);
+    gdip::GpStatus(WINAPI* GdipCreateMatrix2)(gdip::REAL, gdip::REAL, gdip::REAL, gdip::REAL, gdip::REAL, gdip::REAL,
+                                              gdip::GpMatrix**);
+    gdip::GpStatus(WINAPI* GdipSetWorldTransform)(gdip::GpGraphics*, gdip::GpMatrix*);
+    gdip::GpStatus(WINAPI* GdipDeleteMatrix)(gdip::GpMatrix*);
+    gdip::GpStatus(WINAPI* GdipCreateSolidFill)(gdip::ARGB, gdip::GpSolidFill**);
+    gdip::GpStatus(WINAPI* GdipDeleteBrush)(gdip::GpBrush*);
+    gdip::GpStatus(WINAPI* GdipDrawString)(gdip::GpGraphics*, const WCHAR*, INT, const gdip::GpFont*,
+                                           const gdip::RectF*, const gdip::GpStringFormat*, const gdip::GpBrush*);
+    gdip::GpStatus(WINAPI* GdipDrawImageRectRect)(gdip::GpGraphics*, gdip::GpImage*, gdip::REAL, gdip::REAL,
+                                                  gdip::REAL, gdip::REAL, gdip::REAL, gdip::REAL, gdip::REAL,
+                                                  gdip::REAL, int, const gdip::GpImageAttributes*, void*, void*);
 
 private:
     CGdiPlus();

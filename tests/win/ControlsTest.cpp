@@ -1,0 +1,605 @@
+// The skinned controls in real windows: image button faces and states read back from the
+// screen, the label's fonts, flashing, links and painting, and the bitmap progress bar's fill.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "GdipButton.h"
+#include "Label.h"
+#include "ProgressCtrlST.h"
+#include "TransparentDialogBase.h"
+
+namespace {
+
+class GdiPlusEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        gdip::StartupInput input;
+        ULONG_PTR token = 0;
+        ASSERT_EQ(CGdiPlus::Api().GdiplusStartup(&token, &input, nullptr), gdip::Ok);
+    }
+};
+const auto* const g_gdiplus = ::testing::AddGlobalTestEnvironment(new GdiPlusEnvironment);
+
+DWORD HoldTime() {
+    char value[16] = {};
+    return GetEnvironmentVariableA("TERVOLIN_HOLD_MS", value, sizeof value) ? std::strtoul(value, nullptr, 10) : 0;
+}
+
+void Pump(DWORD milliseconds = 60) {
+    const DWORD end = GetTickCount() + milliseconds;
+    MSG message;
+    do {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            // As the modal loop does: the controls see their messages first.
+            CWnd* target = CWnd::FromHandlePermanent(message.hwnd);
+            if (target == nullptr || !target->PreTranslateMessage(&message)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        }
+        Sleep(5);
+    } while (GetTickCount() < end);
+}
+
+COLORREF ScreenPixel(POINT p) {
+    HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+bool Near(COLORREF colour, COLORREF expected, int tolerance = 12) {
+    return std::abs(GetRValue(colour) - GetRValue(expected)) <= tolerance &&
+           std::abs(GetGValue(colour) - GetGValue(expected)) <= tolerance &&
+           std::abs(GetBValue(colour) - GetBValue(expected)) <= tolerance;
+}
+
+POINT ScreenPoint(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    return p;
+}
+
+void SendButton(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+    Pump();
+}
+
+void MoveCursor(POINT p) {
+    SetCursorPos(p.x, p.y);
+    Pump();
+}
+
+constexpr COLORREF kNormalFace = RGB(0xF6, 0xF6, 0xF6);
+constexpr COLORREF kHoverFace = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF kPressedFace = RGB(0x8E, 0x0B, 0x20);
+constexpr COLORREF kDisabledFace = RGB(0xB9, 0xB9, 0xB9);
+constexpr COLORREF kSkinRed = RGB(0xC8, 0x10, 0x2E);
+
+// The main window's skin and template with its two buttons set up as the main window sets
+// them up, and its labels; `script` runs inside the modal loop.
+class ButtonDialog : public CTransparentDialogBase {
+public:
+    ButtonDialog() : CTransparentDialogBase(103, 102, nullptr, false) {}
+
+    CGdipButton write;
+    CGdipButton cancel;
+    CLabel title;
+    CLabel duration;
+    CLabel question;
+    int writeClicks = 0;
+    std::function<void(ButtonDialog&)> script;
+
+    void DoDataExchange(CDataExchange* exchange) override {
+        DDX_Control(exchange, 1, write);
+        DDX_Control(exchange, 2, cancel);
+        DDX_Control(exchange, 1000, title);
+        DDX_Control(exchange, 1001, duration);
+        DDX_Control(exchange, 1002, question);
+    }
+    BOOL OnInitDialog() override {
+        CTransparentDialogBase::OnInitDialog();
+        for (CGdipButton* button : {&write, &cancel}) {
+            button->SetWindowText(button == &write ? "OK" : "Cancel");
+            button->LoadImages(130, 131, 132, 129, 0);
+            button->SetWindowPos(nullptr, 0, 0, 100, 44, SWP_NOMOVE | SWP_NOZORDER);
+            button->SetTextColors(0x696969, 0x696969);
+            button->SetHoverTextColor(0x696969);
+            button->SetPressedTextColor(0xFFFFFF);
+            button->SetFontName("Arial", 0);
+            button->SetFontSize(85);
+            button->SetFontBold(true);
+            button->EnableImageRebuild();
+        }
+        const struct {
+            CLabel* label;
+            const char* text;
+            int size;
+            COLORREF colour;
+        } labels[] = {{&title, "Firmware update", 12, 0xFFFFFF},
+                      {&duration, "Upgrading the firmware can hold more than 2 minutes", 9, 0x696969},
+                      {&question, "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V2.0.7", 9,
+                       0x696969}};
+        for (const auto& l : labels) {
+            l.label->SetWindowText(l.text);
+            l.label->SetTransparent(true);
+            l.label->SetFontSize(l.size);
+            l.label->SetTextColor(l.colour, 255);
+            l.label->SetFontFace("Arial", false, false);
+            l.label->SetFontBold(true);
+        }
+        MoveWindow(CRect(200, 200, 646, 413));
+        PostMessage(WM_APP);
+        return TRUE;
+    }
+
+    BEGIN_MSG_MAP(ButtonDialog)
+        MESSAGE_HANDLER(WM_APP, OnScript)
+        COMMAND_HANDLER(1, BN_CLICKED, OnWrite)
+        CHAIN_MSG_MAP(CTransparentDialogBase)
+    END_MSG_MAP()
+
+    LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
+        Pump(200);
+        if (script)
+            script(*this);
+        Sleep(HoldTime());
+        EndDialog(IDOK);
+        return 0;
+    }
+    LRESULT OnWrite(WORD, WORD, HWND, bool&) {
+        ++writeClicks;
+        return 0;
+    }
+
+    // A point on the write button's face, away from its caption.
+    POINT FacePoint() const { return ScreenPoint(write.GetSafeHwnd(), 12, 22); }
+    COLORREF Face() const {
+        RedrawWindow(write.GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        Pump(30);
+        return ScreenPixel(FacePoint());
+    }
+};
+
+} // namespace
+
+TEST(GdipButton, FacesFollowThePointerAndTheButton) {
+    ButtonDialog dialog;
+    dialog.script = [](ButtonDialog& d) {
+        const POINT outside = ScreenPoint(d, 20, 100);
+        MoveCursor(outside);
+        EXPECT_TRUE(Near(d.Face(), kNormalFace)) << std::hex << d.Face();
+
+        MoveCursor(d.FacePoint());
+        MoveCursor(ScreenPoint(d.write.GetSafeHwnd(), 14, 22)); // a move arms leave tracking
+        EXPECT_TRUE(Near(d.Face(), kHoverFace)) << std::hex << d.Face();
+
+        SendButton(MOUSEEVENTF_LEFTDOWN);
+        EXPECT_TRUE(Near(d.Face(), kPressedFace)) << std::hex << d.Face();
+        MoveCursor(outside); // dragged out: no longer pushed
+        EXPECT_TRUE(Near(d.Face(), kNormalFace)) << std::hex << d.Face();
+        MoveCursor(d.FacePoint()); // dragged back
+        EXPECT_TRUE(Near(d.Face(), kPressedFace)) << std::hex << d.Face();
+        MoveCursor(outside);
+        SendButton(MOUSEEVENTF_LEFTUP); // released outside: no click
+        EXPECT_EQ(d.writeClicks, 0);
+
+        MoveCursor(d.FacePoint());
+        SendButton(MOUSEEVENTF_LEFTDOWN);
+        SendButton(MOUSEEVENTF_LEFTUP);
+        EXPECT_EQ(d.writeClicks, 1);
+
+        d.write.EnableWindow(false);
+        Pump();
+        EXPECT_TRUE(Near(d.Face(), kDisabledFace)) << std::hex << d.Face();
+        MoveCursor(outside);
+        EXPECT_TRUE(Near(d.Face(), kDisabledFace)) << std::hex << d.Face();
+        d.write.EnableWindow(true);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(GdipButton, DoubleClickGivesTwoClicks) {
+    ButtonDialog dialog;
+    dialog.script = [](ButtonDialog& d) {
+        MoveCursor(d.FacePoint());
+        for (int i = 0; i < 2; ++i) {
+            INPUT inputs[2] = {};
+            inputs[0].type = inputs[1].type = INPUT_MOUSE;
+            inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+            inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            SendInput(2, inputs, sizeof inputs[0]);
+        }
+        Pump(200);
+        EXPECT_EQ(d.writeClicks, 2);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(GdipButton, FacesAreComposedOverTheParentAndRecapturedOnRequest) {
+    ButtonDialog dialog;
+    dialog.script = [](ButtonDialog& d) {
+        MoveCursor(ScreenPoint(d, 20, 100));
+        // A button larger than its face shows the skin it was laid over around the face.
+        d.write.SetWindowPos(nullptr, 0, 0, 120, 50, SWP_NOMOVE | SWP_NOZORDER);
+        d.write.SendMessage(WM_GDIPBUTTON_RECAPTURE, reinterpret_cast<WPARAM>(GetDC(d)));
+        d.Face();
+        EXPECT_TRUE(Near(ScreenPixel(ScreenPoint(d.write.GetSafeHwnd(), 110, 46)), kSkinRed))
+            << std::hex << ScreenPixel(ScreenPoint(d.write.GetSafeHwnd(), 110, 46));
+
+        // Recapture over a green surface rebuilds every face over it.
+        HDC screen = GetDC(nullptr);
+        HDC green = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 446, 213);
+        HGDIOBJ old = SelectObject(green, bitmap);
+        RECT all{0, 0, 446, 213};
+        HBRUSH brush = CreateSolidBrush(RGB(0, 200, 0));
+        FillRect(green, &all, brush);
+        d.write.SendMessage(WM_GDIPBUTTON_RECAPTURE, reinterpret_cast<WPARAM>(green));
+        d.Face();
+        EXPECT_TRUE(Near(ScreenPixel(ScreenPoint(d.write.GetSafeHwnd(), 110, 46)), RGB(0, 200, 0)));
+        EXPECT_TRUE(Near(d.Face(), kNormalFace));
+        SelectObject(green, old);
+        DeleteObject(bitmap);
+        DeleteObject(brush);
+        DeleteDC(green);
+        ReleaseDC(nullptr, screen);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(GdipButton, FontSettingsAndTheirQuirks) {
+    ButtonDialog dialog;
+    dialog.script = [](ButtonDialog& d) {
+        EXPECT_EQ(d.write.GetLogFont().lfHeight, -11);
+        EXPECT_EQ(d.write.GetLogFont().lfWeight, FW_BOLD);
+        d.write.SetFontName("Arial", 2); // changes nothing, the charset included
+        EXPECT_EQ(d.write.GetLogFont().lfCharSet, DEFAULT_CHARSET);
+        d.write.SetFontName(std::string(40, 'T').c_str(), 0);
+        EXPECT_EQ(std::string(d.write.GetLogFont().lfFaceName), std::string(31, 'T'));
+        d.write.SetFontBold(0x100); // only the low eight bits count
+        EXPECT_EQ(d.write.GetLogFont().lfWeight, FW_NORMAL);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+namespace {
+
+// The check box and radio group of template 910 as image buttons on a plain dialog.
+class KindsDialog : public CDialog {
+public:
+    KindsDialog() : CDialog(910) {}
+    CGdipButton check, one, two, three, owner;
+    void DoDataExchange(CDataExchange* exchange) override {
+        DDX_Control(exchange, 1101, check);
+        DDX_Control(exchange, 1102, one);
+        DDX_Control(exchange, 1103, two);
+        DDX_Control(exchange, 1104, three);
+        DDX_Control(exchange, 1105, owner);
+    }
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        PostMessage(WM_APP);
+        return TRUE;
+    }
+    BEGIN_MSG_MAP(KindsDialog)
+        MESSAGE_HANDLER(WM_APP, OnScript)
+        CHAIN_MSG_MAP(CDialog)
+    END_MSG_MAP()
+    LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
+        EXPECT_EQ(check.GetKind(), CGdipButton::CheckBox);
+        EXPECT_EQ(one.GetKind(), CGdipButton::RadioButton);
+        EXPECT_EQ(owner.GetKind(), CGdipButton::CheckBox); // BS_OWNERDRAW has both low bits
+        check.SendMessage(BM_SETCHECK, 1);
+        EXPECT_EQ(check.SendMessage(BM_GETCHECK), BST_CHECKED);
+        two.SendMessage(BM_SETCHECK, 1);
+        three.SendMessage(BM_SETCHECK, 1);
+        EXPECT_EQ(two.SendMessage(BM_GETCHECK), BST_UNCHECKED);
+        EXPECT_EQ(three.SendMessage(BM_GETCHECK), BST_CHECKED);
+        one.SendMessage(BM_SETCHECK, 1);
+        EXPECT_EQ(three.SendMessage(BM_GETCHECK), BST_UNCHECKED);
+        EXPECT_EQ(check.SendMessage(BM_GETCHECK), BST_CHECKED); // another group
+        check.SendMessage(WM_KEYDOWN, VK_SPACE, 0);
+        EXPECT_EQ(check.SendMessage(BM_GETCHECK), BST_UNCHECKED);
+        EndDialog(IDOK);
+        return 0;
+    }
+};
+
+} // namespace
+
+TEST(GdipButton, CheckBoxAndRadioGroup) {
+    KindsDialog dialog;
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+namespace {
+
+// A label that records what it would open instead of opening it.
+class RecordingLabel : public CLabel {
+public:
+    std::vector<std::string> opened;
+    int paints = 0;
+
+    BEGIN_MSG_MAP(RecordingLabel)
+        MESSAGE_HANDLER(WM_PAINT, CountPaint)
+        CHAIN_MSG_MAP(CLabel)
+    END_MSG_MAP()
+
+protected:
+    void ShellOpen(const char* verb, const std::string& file) override {
+        opened.push_back(std::string(verb ? verb : "(default)") + " " + file);
+    }
+
+private:
+    LRESULT CountPaint(UINT, WPARAM, LPARAM, bool& handled) {
+        ++paints;
+        handled = false;
+        return 0;
+    }
+};
+
+class LabelDialog : public CDialog {
+public:
+    LabelDialog() : CDialog(910) {}
+    RecordingLabel label;
+    std::vector<UINT> notifications;
+    std::function<void(LabelDialog&)> script;
+
+    void DoDataExchange(CDataExchange* exchange) override { DDX_Control(exchange, 1106, label); }
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        MoveWindow(CRect(100, 100, 500, 400));
+        PostMessage(WM_APP);
+        return TRUE;
+    }
+    BEGIN_MSG_MAP(LabelDialog)
+        MESSAGE_HANDLER(WM_APP, OnScript)
+        MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
+        CHAIN_MSG_MAP(CDialog)
+    END_MSG_MAP()
+    LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
+        Pump(100);
+        if (script)
+            script(*this);
+        EndDialog(IDOK);
+        return 0;
+    }
+    LRESULT OnNotify(UINT, WPARAM, LPARAM lParam, bool&) {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->hwndFrom == label.GetSafeHwnd())
+            notifications.push_back(header->code);
+        return 0;
+    }
+};
+
+// Bounding box of the label's pixels of one colour, read from the screen.
+RECT InkBox(HWND label, COLORREF colour) {
+    RECT client;
+    GetClientRect(label, &client);
+    RECT box{10000, 10000, -1, -1};
+    HDC screen = GetDC(nullptr);
+    for (int y = 0; y < client.bottom; ++y) {
+        for (int x = 0; x < client.right; ++x) {
+            const POINT p = ScreenPoint(label, x, y);
+            if (Near(GetPixel(screen, p.x, p.y), colour, 40)) {
+                box.left = std::min<LONG>(box.left, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.right = std::max<LONG>(box.right, x);
+                box.bottom = std::max<LONG>(box.bottom, y);
+            }
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return box;
+}
+
+} // namespace
+
+TEST(Label, FontSizesAndFaceNames) {
+    LabelDialog dialog;
+    dialog.script = [](LabelDialog& d) {
+        d.label.SetFontSize(12);
+        EXPECT_EQ(d.label.GetLogFont().lfHeight, -16);
+        d.label.SetFontSize(9);
+        EXPECT_EQ(d.label.GetLogFont().lfHeight, -12);
+        d.label.SetFontName(std::string(40, 'F').c_str(), 0);
+        EXPECT_EQ(std::string(d.label.GetLogFont().lfFaceName), std::string(31, 'F'));
+        d.label.SetTransparent(false);
+        EXPECT_TRUE(d.label.GetExStyle() & WS_EX_TRANSPARENT);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(Label, FlashingBlanksTheTextAndStopsShown) {
+    LabelDialog dialog;
+    dialog.script = [](LabelDialog& d) {
+        d.label.SetText("Blink");
+        d.label.FlashText(true, 60, 3);
+        std::vector<std::string> seen{d.label.GetWindowText()};
+        const DWORD end = GetTickCount() + 1200;
+        while (GetTickCount() < end) {
+            Pump(5);
+            if (d.label.GetWindowText() != seen.back())
+                seen.push_back(d.label.GetWindowText());
+        }
+        EXPECT_EQ(seen, (std::vector<std::string>{"Blink", "", "Blink", "", "Blink", "", "Blink"}));
+        EXPECT_EQ(d.label.GetFlashMode(), CLabel::FlashNone);
+
+        // Text set only with SetWindowText is not the stored text: flashing blanks it.
+        d.label.SetText("");
+        d.label.SetWindowText("Window text");
+        d.label.FlashText(true, 60, 0);
+        EXPECT_EQ(d.label.GetWindowText(), "");
+        d.label.FlashText(false, 60, 0);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(Label, LinksOpenTheirTargetOrNotifyTheParent) {
+    LabelDialog dialog;
+    dialog.script = [](LabelDialog& d) {
+        d.label.SetWindowText("www.example.org");
+        d.label.SetLink(true, false);
+        EXPECT_TRUE(d.label.GetStyle() & SS_NOTIFY);
+        d.label.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        d.label.SetLinkTarget("https://example.org/firmware");
+        d.label.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        d.label.SetWindowText("support@example.org");
+        d.label.SetMailLink(true, false);
+        d.label.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        EXPECT_EQ(d.label.opened, (std::vector<std::string>{"open www.example.org", "open https://example.org/firmware",
+                                                            "(default) mailto:support@example.org"}));
+        d.label.SetLink(true, true);
+        d.label.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        EXPECT_EQ(d.label.opened.size(), 3u);
+        EXPECT_EQ(d.notifications, std::vector<UINT>{LABEL_NOTIFY_CLICK});
+        d.label.SetLink(false, false);
+        EXPECT_FALSE(d.label.GetStyle() & SS_NOTIFY);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(Label, CentreImageStyleEmbossAndRepaints) {
+    LabelDialog dialog;
+    dialog.script = [](LabelDialog& d) {
+        HWND label = d.label.GetSafeHwnd();
+        d.label.SetWindowPos(nullptr, 0, 0, 200, 60, SWP_NOMOVE | SWP_NOZORDER);
+        d.label.SetBackgroundColor(RGB(255, 255, 255));
+        d.label.SetTextColor(RGB(0, 0, 0));
+        d.label.SetFontSize(12);
+        d.label.ModifyStyle(0, SS_CENTERIMAGE);
+        d.label.SetWindowText("Middle");
+        d.label.Invalidate();
+        Pump();
+        const RECT centred = InkBox(label, RGB(0, 0, 0));
+        EXPECT_GT(centred.top, 15);
+        d.label.SetWindowText("Top\r\nline");
+        d.label.Invalidate();
+        Pump();
+        EXPECT_LT(InkBox(label, RGB(0, 0, 0)).top, 10);
+
+        d.label.ModifyStyle(SS_CENTERIMAGE, 0);
+        d.label.SetWindowText("Emboss");
+        d.label.SetEmbossColor(RGB(255, 0, 0));
+        d.label.SetEmboss(true, true);
+        Pump();
+        const RECT black = InkBox(label, RGB(0, 0, 0));
+        const RECT red = InkBox(label, RGB(255, 0, 0));
+        EXPECT_EQ(red.left - black.left, 1);
+        EXPECT_EQ(red.top - black.top, 1);
+
+        d.label.SetDisplayText("Shown");
+        Pump();
+        d.label.paints = 0;
+        d.label.SetDisplayText("Shown");
+        Pump();
+        EXPECT_EQ(d.label.paints, 0);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+namespace {
+
+// The update dialog's skin and template with its bar set up as the update dialog does.
+class ProgressDialog : public CTransparentDialogBase {
+public:
+    ProgressDialog() : CTransparentDialogBase(133, 103, nullptr, false) {}
+    CProgressCtrlST bar;
+    std::function<void(ProgressDialog&)> script;
+
+    void DoDataExchange(CDataExchange* exchange) override { DDX_Control(exchange, 1003, bar); }
+    BOOL OnInitDialog() override {
+        CTransparentDialogBase::OnInitDialog();
+        bar.SetWindowPos(nullptr, 0, 0, 298, 13, SWP_NOMOVE | SWP_NOZORDER);
+        // A themed progress class may drop the template's border; the bitmaps are drawn for
+        // the 296 x 11 client inside it.
+        bar.ModifyStyle(0, WS_BORDER);
+        bar.ModifyStyleEx(WS_EX_CLIENTEDGE, 0, SWP_FRAMECHANGED);
+        bar.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+        EXPECT_EQ(bar.SetBitmapResources(136, 137, true), 0);
+        bar.SendMessage(PBM_SETBKCOLOR, 0, 0);
+        bar.SetRange(0, 100);
+        bar.SetStep(1);
+        bar.SetPos(0);
+        MoveWindow(CRect(200, 200, 646, 550));
+        PostMessage(WM_APP);
+        return TRUE;
+    }
+    BEGIN_MSG_MAP(ProgressDialog)
+        MESSAGE_HANDLER(WM_APP, OnScript)
+        CHAIN_MSG_MAP(CTransparentDialogBase)
+    END_MSG_MAP()
+    LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
+        Pump(100);
+        if (script)
+            script(*this);
+        EndDialog(IDOK);
+        return 0;
+    }
+
+    // Pixels of the fill along the middle row of the bar's client area.
+    int FilledWidth() {
+        bar.Invalidate();
+        bar.UpdateWindow();
+        Pump(30);
+        const CRect client = bar.GetClientRect();
+        HDC screen = GetDC(nullptr);
+        int filled = 0;
+        for (int x = 0; x < client.Width(); ++x) {
+            const POINT p = ScreenPoint(bar.GetSafeHwnd(), x, client.Height() / 2);
+            const COLORREF c = GetPixel(screen, p.x, p.y);
+            if (GetRValue(c) > 120 && GetGValue(c) < 90)
+                ++filled;
+            else
+                break;
+        }
+        ReleaseDC(nullptr, screen);
+        return filled == 1 ? 0 : filled; // the track's red frame alone is no fill
+    }
+};
+
+} // namespace
+
+TEST(ProgressCtrlST, FillFollowsThePositionAndClamps) {
+    ProgressDialog dialog;
+    dialog.script = [](ProgressDialog& d) {
+        EXPECT_EQ(d.bar.GetClientRect().Width(), 296);
+        EXPECT_EQ(d.bar.GetClientRect().Height(), 11);
+        const struct {
+            int position, width;
+        } cases[] = {{0, 0}, {1, 3}, {50, 148}, {100, 296}};
+        for (const auto& c : cases) {
+            d.bar.SetPos(c.position);
+            EXPECT_EQ(d.FilledWidth(), c.width) << c.position;
+        }
+        d.bar.SetPos(150);
+        EXPECT_EQ(d.bar.SendMessage(PBM_GETPOS), 100);
+        d.bar.SetPos(-5);
+        EXPECT_EQ(d.bar.SendMessage(PBM_GETPOS), 0);
+
+        d.bar.SetRange(7, 7); // a range of 1, never 0
+        d.bar.SetPos(7);
+        EXPECT_EQ(d.FilledWidth(), 0);
+        d.bar.SetRange(0, 100);
+        d.bar.SetPos(50);
+        Sleep(HoldTime());
+
+        EXPECT_EQ(d.bar.SetBitmapResources(136, -1, true), 0);
+        EXPECT_EQ(d.FilledWidth(), 148);
+        // A bitmap whose size cannot be read: no bitmaps, the standard painting.
+        EXPECT_EQ(d.bar.SetBitmaps(reinterpret_cast<HBITMAP>(0x7777), nullptr, true), 1);
+        EXPECT_EQ(d.FilledWidth(), 0); // the standard bar's own colours, no red fill
+        EXPECT_EQ(d.bar.SetBitmapResources(136, 137, true), 0);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
