@@ -178,13 +178,16 @@ TEST(GdipButton, FacesFollowThePointerAndTheButton) {
         const POINT outside = ScreenPoint(d, 20, 100);
         MoveCursor(outside);
         EXPECT_TRUE(Near(d.Face(), kNormalFace)) << std::hex << d.Face();
+        Sleep(HoldTime());
 
         MoveCursor(d.FacePoint());
         MoveCursor(ScreenPoint(d.write.GetSafeHwnd(), 14, 22)); // a move arms leave tracking
         EXPECT_TRUE(Near(d.Face(), kHoverFace)) << std::hex << d.Face();
+        Sleep(HoldTime());
 
         SendButton(MOUSEEVENTF_LEFTDOWN);
         EXPECT_TRUE(Near(d.Face(), kPressedFace)) << std::hex << d.Face();
+        Sleep(HoldTime());
         MoveCursor(outside); // dragged out: no longer pushed
         EXPECT_TRUE(Near(d.Face(), kNormalFace)) << std::hex << d.Face();
         MoveCursor(d.FacePoint()); // dragged back
@@ -201,6 +204,7 @@ TEST(GdipButton, FacesFollowThePointerAndTheButton) {
         d.write.EnableWindow(false);
         Pump();
         EXPECT_TRUE(Near(d.Face(), kDisabledFace)) << std::hex << d.Face();
+        Sleep(HoldTime());
         MoveCursor(outside);
         EXPECT_TRUE(Near(d.Face(), kDisabledFace)) << std::hex << d.Face();
         d.write.EnableWindow(true);
@@ -577,10 +581,12 @@ TEST(ProgressCtrlST, FillFollowsThePositionAndClamps) {
         EXPECT_EQ(d.bar.GetClientRect().Height(), 11);
         const struct {
             int position, width;
-        } cases[] = {{0, 0}, {1, 3}, {50, 148}, {100, 296}};
+        } cases[] = {{0, 0}, {1, 3}, {50, 148}, {99, 294}, {100, 296}};
         for (const auto& c : cases) {
             d.bar.SetPos(c.position);
             EXPECT_EQ(d.FilledWidth(), c.width) << c.position;
+            if (c.position == 0 || c.position == 50 || c.position == 99)
+                Sleep(HoldTime());
         }
         d.bar.SetPos(150);
         EXPECT_EQ(d.bar.SendMessage(PBM_GETPOS), 100);
@@ -592,7 +598,6 @@ TEST(ProgressCtrlST, FillFollowsThePositionAndClamps) {
         EXPECT_EQ(d.FilledWidth(), 0);
         d.bar.SetRange(0, 100);
         d.bar.SetPos(50);
-        Sleep(HoldTime());
 
         EXPECT_EQ(d.bar.SetBitmapResources(136, -1, true), 0);
         EXPECT_EQ(d.FilledWidth(), 148);
