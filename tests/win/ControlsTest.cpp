@@ -493,6 +493,16 @@ TEST(Label, CentreImageStyleEmbossAndRepaints) {
         EXPECT_LT(InkBox(label, RGB(0, 0, 0)).top, 10);
 
         d.label.ModifyStyle(SS_CENTERIMAGE, 0);
+        // A tab is expanded to the next tab stop, well right of where "AB" ends.
+        d.label.SetWindowText("AB");
+        d.label.Invalidate();
+        Pump();
+        const LONG plainRight = InkBox(label, RGB(0, 0, 0)).right;
+        d.label.SetWindowText("A\tB");
+        d.label.Invalidate();
+        Pump();
+        EXPECT_GT(InkBox(label, RGB(0, 0, 0)).right, plainRight + 20);
+
         d.label.SetWindowText("Emboss");
         d.label.SetEmbossColor(RGB(255, 0, 0));
         d.label.SetEmboss(true, true);
