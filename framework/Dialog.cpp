@@ -14,7 +14,7 @@ INT_PTR CALLBACK CDialog::StartDialogProc(HWND window, UINT message, WPARAM wPar
     // The first message that carries the object: attach it and let it initialise.
     CDialog* dialog = reinterpret_cast<CDialog*>(lParam);
     dialog->AttachAndHook(window);
-    return dialog->WindowProc(message, wParam, lParam);
+    return AfxGuardedCall([&] { return dialog->WindowProc(message, wParam, lParam); });
 }
 
 HWND CDialog::CreateFromTemplate(HWND parent) {

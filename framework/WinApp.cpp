@@ -64,3 +64,7 @@ int AfxWinMain(HINSTANCE instance, LPSTR commandLine) {
         return app->ExitInstance();
     return app->Run();
 }
+
+void AfxReportOutOfMemory() {
+    MessageBoxA(nullptr, "The program ran out of memory and has to close.", "Tervolin", MB_OK | MB_ICONERROR);
+}

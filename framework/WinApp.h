@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <new>
 #include <string>
 
 class CWnd;
@@ -53,3 +54,17 @@ HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type);
 
 // The framework's entry: the program's WinMain calls it.
 int AfxWinMain(HINSTANCE instance, LPSTR commandLine);
+
+// Tells the user, in a plain message box, that memory ran out and the program has to close.
+void AfxReportOutOfMemory();
+
+// Runs a window's handler; memory that runs out inside it ends the program with that message
+// instead of unwinding through the platform's message dispatch.
+template <typename Handler> auto AfxGuardedCall(Handler handler) -> decltype(handler()) {
+    try {
+        return handler();
+    } catch (const std::bad_alloc&) {
+        AfxReportOutOfMemory();
+        ExitProcess(3);
+    }
+}

@@ -1,6 +1,8 @@
 // Window attachment, dispatch and reflection.
 #include "Wnd.h"
 
+#include "WinApp.h"
+
 #include <unordered_map>
 
 namespace {
@@ -153,11 +155,13 @@ LRESULT CALLBACK CWnd::HookedWindowProc(HWND window, UINT message, WPARAM wParam
     CWnd* object = FromHandlePermanent(window);
     if (object == nullptr)
         return ::DefWindowProcA(window, message, wParam, lParam);
-    if (message != WM_NCDESTROY)
-        return object->WindowProc(message, wParam, lParam);
-    // The window's last message: let it finish, detach, then tell the object.
-    const LRESULT result = object->WindowProc(message, wParam, lParam);
-    object->UnsubclassWindow();
-    object->PostNcDestroy();
-    return result;
+    return AfxGuardedCall([&]() -> LRESULT {
+        if (message != WM_NCDESTROY)
+            return object->WindowProc(message, wParam, lParam);
+        // The window's last message: let it finish, detach, then tell the object.
+        const LRESULT result = object->WindowProc(message, wParam, lParam);
+        object->UnsubclassWindow();
+        object->PostNcDestroy();
+        return result;
+    });
 }

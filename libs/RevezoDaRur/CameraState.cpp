@@ -72,6 +72,8 @@ bool ParseLine(std::string_view key, std::string_view value, CameraState& state)
         return ParseField(value, s.plugged, 1);
     if (key == "realistic-timings")
         return ParseField(value, s.realisticTimings, 1);
+    if (key == "time-percent")
+        return ParseField(value, s.timePercent, 100000);
     if (key == "seed")
         return ParseField(value, s.seed, UINT64_MAX);
     if (key == "unplug-after-calls")
@@ -158,6 +160,7 @@ std::string FormatState(const CameraState& state) {
     out << "# Virtual SN9C250 camera: settings, faults (first calls, chance per million), counters\n"
         << "plugged=" << s.plugged << "\n"
         << "realistic-timings=" << s.realisticTimings << "\n"
+        << "time-percent=" << s.timePercent << "\n"
         << "seed=" << s.seed << "\n"
         << "unplug-after-calls=" << s.unplugAfterCalls << "\n"
         << "corrupt-offset=" << s.corruptOffset << "\n"

@@ -42,6 +42,7 @@ struct FaultRule {
 struct CameraSettings {
     bool plugged = true;
     bool realisticTimings = false; // sleep as a real SPI NOR part behind USB would take
+    std::uint32_t timePercent = 100;  // realistic timings stretched or shrunk by this share
     std::uint64_t seed = 1;
     std::uint32_t unplugAfterCalls = 0;      // 0: never; else gone after this many driver calls
     std::uint32_t corruptOffset = kFlashSize - 1; // byte that ReadCorrupt inverts

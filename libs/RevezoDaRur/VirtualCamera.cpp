@@ -91,6 +91,7 @@ bool VirtualCamera::Call(const std::function<bool(CameraState&, FlashImage&)>& o
 }
 
 void VirtualCamera::Spend(CameraState& state, microseconds time) {
+    time = time * state.settings.timePercent / 100;
     state.counters.deviceMicros += static_cast<std::uint64_t>(time.count());
     if (state.settings.realisticTimings)
         m_sleep(time);

@@ -36,7 +36,7 @@ constexpr char kUsage[] =
     "              read-fail read-short read-flip read-corrupt stuck-bits\n"
     "  set KEY=VALUE...\n"
     "        change settings: seed, unplug-after-calls, corrupt-offset, stuck-offset, stuck-mask,\n"
-    "        partial-bytes, realistic-timings (0 or 1)\n"
+    "        partial-bytes, realistic-timings (0 or 1), time-percent (stretches the timings)\n"
     "  identify [SWITCHES]...\n"
     "        what the updater finds: camera present, code version, and its opening decision\n"
     "\n"

@@ -1,0 +1,107 @@
+// The firmware update dialog.
+#include "FirmwareUpdateDlg.h"
+
+#include "DialogIcon.h"
+#include "FlashThread.h"
+#include "FlashWorker.h"
+#include "Strings.h"
+#include "TextIds.h"
+#include "TextModule.h"
+#include "WinApp.h"
+#include "WinThread.h"
+
+namespace {
+
+constexpr UINT_PTR kStepTimer = 1;
+constexpr UINT_PTR kBlinkTimer = 2;
+
+} // namespace
+
+CFirmwareUpdateDlg::CFirmwareUpdateDlg()
+    : CTransparentDialogBase(133, 103, nullptr, true),
+      m_hIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(128))), m_hTextModule(GetTextModule()) {}
+
+void CFirmwareUpdateDlg::DoDataExchange(CDataExchange* exchange) {
+    CTransparentDialogBase::DoDataExchange(exchange);
+    DDX_Control(exchange, 1008, m_lblTitle);
+    DDX_Control(exchange, 1007, m_lblWarning);
+    DDX_Control(exchange, 1006, m_lblDuration);
+    DDX_Control(exchange, 1005, m_lblWait);
+    DDX_Control(exchange, 1003, m_progress);
+}
+
+BOOL CFirmwareUpdateDlg::OnInitDialog() {
+    CTransparentDialogBase::OnInitDialog();
+
+    const struct {
+        CLabel* label;
+        UINT text;
+        int size;
+        COLORREF colour;
+    } labels[] = {{&m_lblTitle, IDS_FIRMWARE_UPDATE, 12, 0xFFFFFF},
+                  {&m_lblWarning, IDS_DO_NOT_DISCONNECT, 9, 0x696969},
+                  {&m_lblDuration, IDS_DURATION, 9, 0x696969},
+                  {&m_lblWait, IDS_PLEASE_WAIT, 9, 0xFFFFFF}};
+    for (const auto& l : labels) {
+        l.label->SetWindowText(LoadResourceString(m_hTextModule, l.text));
+        l.label->SetTransparent(true);
+        l.label->SetFontSize(l.size);
+        l.label->SetTextColor(l.colour, 255);
+        l.label->SetFontFace("Arial", false, false);
+        l.label->SetFontBold(true);
+    }
+
+    m_progress.SetWindowPos(nullptr, 0, 0, 298, 13, SWP_NOMOVE | SWP_NOZORDER);
+    // A themed progress class may drop the template's one-pixel border; the bitmaps are drawn
+    // for the 296 x 11 client inside it.
+    m_progress.ModifyStyle(0, WS_BORDER);
+    m_progress.ModifyStyleEx(WS_EX_CLIENTEDGE, 0);
+    m_progress.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    m_progress.SetBitmapResources(136, 137, true);
+    m_progress.SendMessage(PBM_SETBKCOLOR, 0, 0);
+    m_progress.SetRange(0, 100);
+    m_progress.SetStep(1);
+    m_progress.SetPos(0);
+
+    CWinThread* worker = AfxBeginThread(FlashThreadProc, m_hWnd, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED);
+    if (worker != nullptr) {
+        worker->SetAutoDelete(true);
+        worker->ResumeThread();
+    } else {
+        // Without a worker nothing would ever end the dialog: report the update as failed.
+        PostMessage(WM_FLASH_DONE, 0, 0);
+    }
+    SetTimer(kBlinkTimer, 1000);
+    return TRUE;
+}
+
+LRESULT CFirmwareUpdateDlg::OnPaint(UINT, WPARAM, LPARAM, bool& handled) {
+    handled = PaintMinimizedIcon(m_hWnd, m_hIcon);
+    return 0;
+}
+
+LRESULT CFirmwareUpdateDlg::OnFlashProgress(UINT, WPARAM wParam, LPARAM lParam, bool&) {
+    KillTimer(kStepTimer);
+    m_nStopPosition = LOWORD(lParam);
+    m_progress.SetPos(static_cast<int>(wParam));
+    SetTimer(kStepTimer, HIWORD(lParam));
+    return 0;
+}
+
+LRESULT CFirmwareUpdateDlg::OnFlashDone(UINT, WPARAM wParam, LPARAM, bool&) {
+    KillTimer(kStepTimer);
+    KillTimer(kBlinkTimer);
+    EndDialog(wParam != 0 ? IDOK : IDCANCEL);
+    return 0;
+}
+
+LRESULT CFirmwareUpdateDlg::OnTimer(UINT, WPARAM wParam, LPARAM, bool&) {
+    if (wParam == kStepTimer) {
+        const int next = static_cast<int>(m_progress.SendMessage(PBM_GETPOS)) + 1;
+        if (next < m_nStopPosition)
+            m_progress.SetPos(next);
+    } else if (wParam == kBlinkTimer) {
+        m_lblWait.ShowWindow(m_lblWait.IsWindowVisible() ? SW_HIDE : SW_SHOW);
+    }
+    return 0;
+}

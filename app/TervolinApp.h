@@ -1,0 +1,10 @@
+// CTervolinApp: the program's start-up. It prepares the user interface, picks the text module,
+// reads the switches and runs the main window; when the main window closes, the program ends.
+#pragma once
+
+#include "WinApp.h"
+
+class CTervolinApp : public CWinApp {
+public:
+    BOOL InitInstance() override;
+};

@@ -1,0 +1,52 @@
+// CTervolinDlg: the main window. It names the firmware about to be installed, checks the camera
+// when it opens, and runs the update when the user presses its write button.
+#pragma once
+
+#include "GdipButton.h"
+#include "Label.h"
+#include "TransparentDialogBase.h"
+#include "UpdateChecks.h"
+
+// The about box: a plain dialog from its template.
+class CAboutDlg : public CDialog {
+public:
+    CAboutDlg() : CDialog(100) {}
+};
+
+class CTervolinDlg : public CTransparentDialogBase {
+public:
+    CTervolinDlg();
+
+    void SetForce(bool force) { m_bForce = force; }
+    void SetOld(bool old) { m_bOld = old; }
+
+    void DoDataExchange(CDataExchange* exchange) override;
+    BOOL OnInitDialog() override;
+
+    BEGIN_MSG_MAP(CTervolinDlg)
+        MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
+        MESSAGE_HANDLER(WM_PAINT, OnPaint)
+        MESSAGE_HANDLER(WM_QUERYDRAGICON, OnQueryDragIcon)
+        COMMAND_HANDLER(IDOK, BN_CLICKED, OnWrite)
+        CHAIN_MSG_MAP(CTransparentDialogBase)
+    END_MSG_MAP()
+
+private:
+    SwitchFlags Flags() const { return {m_bForce, m_bOld}; }
+    void ShowMessage(const CheckMessage& message);
+
+    LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool&);
+    LRESULT OnPaint(UINT, WPARAM, LPARAM, bool& handled);
+    LRESULT OnQueryDragIcon(UINT, WPARAM, LPARAM, bool&) { return reinterpret_cast<LRESULT>(m_hIcon); }
+    LRESULT OnWrite(WORD, WORD, HWND, bool&);
+
+    HICON m_hIcon;
+    CGdipButton m_btnWrite;
+    CGdipButton m_btnCancel;
+    CLabel m_lblTitle;
+    CLabel m_lblDuration;
+    CLabel m_lblQuestion;
+    HINSTANCE m_hTextModule;
+    bool m_bForce = false;
+    bool m_bOld = false;
+};

@@ -1,0 +1,208 @@
+// The program driver.
+#include "UiDriver.h"
+
+#include <fstream>
+
+#include "PngWriter.h"
+
+namespace {
+
+struct Search {
+    DWORD processId;
+    Screen screen;
+    HWND found;
+};
+
+Screen Classify(HWND window) {
+    if (GetDlgItem(window, 1002) != nullptr)
+        return Screen::MainWindow;
+    if (GetDlgItem(window, 1003) != nullptr)
+        return Screen::UpdateDialog;
+    return Screen::MessageBox;
+}
+
+BOOL CALLBACK FindScreen(HWND window, LPARAM parameter) {
+    Search& search = *reinterpret_cast<Search*>(parameter);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId != search.processId || !IsWindowVisible(window) || GetWindow(window, GW_CHILD) == nullptr)
+        return TRUE;
+    char className[32] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (lstrcmpA(className, "#32770") != 0 || Classify(window) != search.screen)
+        return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+HWND FindScreenNow(DWORD processId, Screen screen) {
+    Search search{processId, screen, nullptr};
+    EnumWindows(FindScreen, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+} // namespace
+
+CProgramRun::~CProgramRun() {
+    if (m_process.hProcess != nullptr) {
+        if (IsRunning())
+            TerminateProcess(m_process.hProcess, 99);
+        CloseHandle(m_process.hThread);
+        CloseHandle(m_process.hProcess);
+    }
+}
+
+bool CProgramRun::Start(const std::wstring& program, const std::string& arguments) {
+    std::wstring commandLine = L"\"" + program + L"\"";
+    if (!arguments.empty())
+        commandLine += L" " + std::wstring(arguments.begin(), arguments.end());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &m_process) != FALSE;
+}
+
+bool CProgramRun::WaitForExit(DWORD milliseconds, DWORD* exitCode) {
+    if (m_process.hProcess == nullptr || WaitForSingleObject(m_process.hProcess, milliseconds) != WAIT_OBJECT_0)
+        return false;
+    if (exitCode != nullptr)
+        GetExitCodeProcess(m_process.hProcess, exitCode);
+    return true;
+}
+
+bool CProgramRun::IsRunning() const {
+    return m_process.hProcess != nullptr && WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+HWND WaitForScreen(DWORD processId, Screen screen, DWORD milliseconds) {
+    const DWORD end = GetTickCount() + milliseconds;
+    for (;;) {
+        if (HWND window = FindScreenNow(processId, screen))
+            return window;
+        if (GetTickCount() > end)
+            return nullptr;
+        Sleep(20);
+    }
+}
+
+bool IsShowing(DWORD processId, Screen screen) {
+    return FindScreenNow(processId, screen) != nullptr;
+}
+
+std::string WindowText(HWND window) {
+    char text[1024] = {};
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                        nullptr);
+    return text;
+}
+
+std::string ChildText(HWND parent, int id) {
+    return WindowText(GetDlgItem(parent, id));
+}
+
+std::string MessageBoxText(HWND box) {
+    for (HWND child : Children(box)) {
+        if (ClassOf(child) == "Static" && SendMessageA(child, STM_GETICON, 0, 0) == 0)
+            return WindowText(child);
+    }
+    return {};
+}
+
+std::vector<std::string> MessageBoxButtons(HWND box) {
+    std::vector<std::string> buttons;
+    for (HWND child : Children(box)) {
+        if (ClassOf(child) == "Button")
+            buttons.push_back(WindowText(child));
+    }
+    return buttons;
+}
+
+bool MessageBoxHasIcon(HWND box) {
+    for (HWND child : Children(box)) {
+        if (ClassOf(child) == "Static" && SendMessageA(child, STM_GETICON, 0, 0) != 0)
+            return true;
+    }
+    return false;
+}
+
+void PressButton(HWND button) {
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+HWND ButtonWithText(HWND parent, const std::string& text) {
+    for (HWND child : Children(parent)) {
+        if (ClassOf(child) == "Button" && WindowText(child) == text)
+            return child;
+    }
+    return nullptr;
+}
+
+bool SaveScreenshot(HWND window, const std::wstring& path) {
+    RECT rect;
+    if (!GetWindowRect(window, &rect))
+        return false;
+    // Include the translucent rim that the layer window shows around a skinned dialog.
+    InflateRect(&rect, 8, 8);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
+    const auto* bgra = static_cast<const std::uint8_t*>(bits);
+    for (std::size_t i = 0; bgra != nullptr && i < static_cast<std::size_t>(width) * height; ++i) {
+        rgb[i * 3] = bgra[i * 4 + 2];
+        rgb[i * 3 + 1] = bgra[i * 4 + 1];
+        rgb[i * 3 + 2] = bgra[i * 4];
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (bgra == nullptr)
+        return false;
+
+    const std::vector<std::uint8_t> png = EncodePng(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), rgb);
+    std::ofstream out(path.c_str(), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    return static_cast<bool>(out);
+}
+
+int RunCommand(const std::wstring& commandLine) {
+    std::wstring line = commandLine;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return -1;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(exitCode);
+}

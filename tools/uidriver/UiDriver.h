@@ -1,0 +1,53 @@
+// Driving the real program from outside, as a user would: start it, find the windows it shows,
+// read their texts, press their buttons, and keep pictures of them.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The program run under test; it is ended when the object goes, should it still run.
+class CProgramRun {
+public:
+    CProgramRun() = default;
+    ~CProgramRun();
+    CProgramRun(const CProgramRun&) = delete;
+    CProgramRun& operator=(const CProgramRun&) = delete;
+
+    bool Start(const std::wstring& program, const std::string& arguments);
+    DWORD ProcessId() const { return m_process.dwProcessId; }
+    // True when the program ended within `milliseconds`; its exit code then in `exitCode`.
+    bool WaitForExit(DWORD milliseconds, DWORD* exitCode = nullptr);
+    bool IsRunning() const;
+
+private:
+    PROCESS_INFORMATION m_process{};
+};
+
+// The program's windows: the main window has the question label (1002), the update dialog the
+// progress bar (1003), a message box neither.
+enum class Screen { MainWindow, UpdateDialog, MessageBox };
+
+// A visible top-level window of the process that shows `screen`, waited for up to `milliseconds`.
+HWND WaitForScreen(DWORD processId, Screen screen, DWORD milliseconds = 15000);
+// Whether the process shows `screen` right now.
+bool IsShowing(DWORD processId, Screen screen);
+
+std::string WindowText(HWND window);
+std::string ChildText(HWND parent, int id);
+// The texts of a message box: its message and its buttons' captions in order.
+std::string MessageBoxText(HWND box);
+std::vector<std::string> MessageBoxButtons(HWND box);
+bool MessageBoxHasIcon(HWND box);
+// Presses a button the way a click does; returns at once.
+void PressButton(HWND button);
+HWND ButtonWithText(HWND parent, const std::string& text);
+
+// Saves the window as it shows on the screen as a PNG file.
+bool SaveScreenshot(HWND window, const std::wstring& path);
+
+// Runs `command` (a console program and its arguments) and returns its exit code, -1 when it
+// does not start.
+int RunCommand(const std::wstring& commandLine);
