@@ -30,7 +30,10 @@ HWND CDialog::CreateFromTemplate(HWND parent) {
 }
 
 INT_PTR CDialog::DoModal() {
+    // Without a parent of its own, a modal dialog belongs to the application's main window.
     HWND parent = m_hParentWnd;
+    if (parent == nullptr && AfxGetMainWnd() != nullptr && AfxGetMainWnd() != this)
+        parent = AfxGetMainWnd()->GetSafeHwnd();
     bool enableParent = false;
     if (parent != nullptr && parent != GetDesktopWindow() && ::IsWindowEnabled(parent)) {
         ::EnableWindow(parent, FALSE);

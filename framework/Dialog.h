@@ -22,7 +22,8 @@ class CDialog : public CWnd {
 public:
     explicit CDialog(UINT templateId, HWND parent = nullptr) : m_nIDTemplate(templateId), m_hParentWnd(parent) {}
 
-    // Creates the dialog from its template with the parent disabled, runs the modal loop until
+    // Creates the dialog from its template with the parent (by default the application's main
+    // window) disabled, runs the modal loop until
     // EndDialog, hides the dialog, enables the parent again and calls DestroyWindow. Returns the
     // code given to EndDialog, or -1 when the dialog could not be created.
     virtual INT_PTR DoModal();

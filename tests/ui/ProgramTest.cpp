@@ -1,0 +1,291 @@
+// Black-box tests of Tervolin.exe: the driver starts the real program against a virtual camera
+// set up with vcam, reads the windows it shows, presses their buttons, and checks the camera.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "CameraState.h"
+#include "FirmwareImage.h"
+#include "FirmwareVersion.h"
+#include "FlashWorker.h"
+#include "Module.h"
+#include "UiDriver.h"
+
+namespace {
+
+constexpr char kOlder[] = "SN9C250 0. 0. 5.11SBFgE";
+constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
+constexpr char kLanguageKey[] = "SOFTWARE\\Quellmar\\Webcam";
+
+std::filesystem::path Bin() {
+    return std::filesystem::path(ModuleFolder()) / ".." / "bin";
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_folder = std::filesystem::path(ModuleFolder()) / "vcam-ui";
+        std::filesystem::remove_all(m_folder);
+        _putenv_s("TERVOLIN_VCAM", m_folder.string().c_str());
+        m_screens = std::filesystem::path(ModuleFolder()) / "screens" / "ui";
+        std::filesystem::create_directories(m_screens);
+        RegDeleteKeyA(HKEY_CURRENT_USER, kLanguageKey);
+    }
+    void TearDown() override {
+        Vcam("unplug");
+        RegDeleteKeyA(HKEY_CURRENT_USER, kLanguageKey);
+    }
+
+    int Vcam(const std::string& arguments) {
+        const std::wstring wide(arguments.begin(), arguments.end());
+        return RunCommand(L"\"" + (Bin() / "vcam.exe").wstring() + L"\" " + wide);
+    }
+    void Plug(const char* version, const std::string& extra = "") {
+        ASSERT_EQ(Vcam(std::string("plug --version \"") + version + "\" " + extra), 0);
+    }
+    void Start(const std::string& switches = "") {
+        ASSERT_TRUE(m_program.Start((Bin() / "Tervolin.exe").wstring(), switches));
+    }
+    HWND Wait(Screen screen, DWORD milliseconds = 15000) {
+        HWND window = WaitForScreen(m_program.ProcessId(), screen, milliseconds);
+        if (window != nullptr)
+            Shot(window);
+        return window;
+    }
+    bool Showing(Screen screen) { return IsShowing(m_program.ProcessId(), screen); }
+    void Shot(HWND window) {
+        Sleep(300);
+        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        SaveScreenshot(window, (m_screens / (test + "-" + std::to_string(++m_shots) + ".png")).wstring());
+    }
+    // Answers a message box and returns its text.
+    std::string Answer(HWND box) {
+        const std::string text = MessageBoxText(box);
+        PressButton(GetDlgItem(box, IDOK));
+        Sleep(300);
+        return text;
+    }
+    bool Ends(DWORD* exitCode = nullptr) { return m_program.WaitForExit(15000, exitCode); }
+    CameraState State() const { return LoadState(m_folder).value_or(CameraState{}); }
+    FlashImage Flash() const { return LoadFlash(m_folder).value_or(FlashImage{}); }
+    std::string CodeVersion() const { return ReportedCodeVersion(Flash()); }
+
+    std::filesystem::path m_folder;
+    std::filesystem::path m_screens;
+    CProgramRun m_program;
+    int m_shots = 0;
+};
+
+} // namespace
+
+TEST_F(ProgramTest, NoCameraSaysSoOnceAndEndsWithoutOpeningTheDriver) {
+    Plug(kOlder);
+    ASSERT_EQ(Vcam("unplug"), 0);
+    Start();
+    HWND box = Wait(Screen::MessageBox);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowText(box), "Firmware update");
+    EXPECT_TRUE(MessageBoxHasIcon(box));
+    EXPECT_EQ(Answer(box), "The camera is not plugged in");
+    DWORD exitCode = 1;
+    EXPECT_TRUE(Ends(&exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(State().counters.calls, 0u);
+}
+
+TEST_F(ProgramTest, TargetFirmwareAlreadyThereNamesIt) {
+    Plug(kTarget);
+    Start();
+    HWND box = Wait(Screen::MessageBox);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Answer(box), "You already have the latest firmware\n\nQuellmar Vistrel Solentra V2.0.7");
+    EXPECT_TRUE(Ends());
+    EXPECT_EQ(State().counters.erases, 0u);
+}
+
+TEST_F(ProgramTest, ForceUpdatesTheTargetFirmwareAgain) {
+    Plug(kTarget);
+    Start("/force");
+    HWND main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    EXPECT_FALSE(Showing(Screen::MessageBox));
+    PressButton(GetDlgItem(main, 1));
+    HWND box = Wait(Screen::MessageBox, 60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Answer(box), "Upgrading the firmware successful, you can unplug and re-plug your webcam.");
+    EXPECT_TRUE(Ends());
+    EXPECT_EQ(State().counters.erases, 1u);
+    EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
+}
+
+TEST_F(ProgramTest, OldSwitchNamesAndInstallsTheOlderImage) {
+    Plug(kOlder);
+    Start("/old");
+    HWND main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    const std::string question = ChildText(main, 1002);
+    EXPECT_EQ(question, "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V1.0.8");
+    PressButton(GetDlgItem(main, 1));
+    HWND box = Wait(Screen::MessageBox, 60000);
+    ASSERT_NE(box, nullptr);
+    Answer(box);
+    EXPECT_TRUE(Ends());
+    EXPECT_EQ(Flash(), MakeFirmwareImage(TargetFirmwareFor(true).codeVersion));
+}
+
+TEST_F(ProgramTest, SuccessfulUpdateReportsAndEnds) {
+    Plug(kOlder);
+    Start();
+    HWND main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(ChildText(main, 1000), "Firmware update");
+    EXPECT_EQ(ChildText(main, 1001), "Upgrading the firmware can hold more than 2 minutes");
+    EXPECT_EQ(ChildText(main, 1002), "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V2.0.7");
+    EXPECT_EQ(ChildText(main, 1), "OK");
+    EXPECT_EQ(ChildText(main, 2), "Cancel");
+    PressButton(GetDlgItem(main, 1));
+    HWND box = Wait(Screen::MessageBox, 60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(MessageBoxHasIcon(box));
+    EXPECT_EQ(MessageBoxButtons(box), std::vector<std::string>{"OK"});
+    EXPECT_FALSE(IsWindowVisible(main)); // hidden while the outcome is shown
+    EXPECT_EQ(Answer(box), "Upgrading the firmware successful, you can unplug and re-plug your webcam.");
+    EXPECT_FALSE(Showing(Screen::MainWindow));
+    EXPECT_TRUE(Ends());
+    EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
+    EXPECT_EQ(CodeVersion(), kTarget);
+}
+
+TEST_F(ProgramTest, FailedUpdateBringsTheMainWindowBackForAnotherTry) {
+    // Every write reports success but writes nothing: the flash stays erased.
+    Plug(kOlder);
+    ASSERT_EQ(Vcam("fault write-nothing 3"), 0);
+    Start();
+    HWND main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    PressButton(GetDlgItem(main, 1));
+    HWND box = Wait(Screen::MessageBox, 60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Answer(box), "Firmware update could not be completed");
+    EXPECT_EQ(State().counters.erases, 3u);
+    EXPECT_NE(CodeVersion(), kTarget);
+    main = Wait(Screen::MainWindow, 5000);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(IsWindowVisible(main));
+
+    ASSERT_EQ(Vcam("fault clear"), 0);
+    PressButton(GetDlgItem(main, 1));
+    box = Wait(Screen::MessageBox, 60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Answer(box), "Upgrading the firmware successful, you can unplug and re-plug your webcam.");
+    EXPECT_TRUE(Ends());
+    EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
+}
+
+TEST_F(ProgramTest, SystemCommandSixteenOpensTheAboutBox) {
+    Plug(kOlder);
+    Start();
+    HWND main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    PostMessageA(main, WM_SYSCOMMAND, 0x0013, 0);
+    HWND about = Wait(Screen::MessageBox);
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(WindowText(about), "About Tervolin");
+    EXPECT_FALSE(IsWindowEnabled(main));
+    PressButton(GetDlgItem(about, IDOK));
+    Sleep(500);
+    EXPECT_TRUE(IsWindowEnabled(main));
+    PressButton(GetDlgItem(main, 2));
+    EXPECT_TRUE(Ends());
+}
+
+TEST_F(ProgramTest, CameraUnpluggedBeforeTheWriteButtonKeepsTheWindow) {
+    Plug(kOlder);
+    Start();
+    HWND main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    ASSERT_EQ(Vcam("unplug"), 0);
+    PressButton(GetDlgItem(main, 1));
+    HWND box = Wait(Screen::MessageBox);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(MessageBoxHasIcon(box));
+    EXPECT_EQ(Answer(box), "The camera is not plugged in");
+    EXPECT_TRUE(Showing(Screen::MainWindow));
+    PressButton(GetDlgItem(main, 2));
+    EXPECT_TRUE(Ends());
+    EXPECT_EQ(State().counters.erases, 0u);
+}
+
+TEST_F(ProgramTest, UpdateDialogIgnoresKeysAndCloseAndStepsItsBar) {
+    // A slow camera: the erase takes about 25 seconds.
+    Plug(kOlder, "--realistic");
+    ASSERT_EQ(Vcam("set time-percent=3000"), 0);
+    Start();
+    HWND main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    PressButton(GetDlgItem(main, 1));
+    HWND update = Wait(Screen::UpdateDialog, 10000);
+    ASSERT_NE(update, nullptr);
+    HWND bar = GetDlgItem(update, 1003);
+
+    HWND focus = GetDlgItem(update, 1005);
+    for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+        PostMessageA(update, WM_KEYDOWN, key, 0);
+        PostMessageA(focus, WM_KEYDOWN, key, 0);
+    }
+    PostMessageA(update, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageA(update, WM_CLOSE, 0, 0);
+    PostMessageA(update, WM_COMMAND, IDCANCEL, 0);
+    PostMessageA(update, WM_COMMAND, IDOK, 0);
+    Sleep(2600);
+    EXPECT_TRUE(IsWindowVisible(update));
+    EXPECT_FALSE(Showing(Screen::MessageBox));
+    // Erasing: the bar creeps one step a second.
+    const LRESULT erasing = SendMessageA(bar, PBM_GETPOS, 0, 0);
+    EXPECT_GE(erasing, 1);
+    EXPECT_LE(erasing, 9);
+
+    // The stages as the worker posts them, at a quicker pace: each stops one short of its end.
+    PostMessageA(update, WM_FLASH_PROGRESS, 0, MAKELPARAM(10, 15));
+    Sleep(1000);
+    EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 9);
+    PostMessageA(update, WM_FLASH_PROGRESS, 10, MAKELPARAM(75, 15));
+    Sleep(2500);
+    EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 74);
+    PostMessageA(update, WM_FLASH_PROGRESS, 75, MAKELPARAM(100, 15));
+    Sleep(1500);
+    EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 99);
+    Shot(update);
+}
+
+TEST_F(ProgramTest, FrenchLanguageModuleSpeaksFrenchEverywhere) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kLanguageKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "Language", 0, REG_SZ, reinterpret_cast<const BYTE*>("fr"), 3);
+    RegCloseKey(key);
+    Plug(kOlder, "--realistic"); // the update dialog stays long enough to be read
+    ASSERT_EQ(Vcam("set time-percent=300"), 0);
+    Start();
+    HWND main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(ChildText(main, 1000), "Mise \xE0 jour du firmware");
+    EXPECT_EQ(ChildText(main, 1002).substr(0, 20), "Voulez-vous vraiment");
+    EXPECT_EQ(ChildText(main, 2), "Annuler");
+    PressButton(GetDlgItem(main, 1));
+    HWND update = Wait(Screen::UpdateDialog, 10000);
+    ASSERT_NE(update, nullptr);
+    EXPECT_EQ(ChildText(update, 1008), "Mise \xE0 jour du firmware");
+    EXPECT_EQ(ChildText(update, 1007).substr(0, 12), "Attention : ");
+    EXPECT_EQ(ChildText(update, 1005), "Veuillez patienter \x85");
+    HWND box = Wait(Screen::MessageBox, 60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowText(box), "Mise \xE0 jour du firmware");
+    EXPECT_EQ(MessageBoxButtons(box), std::vector<std::string>{"OK"});
+    EXPECT_EQ(Answer(box), "Mise \xE0 jour du firmware r\xE9ussie, vous pouvez d\xE9" "brancher puis rebrancher votre webcam.");
+    EXPECT_TRUE(Ends());
+}
