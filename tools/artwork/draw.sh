@@ -32,11 +32,12 @@ skin() {
            \( -size "${w}x${h}" xc:black -fill white -draw "roundrectangle 8,8 $((r - 8)),$((b - 8)) 14,14" \) \
            -alpha off -compose CopyOpacity -composite \) \
         -compose Over -composite \
-        "PNG32:$out"
+        -strip -define png:exclude-chunk=date,time "PNG32:$out"
 }
 
 skin 446 213 60 142 "$res/MainSkin.png"
 skin 446 350 62 250 "$res/UpdateSkin.png"
+skin 420 200 46 140 "$res/MessageSkin.png"
 
 # face FILL EDGE OUTPUT: a 100 x 44 rounded face on red, no alpha.
 face() {
@@ -44,7 +45,7 @@ face() {
     local args=(-size 100x44 "xc:$red")
     [ -n "$glow" ] && args+=(-fill "$glow" -draw "roundrectangle 1,1 98,42 12,12")
     args+=(-fill "$fill" -stroke "$edge" -strokewidth 1 -draw "roundrectangle 4,4 95,39 10,10")
-    "$im" "${args[@]}" -alpha off "PNG24:$out"
+    "$im" "${args[@]}" -alpha off -strip -define png:exclude-chunk=date,time "PNG24:$out"
 }
 
 face '#F6F6F6' '#FFFFFF' "$res/ButtonNormal.png"
