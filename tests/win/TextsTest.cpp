@@ -88,12 +88,15 @@ std::thread DriveBox(const std::string& caption, Seen& seen, std::function<void(
         if (box == nullptr)
             return;
         seen.found = true;
-        seen.owner = GetWindow(box, GW_OWNER);
+        // The box is owned by its layer window, which the given window owns.
+        seen.owner = GetWindow(GetWindow(box, GW_OWNER), GW_OWNER);
         seen.ownerEnabled = seen.owner != nullptr && IsWindowEnabled(seen.owner);
         char title[256] = {};
         GetWindowTextA(box, title, sizeof title);
         seen.title = title;
         for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(child))
+                continue;
             char className[32] = {};
             char text[512] = {};
             GetClassNameA(child, className, sizeof className);
@@ -102,7 +105,7 @@ std::thread DriveBox(const std::string& caption, Seen& seen, std::function<void(
                 seen.buttons.push_back(text);
             else if (SendMessageA(child, STM_GETICON, 0, 0) != 0)
                 seen.icon = true;
-            else
+            else if (GetDlgCtrlID(child) == 100)
                 seen.text = text;
         }
         act(box, seen);

@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr int kMessageTextId = 100; // the message box's text
+
 struct Search {
     DWORD processId;
     Screen screen;
@@ -114,17 +116,13 @@ std::string ChildText(HWND parent, int id) {
 }
 
 std::string MessageBoxText(HWND box) {
-    for (HWND child : Children(box)) {
-        if (ClassOf(child) == "Static" && SendMessageA(child, STM_GETICON, 0, 0) == 0)
-            return WindowText(child);
-    }
-    return {};
+    return ChildText(box, kMessageTextId);
 }
 
 std::vector<std::string> MessageBoxButtons(HWND box) {
     std::vector<std::string> buttons;
     for (HWND child : Children(box)) {
-        if (ClassOf(child) == "Button")
+        if (ClassOf(child) == "Button" && IsWindowVisible(child))
             buttons.push_back(WindowText(child));
     }
     return buttons;
@@ -132,7 +130,7 @@ std::vector<std::string> MessageBoxButtons(HWND box) {
 
 bool MessageBoxHasIcon(HWND box) {
     for (HWND child : Children(box)) {
-        if (ClassOf(child) == "Static" && SendMessageA(child, STM_GETICON, 0, 0) != 0)
+        if (ClassOf(child) == "Static" && IsWindowVisible(child) && SendMessageA(child, STM_GETICON, 0, 0) != 0)
             return true;
     }
     return false;
