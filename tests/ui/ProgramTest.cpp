@@ -289,3 +289,25 @@ TEST_F(ProgramTest, FrenchLanguageModuleSpeaksFrenchEverywhere) {
     EXPECT_EQ(Answer(box), "Mise \xE0 jour du firmware r\xE9ussie, vous pouvez d\xE9" "brancher puis rebrancher votre webcam.");
     EXPECT_TRUE(Ends());
 }
+
+TEST(OutOfMemory, EndsWithAPlainMessageAndExitCodeThree) {
+    CProgramRun probe;
+    ASSERT_TRUE(probe.Start(std::filesystem::path(ModuleFolder()) / "out_of_memory_probe.exe", ""));
+    HWND box = nullptr;
+    for (DWORD end = GetTickCount() + 15000; box == nullptr && GetTickCount() < end; Sleep(50)) {
+        HWND found = FindWindowA(nullptr, "Tervolin");
+        DWORD processId = 0;
+        GetWindowThreadProcessId(found, &processId);
+        if (found != nullptr && processId == probe.ProcessId() && IsWindowVisible(found))
+            box = found;
+    }
+    ASSERT_NE(box, nullptr);
+    std::string text;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        text += WindowText(child) + "|";
+    EXPECT_NE(text.find("ran out of memory"), std::string::npos) << text;
+    PressButton(ButtonWithText(box, "OK"));
+    DWORD exitCode = 0;
+    ASSERT_TRUE(probe.WaitForExit(15000, &exitCode));
+    EXPECT_EQ(exitCode, 3u);
+}
