@@ -50,9 +50,9 @@ void CDialogFontAdjuster::Apply(HMODULE module, HWND dialog, int templateId, dou
         return;
     const TemplateFontInfo& font = dialogTemplate->font;
     const std::wstring face(font.faceName.begin(), font.faceName.end());
-    m_hFont = CreateFontW(FontHeightForPoints(font.pointSize, pixelsPerInch), 0, 0, 0, font.weight, font.italic,
-                          FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+    m_hFont = CreateFontW(FontHeightForPoints(font.pointSize, pixelsPerInch), 0, 0, 0, font.weight,
+                          font.italic, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
     m_hPreviousFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
     SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), TRUE);
 

@@ -10,7 +10,8 @@ template <typename... Args> gdip::GpStatus WINAPI NotLoaded(Args...) {
 }
 
 // Binds `slot` to the export, or to a stand-in that fails; false when the export is missing.
-template <typename R, typename... Args> bool Bind(HMODULE module, const char* name, R(WINAPI*& slot)(Args...)) {
+template <typename R, typename... Args>
+bool Bind(HMODULE module, const char* name, R(WINAPI*& slot)(Args...)) {
     FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
     slot = proc ? reinterpret_cast<R(WINAPI*)(Args...)>(reinterpret_cast<void*>(proc)) : &NotLoaded<Args...>;
     return proc != nullptr;

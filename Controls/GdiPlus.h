@@ -77,7 +77,8 @@ public:
 
     gdip::GpStatus(WINAPI* GdiplusStartup)(ULONG_PTR*, const gdip::StartupInput*, void*);
     gdip::GpStatus(WINAPI* GdipCreateBitmapFromStream)(IStream*, gdip::GpBitmap**);
-    gdip::GpStatus(WINAPI* GdipCreateBitmapFromScan0)(INT, INT, INT, gdip::PixelFormat, BYTE*, gdip::GpBitmap**);
+    gdip::GpStatus(WINAPI* GdipCreateBitmapFromScan0)(INT, INT, INT, gdip::PixelFormat, BYTE*,
+                                                      gdip::GpBitmap**);
     gdip::GpStatus(WINAPI* GdipDisposeImage)(gdip::GpImage*);
     gdip::GpStatus(WINAPI* GdipGetImageWidth)(gdip::GpImage*, UINT*);
     gdip::GpStatus(WINAPI* GdipGetImageHeight)(gdip::GpImage*, UINT*);
@@ -103,17 +104,19 @@ public:
     gdip::GpStatus(WINAPI* GdipCreateStringFormat)(INT, LANGID, gdip::GpStringFormat**);
     gdip::GpStatus(WINAPI* GdipSetStringFormatAlign)(gdip::GpStringFormat*, int);
     gdip::GpStatus(WINAPI* GdipDeleteStringFormat)(gdip::GpStringFormat*);
-    gdip::GpStatus(WINAPI* GdipCreateMatrix2)(gdip::REAL, gdip::REAL, gdip::REAL, gdip::REAL, gdip::REAL, gdip::REAL,
-                                              gdip::GpMatrix**);
+    gdip::GpStatus(WINAPI* GdipCreateMatrix2)(gdip::REAL, gdip::REAL, gdip::REAL, gdip::REAL, gdip::REAL,
+                                              gdip::REAL, gdip::GpMatrix**);
     gdip::GpStatus(WINAPI* GdipSetWorldTransform)(gdip::GpGraphics*, gdip::GpMatrix*);
     gdip::GpStatus(WINAPI* GdipDeleteMatrix)(gdip::GpMatrix*);
     gdip::GpStatus(WINAPI* GdipCreateSolidFill)(gdip::ARGB, gdip::GpSolidFill**);
     gdip::GpStatus(WINAPI* GdipDeleteBrush)(gdip::GpBrush*);
     gdip::GpStatus(WINAPI* GdipDrawString)(gdip::GpGraphics*, const WCHAR*, INT, const gdip::GpFont*,
-                                           const gdip::RectF*, const gdip::GpStringFormat*, const gdip::GpBrush*);
+                                           const gdip::RectF*, const gdip::GpStringFormat*,
+                                           const gdip::GpBrush*);
     gdip::GpStatus(WINAPI* GdipDrawImageRectRect)(gdip::GpGraphics*, gdip::GpImage*, gdip::REAL, gdip::REAL,
                                                   gdip::REAL, gdip::REAL, gdip::REAL, gdip::REAL, gdip::REAL,
-                                                  gdip::REAL, int, const gdip::GpImageAttributes*, void*, void*);
+                                                  gdip::REAL, int, const gdip::GpImageAttributes*, void*,
+                                                  void*);
 
 private:
     CGdiPlus();

@@ -35,7 +35,8 @@ gdip::GpStatus CopyPixels(gdip::GpBitmap* source, gdip::GpBitmap*& copy) {
     if (width == 0 || height == 0 || width > 16384 || height > 16384)
         return gdip::GenericError;
     std::vector<gdip::ARGB> pixels(static_cast<std::size_t>(width) * height);
-    gdip::BitmapData data{width, height, static_cast<INT>(width * 4), gdip::PixelFormat32bppARGB, pixels.data(), 0};
+    gdip::BitmapData data{width,         height, static_cast<INT>(width * 4), gdip::PixelFormat32bppARGB,
+                          pixels.data(), 0};
     const gdip::GpRect all{0, 0, static_cast<INT>(width), static_cast<INT>(height)};
     status = api.GdipBitmapLockBits(source, &all, gdip::ImageLockModeRead | gdip::ImageLockModeUserInputBuf,
                                     gdip::PixelFormat32bppARGB, &data);
@@ -62,7 +63,8 @@ gdip::GpStatus CopyPixels(gdip::GpBitmap* source, gdip::GpBitmap*& copy) {
 
 GlobalBuffer::GlobalBuffer(SIZE_T size) : m_hGlobal(GlobalAlloc(GMEM_MOVEABLE, size)) {
     if (m_hGlobal == nullptr)
-        throw COutOfMemoryException(".\\Controls\\GdiPlusBitmap[GlobalBuffer::GlobalBuffer]: Cannot allocate memory");
+        throw COutOfMemoryException(
+            ".\\Controls\\GdiPlusBitmap[GlobalBuffer::GlobalBuffer]: Cannot allocate memory");
 }
 
 void CGdiPlusBitmap::ReleaseImage() {
@@ -74,16 +76,16 @@ void CGdiPlusBitmap::ReleaseImage() {
 
 UINT CGdiPlusBitmap::GetImageWidth() {
     UINT width = 0;
-    if (m_pBitmap == nullptr ||
-        Record(CGdiPlus::Api().GdipGetImageWidth(reinterpret_cast<gdip::GpImage*>(m_pBitmap), &width)) != gdip::Ok)
+    if (m_pBitmap == nullptr || Record(CGdiPlus::Api().GdipGetImageWidth(
+                                    reinterpret_cast<gdip::GpImage*>(m_pBitmap), &width)) != gdip::Ok)
         return 0;
     return width;
 }
 
 UINT CGdiPlusBitmap::GetImageHeight() {
     UINT height = 0;
-    if (m_pBitmap == nullptr ||
-        Record(CGdiPlus::Api().GdipGetImageHeight(reinterpret_cast<gdip::GpImage*>(m_pBitmap), &height)) != gdip::Ok)
+    if (m_pBitmap == nullptr || Record(CGdiPlus::Api().GdipGetImageHeight(
+                                    reinterpret_cast<gdip::GpImage*>(m_pBitmap), &height)) != gdip::Ok)
         return 0;
     return height;
 }
@@ -97,7 +99,8 @@ HRGN CGdiPlusBitmap::CreateOpaqueRegion() {
         width, height,
         [&](std::uint32_t x, std::uint32_t y, std::uint32_t& argb) {
             gdip::ARGB pixel = 0;
-            if (Record(api.GdipBitmapGetPixel(m_pBitmap, static_cast<INT>(x), static_cast<INT>(y), &pixel)) != gdip::Ok)
+            if (Record(api.GdipBitmapGetPixel(m_pBitmap, static_cast<INT>(x), static_cast<INT>(y), &pixel)) !=
+                gdip::Ok)
                 return false;
             argb = pixel;
             return true;

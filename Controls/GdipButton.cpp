@@ -34,8 +34,9 @@ CGdipButton::CGdipButton()
     HDC screen = GetDC(nullptr);
     const int height = -MulDiv(85, GetDeviceCaps(screen, LOGPIXELSY), 720);
     ReleaseDC(nullptr, screen);
-    m_font.Attach(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial"));
+    m_font.Attach(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_DONTCARE, "Arial"));
     m_font.GetLogFont(m_lf);
 }
 
@@ -47,7 +48,11 @@ void CGdipButton::LoadImages(UINT normal, UINT hover, UINT pressed, UINT disable
     const struct {
         Face face;
         UINT id;
-    } loads[] = {{Normal, normal}, {Hover, hover}, {Pressed, pressed}, {PressedHover, pressedHover}, {Disabled, disabled}};
+    } loads[] = {{Normal, normal},
+                 {Hover, hover},
+                 {Pressed, pressed},
+                 {PressedHover, pressedHover},
+                 {Disabled, disabled}};
     for (const auto& load : loads) {
         if (load.id == 0)
             continue;
@@ -81,8 +86,9 @@ void CGdipButton::SetFontSize(int tenthsOfPoint) {
     const int points = tenthsOfPoint / 10;
     const int height = -static_cast<int>(points * 96 / 72.0 + 0.5);
     CFont temporary;
-    temporary.Attach(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, m_lf.lfFaceName));
+    temporary.Attach(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                 m_lf.lfFaceName));
     LOGFONTA read{};
     if (temporary.GetLogFont(read)) {
         m_lf.lfHeight = read.lfHeight;
@@ -144,7 +150,8 @@ void CGdipButton::DrawButtonText(HDC dc, COLORREF colour) {
             lineHeight = extent.cy;
             rest.erase(0, feed + 1);
         }
-        rect.top = CentredTextTop(rect.top, rect.Height(), EstimateLineCount(widths, rect.Width()), lineHeight);
+        rect.top =
+            CentredTextTop(rect.top, rect.Height(), EstimateLineCount(widths, rect.Width()), lineHeight);
         target.DrawText(text, rect, m_nTextFormat | DT_WORDBREAK);
     }
     target.SetBkMode(oldMode);
@@ -174,7 +181,8 @@ void CGdipButton::BuildStateImages(HDC requestDc) {
     // Background and image on the frame; the caller adds the caption and copies the frame.
     auto drawFace = [&](Face face) {
         frame.BitBlt(0, 0, width, height, m_background.Dc(), 0, 0, SRCCOPY);
-        api.GdipDrawImageI(graphics.Get(), reinterpret_cast<gdip::GpImage*>(m_images[face]->GetImage()), 0, 0);
+        api.GdipDrawImageI(graphics.Get(), reinterpret_cast<gdip::GpImage*>(m_images[face]->GetImage()), 0,
+                           0);
         api.GdipFlush(graphics.Get(), kFlushSync);
     };
     auto keepFrame = [&](Face face) {

@@ -111,8 +111,9 @@ CLabel& CLabel::SetFontItalic(BYTE italic) {
 CLabel& CLabel::SetFontSize(int points) {
     const int height = points * -96 / 72;
     CFont temporary;
-    temporary.Attach(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, m_bSmooth ? ANTIALIASED_QUALITY : DEFAULT_QUALITY, DEFAULT_PITCH,
+    temporary.Attach(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                 m_bSmooth ? ANTIALIASED_QUALITY : DEFAULT_QUALITY, DEFAULT_PITCH,
                                  m_lf.lfFaceName));
     LOGFONTA read{};
     if (temporary.GetLogFont(read)) {
@@ -359,8 +360,8 @@ void CLabel::PaintPlain() {
     if (!m_bTransparent) {
         if (m_bGradient) {
             HGDIOBJ oldPen = dc.SelectObject(GetStockObject(NULL_PEN));
-            for (const GradientBand& band :
-                 GradientBandsFor(rect.left, rect.right, m_crBackground, m_crGradientEnd, kMaxGradientBands)) {
+            for (const GradientBand& band : GradientBandsFor(rect.left, rect.right, m_crBackground,
+                                                             m_crGradientEnd, kMaxGradientBands)) {
                 CBrush brush;
                 brush.CreateSolidBrush(RGB(band.red, band.green, band.blue));
                 HGDIOBJ old = dc.SelectObject(brush.GetSafeHandle());
@@ -369,7 +370,8 @@ void CLabel::PaintPlain() {
             }
             dc.SelectObject(oldPen);
         } else {
-            FillRect(dc, &rect, m_hBackBrush ? static_cast<HBRUSH>(m_hBackBrush) : static_cast<HBRUSH>(m_hwndBrush));
+            FillRect(dc, &rect,
+                     m_hBackBrush ? static_cast<HBRUSH>(m_hBackBrush) : static_cast<HBRUSH>(m_hwndBrush));
         }
     }
     if (!m_bState && m_nFlashMode == FlashTextMode) {
@@ -420,8 +422,8 @@ void CLabel::PaintSmooth() {
 
     const std::string text = GetWindowText();
     std::vector<wchar_t> wide(text.size() + 1, L'\0');
-    const int length =
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), wide.data(), static_cast<int>(text.size()));
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
+                                           wide.data(), static_cast<int>(text.size()));
 
     gdip::GpFont* font = nullptr;
     LOGFONTA logFont{};
@@ -430,7 +432,7 @@ void CLabel::PaintSmooth() {
     gdip::GpStringFormat* format = nullptr;
     api.GdipCreateStringFormat(0, LANG_NEUTRAL, &format);
     api.GdipSetStringFormatAlign(format, (GetStyle() & 0x1F) == SS_CENTER ? gdip::StringAlignmentCenter
-                                                                           : gdip::StringAlignmentNear);
+                                                                          : gdip::StringAlignmentNear);
     const gdip::RectF layout{0, 0, static_cast<gdip::REAL>(width), static_cast<gdip::REAL>(height)};
 
     if (m_bGlow && width / 4 > 0 && height / 4 > 0) {
@@ -449,7 +451,8 @@ void CLabel::PaintSmooth() {
         api.GdipSetWorldTransform(small, matrix);
         gdip::GpSolidFill* white = nullptr;
         api.GdipCreateSolidFill(0xC8FFFFFF, &white);
-        api.GdipDrawString(small, wide.data(), length, font, &layout, format, reinterpret_cast<gdip::GpBrush*>(white));
+        api.GdipDrawString(small, wide.data(), length, font, &layout, format,
+                           reinterpret_cast<gdip::GpBrush*>(white));
         api.GdipDeleteGraphics(small);
         api.GdipDeleteMatrix(matrix);
         api.GdipDrawImageRectRect(graphics.Get(), reinterpret_cast<gdip::GpImage*>(glow), 0, 0,
@@ -463,7 +466,8 @@ void CLabel::PaintSmooth() {
     const gdip::ARGB colour = (static_cast<gdip::ARGB>(m_nTextAlpha) << 24) | (GetRValue(m_crText) << 16) |
                               (GetGValue(m_crText) << 8) | GetBValue(m_crText);
     api.GdipCreateSolidFill(colour, &brush);
-    api.GdipDrawString(graphics.Get(), wide.data(), length, font, &layout, format, reinterpret_cast<gdip::GpBrush*>(brush));
+    api.GdipDrawString(graphics.Get(), wide.data(), length, font, &layout, format,
+                       reinterpret_cast<gdip::GpBrush*>(brush));
     api.GdipDeleteBrush(reinterpret_cast<gdip::GpBrush*>(brush));
     api.GdipDeleteStringFormat(format);
     api.GdipDeleteFont(font);

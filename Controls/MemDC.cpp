@@ -20,8 +20,8 @@ CMemDC::CMemDC(CDC* target, const RECT* rect) : m_pTarget(target), m_bOffscreen(
 
 CMemDC::~CMemDC() {
     if (m_bOffscreen) {
-        m_pTarget->BitBlt(m_rect.left, m_rect.top, m_rect.Width(), m_rect.Height(), m_hDC, m_rect.left, m_rect.top,
-                          SRCCOPY);
+        m_pTarget->BitBlt(m_rect.left, m_rect.top, m_rect.Width(), m_rect.Height(), m_hDC, m_rect.left,
+                          m_rect.top, SRCCOPY);
         if (m_pOldBitmap != nullptr)
             SelectObject(m_pOldBitmap);
     } else {

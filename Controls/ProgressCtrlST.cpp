@@ -40,7 +40,8 @@ int CProgressCtrlST::SetBitmaps(HBITMAP fill, HBITMAP background, bool repaint) 
     // Release what the bar holds, but never a bitmap that is handed in again.
     if (m_hFill != nullptr && m_hFill != fill && m_hFill != background)
         DeleteObject(m_hFill);
-    if (m_hBackground != nullptr && m_hBackground != m_hFill && m_hBackground != fill && m_hBackground != background)
+    if (m_hBackground != nullptr && m_hBackground != m_hFill && m_hBackground != fill &&
+        m_hBackground != background)
         DeleteObject(m_hBackground);
     m_hFill = fill;
     m_hBackground = background;
@@ -127,8 +128,8 @@ LRESULT CProgressCtrlST::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, boo
         const int sourceY = vertical ? m_nFillHeight - filled.Height() : 0;
         for (int i = 0; i < columns; ++i) {
             for (int j = 0; j < rows; ++j)
-                tiles.BitBlt(i * m_nFillWidth, j * m_nFillHeight, m_nFillWidth, m_nFillHeight, source, 0, sourceY,
-                             SRCCOPY);
+                tiles.BitBlt(i * m_nFillWidth, j * m_nFillHeight, m_nFillWidth, m_nFillHeight, source, 0,
+                             sourceY, SRCCOPY);
         }
     }
 

@@ -25,10 +25,10 @@ public:
                                bool /*vertical*/) {}
 
     BEGIN_MSG_MAP(CProgressCtrlST)
-        MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgnd)
-        MESSAGE_HANDLER(WM_PAINT, OnPaint)
-        MESSAGE_HANDLER(WM_NCPAINT, OnNcPaint)
-        CHAIN_MSG_MAP(CProgressCtrl)
+    MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgnd)
+    MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    MESSAGE_HANDLER(WM_NCPAINT, OnNcPaint)
+    CHAIN_MSG_MAP(CProgressCtrl)
     END_MSG_MAP()
 
 private:

@@ -14,7 +14,7 @@ constexpr DWORD kLayerExStyle = WS_EX_LAYERED | WS_EX_NOINHERITLAYOUT | WS_EX_TO
 // SetWindowPos flags of the layer window for each way the dialog moves.
 constexpr UINT kFollowMove = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER; // 0x215
 constexpr UINT kFollowDisplay = SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER;               // 0x205
-constexpr UINT kSizeOnly = SWP_NOMOVE | SWP_NOZORDER;                                       // 6
+constexpr UINT kSizeOnly = SWP_NOMOVE | SWP_NOZORDER;                                        // 6
 
 CPoint NormalTopLeft(HWND window) {
     WINDOWPLACEMENT placement{};
@@ -219,8 +219,8 @@ LRESULT CTransparentDialogBase::OnEraseBkgnd(UINT message, WPARAM wParam, LPARAM
 
 LRESULT CTransparentDialogBase::OnMove(UINT, WPARAM, LPARAM lParam, bool&) {
     const UINT show = IsWindowVisible() ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
-    ::SetWindowPos(m_hLayerWnd, nullptr, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)), 0,
-                   0, kFollowMove | show);
+    ::SetWindowPos(m_hLayerWnd, nullptr, static_cast<short>(LOWORD(lParam)),
+                   static_cast<short>(HIWORD(lParam)), 0, 0, kFollowMove | show);
     return 0;
 }
 
@@ -234,8 +234,8 @@ LRESULT CTransparentDialogBase::OnMouseMove(UINT message, WPARAM wParam, LPARAM 
             const RECT& n = placement.rcNormalPosition;
             RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
             SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-            if (DragStepRefused({n.left, n.top, n.right, n.bottom}, {work.left, work.top, work.right, work.bottom},
-                                m_ptDragAnchor.y, point.y)) {
+            if (DragStepRefused({n.left, n.top, n.right, n.bottom},
+                                {work.left, work.top, work.right, work.bottom}, m_ptDragAnchor.y, point.y)) {
                 m_ptDragAnchor = point;
                 return Default(message, wParam, lParam);
             }

@@ -34,20 +34,20 @@ public:
     HWND LayerWindow() const { return m_hLayerWnd; }
 
     BEGIN_MSG_MAP(CTransparentDialogBase)
-        MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
-        MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
-        MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgnd)
-        MESSAGE_HANDLER(WM_MOVE, OnMove)
-        MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
-        MESSAGE_HANDLER(WM_SHOWWINDOW, OnShowWindow)
-        MESSAGE_HANDLER(WM_SIZE, OnSize)
-        MESSAGE_HANDLER(WM_CLOSE, OnDefault)
-        MESSAGE_HANDLER(WM_QUERYDRAGICON, OnDefault)
-        MESSAGE_HANDLER(WM_DLGBASE_NOOP, OnNoop)
-        MESSAGE_HANDLER(WM_DLGBASE_ENABLE, OnNestedEnable)
-        MESSAGE_HANDLER(WM_DISPLAYCHANGE, OnDisplayChange)
-        MESSAGE_HANDLER(WM_SETTINGCHANGE, OnSettingChange)
-        CHAIN_MSG_MAP(CDialog)
+    MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
+    MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
+    MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgnd)
+    MESSAGE_HANDLER(WM_MOVE, OnMove)
+    MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
+    MESSAGE_HANDLER(WM_SHOWWINDOW, OnShowWindow)
+    MESSAGE_HANDLER(WM_SIZE, OnSize)
+    MESSAGE_HANDLER(WM_CLOSE, OnDefault)
+    MESSAGE_HANDLER(WM_QUERYDRAGICON, OnDefault)
+    MESSAGE_HANDLER(WM_DLGBASE_NOOP, OnNoop)
+    MESSAGE_HANDLER(WM_DLGBASE_ENABLE, OnNestedEnable)
+    MESSAGE_HANDLER(WM_DISPLAYCHANGE, OnDisplayChange)
+    MESSAGE_HANDLER(WM_SETTINGCHANGE, OnSettingChange)
+    CHAIN_MSG_MAP(CDialog)
     END_MSG_MAP()
 
 protected:
@@ -79,7 +79,9 @@ private:
     LRESULT OnMouseMove(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnShowWindow(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnSize(UINT, WPARAM, LPARAM, bool&) { return 0; }
-    LRESULT OnDefault(UINT message, WPARAM wParam, LPARAM lParam, bool&) { return Default(message, wParam, lParam); }
+    LRESULT OnDefault(UINT message, WPARAM wParam, LPARAM lParam, bool&) {
+        return Default(message, wParam, lParam);
+    }
     LRESULT OnNoop(UINT, WPARAM, LPARAM, bool&) { return 0; }
     LRESULT OnNestedEnable(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnDisplayChange(UINT, WPARAM, LPARAM, bool&);

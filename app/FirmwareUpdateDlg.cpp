@@ -4,6 +4,7 @@
 #include "DialogIcon.h"
 #include "FlashThread.h"
 #include "FlashWorker.h"
+#include "SkinStyle.h"
 #include "Strings.h"
 #include "TextIds.h"
 #include "TextModule.h"
@@ -42,14 +43,8 @@ BOOL CFirmwareUpdateDlg::OnInitDialog() {
                   {&m_lblWarning, IDS_DO_NOT_DISCONNECT, 9, 0x696969},
                   {&m_lblDuration, IDS_DURATION, 9, 0x696969},
                   {&m_lblWait, IDS_PLEASE_WAIT, 9, 0xFFFFFF}};
-    for (const auto& l : labels) {
-        l.label->SetWindowText(LoadResourceString(m_hTextModule, l.text));
-        l.label->SetTransparent(true);
-        l.label->SetFontSize(l.size);
-        l.label->SetTextColor(l.colour, 255);
-        l.label->SetFontFace("Arial", false, false);
-        l.label->SetFontBold(true);
-    }
+    for (const auto& l : labels)
+        StyleSkinLabel(*l.label, LoadResourceString(m_hTextModule, l.text), l.size, l.colour);
 
     m_progress.SetWindowPos(nullptr, 0, 0, 298, 13, SWP_NOMOVE | SWP_NOZORDER);
     // A themed progress class may drop the template's one-pixel border; the bitmaps are drawn
@@ -63,7 +58,8 @@ BOOL CFirmwareUpdateDlg::OnInitDialog() {
     m_progress.SetStep(1);
     m_progress.SetPos(0);
 
-    CWinThread* worker = AfxBeginThread(FlashThreadProc, m_hWnd, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED);
+    CWinThread* worker =
+        AfxBeginThread(FlashThreadProc, m_hWnd, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED);
     if (worker != nullptr) {
         worker->SetAutoDelete(true);
         worker->ResumeThread();

@@ -18,17 +18,19 @@ public:
     void OnCancel() override {}
 
     BEGIN_MSG_MAP(CFirmwareUpdateDlg)
-        MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
-        MESSAGE_HANDLER(WM_PAINT, OnPaint)
-        MESSAGE_HANDLER(WM_QUERYDRAGICON, OnQueryDragIcon)
-        MESSAGE_HANDLER(WM_FLASH_PROGRESS, OnFlashProgress)
-        MESSAGE_HANDLER(WM_FLASH_DONE, OnFlashDone)
-        MESSAGE_HANDLER(WM_TIMER, OnTimer)
-        CHAIN_MSG_MAP(CTransparentDialogBase)
+    MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
+    MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    MESSAGE_HANDLER(WM_QUERYDRAGICON, OnQueryDragIcon)
+    MESSAGE_HANDLER(WM_FLASH_PROGRESS, OnFlashProgress)
+    MESSAGE_HANDLER(WM_FLASH_DONE, OnFlashDone)
+    MESSAGE_HANDLER(WM_TIMER, OnTimer)
+    CHAIN_MSG_MAP(CTransparentDialogBase)
     END_MSG_MAP()
 
 private:
-    LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool&) { return Default(message, wParam, lParam); }
+    LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool&) {
+        return Default(message, wParam, lParam);
+    }
     LRESULT OnPaint(UINT, WPARAM, LPARAM, bool& handled);
     LRESULT OnQueryDragIcon(UINT, WPARAM, LPARAM, bool&) { return reinterpret_cast<LRESULT>(m_hIcon); }
     LRESULT OnFlashProgress(UINT, WPARAM wParam, LPARAM lParam, bool&);

@@ -9,7 +9,7 @@
 namespace {
 
 using MessageBoxSkinExFn = int(WINAPI*)(const char*, const char*, const char*, const char*, HWND, const char*,
-                                         const char*, UINT);
+                                        const char*, UINT);
 
 } // namespace
 
@@ -29,6 +29,6 @@ int SkinMessageBox(HWND owner, const std::string& text, const std::string& capti
         // Without the skinned box the message must still reach the user.
         return MessageBoxA(owner, text.c_str(), caption.c_str(), style);
     }
-    return messageBox(ok.c_str(), cancel.c_str(), yes.c_str(), no.c_str(), owner, text.c_str(), caption.c_str(),
-                      style);
+    return messageBox(ok.c_str(), cancel.c_str(), yes.c_str(), no.c_str(), owner, text.c_str(),
+                      caption.c_str(), style);
 }

@@ -27,7 +27,8 @@ BOOL CTervolinApp::InitInstance() {
     AfxSetResourceHandle(GetInstanceHandle());
 
     CMultiLanguage language;
-    SetLanguageModule(language.LoadLangResourceDLL(GetInstanceHandle(), "SOFTWARE\\Quellmar\\Webcam", "Language"));
+    SetLanguageModule(
+        language.LoadLangResourceDLL(GetInstanceHandle(), "SOFTWARE\\Quellmar\\Webcam", "Language"));
     {
         CTervolinDlg dialog;
         SetMainWnd(&dialog);

@@ -7,6 +7,7 @@
 #include "FlashThread.h"
 #include "SetupApiInventory.h"
 #include "SkinMessageBox.h"
+#include "SkinStyle.h"
 #include "Strings.h"
 #include "TextIds.h"
 #include "TextModule.h"
@@ -35,18 +36,8 @@ BOOL CTervolinDlg::OnInitDialog() {
         CGdipButton* button;
         UINT text;
     } buttons[] = {{&m_btnWrite, IDS_OK}, {&m_btnCancel, IDS_CANCEL}};
-    for (const auto& b : buttons) {
-        b.button->SetWindowText(LoadResourceString(m_hTextModule, b.text));
-        b.button->LoadImages(130, 131, 132, 129, 0);
-        b.button->SetWindowPos(nullptr, 0, 0, 100, 44, SWP_NOMOVE | SWP_NOZORDER);
-        b.button->SetTextColors(0x696969, 0x696969);
-        b.button->SetHoverTextColor(0x696969);
-        b.button->SetPressedTextColor(0xFFFFFF);
-        b.button->SetFontName("Arial", 0);
-        b.button->SetFontSize(85);
-        b.button->SetFontBold(true);
-        b.button->EnableImageRebuild();
-    }
+    for (const auto& b : buttons)
+        StyleSkinButton(*b.button, LoadResourceString(m_hTextModule, b.text));
 
     const struct {
         CLabel* label;
@@ -56,16 +47,11 @@ BOOL CTervolinDlg::OnInitDialog() {
     } labels[] = {
         {&m_lblTitle, LoadResourceString(m_hTextModule, IDS_FIRMWARE_UPDATE), 12, 0xFFFFFF},
         {&m_lblDuration, LoadResourceString(m_hTextModule, IDS_DURATION), 9, 0x696969},
-        {&m_lblQuestion, LoadResourceString(m_hTextModule, IDS_QUESTION) + ConfirmationSuffix(m_bOld), 9, 0x696969},
+        {&m_lblQuestion, LoadResourceString(m_hTextModule, IDS_QUESTION) + ConfirmationSuffix(m_bOld), 9,
+         0x696969},
     };
-    for (const auto& l : labels) {
-        l.label->SetWindowText(l.text);
-        l.label->SetTransparent(true);
-        l.label->SetFontSize(l.size);
-        l.label->SetTextColor(l.colour, 255);
-        l.label->SetFontFace("Arial", false, false);
-        l.label->SetFontBold(true);
-    }
+    for (const auto& l : labels)
+        StyleSkinLabel(*l.label, l.text, l.size, l.colour);
 
     CSetupApiInventory inventory;
     CDriverLibrary driver;
@@ -78,7 +64,8 @@ BOOL CTervolinDlg::OnInitDialog() {
 }
 
 void CTervolinDlg::ShowMessage(const CheckMessage& message) {
-    SkinMessageBox(m_hWnd, LoadResourceString(GetTextModule(), static_cast<UINT>(message.textId)) + message.suffix,
+    SkinMessageBox(m_hWnd,
+                   LoadResourceString(GetTextModule(), static_cast<UINT>(message.textId)) + message.suffix,
                    LoadResourceString(GetTextModule(), static_cast<UINT>(message.captionId)), message.style);
 }
 

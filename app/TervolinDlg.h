@@ -24,11 +24,11 @@ public:
     BOOL OnInitDialog() override;
 
     BEGIN_MSG_MAP(CTervolinDlg)
-        MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
-        MESSAGE_HANDLER(WM_PAINT, OnPaint)
-        MESSAGE_HANDLER(WM_QUERYDRAGICON, OnQueryDragIcon)
-        COMMAND_HANDLER(IDOK, BN_CLICKED, OnWrite)
-        CHAIN_MSG_MAP(CTransparentDialogBase)
+    MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
+    MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    MESSAGE_HANDLER(WM_QUERYDRAGICON, OnQueryDragIcon)
+    COMMAND_HANDLER(IDOK, BN_CLICKED, OnWrite)
+    CHAIN_MSG_MAP(CTransparentDialogBase)
     END_MSG_MAP()
 
 private:

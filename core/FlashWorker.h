@@ -22,9 +22,9 @@ constexpr std::intptr_t ProgressStage(unsigned stopPosition, unsigned intervalMs
     return static_cast<std::intptr_t>((intervalMs << 16) | stopPosition);
 }
 
-constexpr std::intptr_t kStageErase = ProgressStage(10, 1000);     // posted with position 0
-constexpr std::intptr_t kStageWrite = ProgressStage(75, 500);      // posted with position 10
-constexpr std::intptr_t kStageReadBack = ProgressStage(100, 500);  // posted with position 75
+constexpr std::intptr_t kStageErase = ProgressStage(10, 1000);    // posted with position 0
+constexpr std::intptr_t kStageWrite = ProgressStage(75, 500);     // posted with position 10
+constexpr std::intptr_t kStageReadBack = ProgressStage(100, 500); // posted with position 75
 
 // An opaque window handle: the receiver of the worker's messages.
 using WindowHandle = void*;

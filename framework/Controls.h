@@ -17,7 +17,7 @@ public:
     void SetCheck(int check) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(check)); }
 
     BEGIN_MSG_MAP(CButton)
-        MESSAGE_HANDLER(OCM_DRAWITEM, OnReflectedDrawItem)
+    MESSAGE_HANDLER(OCM_DRAWITEM, OnReflectedDrawItem)
     END_MSG_MAP()
 
 private:
@@ -32,7 +32,9 @@ class CStatic : public CWnd {};
 class CProgressCtrl : public CWnd {
 public:
     void SetRange(short lower, short upper) { SendMessage(PBM_SETRANGE, 0, MAKELPARAM(lower, upper)); }
-    int SetPos(int position) { return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(position))); }
+    int SetPos(int position) {
+        return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(position)));
+    }
     int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
     int SetStep(int step) { return static_cast<int>(SendMessage(PBM_SETSTEP, static_cast<WPARAM>(step))); }
     COLORREF SetBkColor(COLORREF colour) {

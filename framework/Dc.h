@@ -44,7 +44,8 @@ public:
     bool BitBlt(int x, int y, int width, int height, HDC source, int sx, int sy, DWORD rop) {
         return ::BitBlt(m_hDC, x, y, width, height, source, sx, sy, rop) != FALSE;
     }
-    bool StretchBlt(int x, int y, int width, int height, HDC source, int sx, int sy, int sw, int sh, DWORD rop) {
+    bool StretchBlt(int x, int y, int width, int height, HDC source, int sx, int sy, int sw, int sh,
+                    DWORD rop) {
         return ::StretchBlt(m_hDC, x, y, width, height, source, sx, sy, sw, sh, rop) != FALSE;
     }
     COLORREF SetTextColor(COLORREF colour) { return ::SetTextColor(m_hDC, colour); }

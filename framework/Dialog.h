@@ -6,7 +6,8 @@
 
 class CDataExchange {
 public:
-    CDataExchange(CWnd* dialog, bool saveAndValidate) : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+    CDataExchange(CWnd* dialog, bool saveAndValidate)
+        : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
     CWnd* Dialog() const { return m_pDlgWnd; }
     bool IsSaving() const { return m_bSaveAndValidate; }
 
@@ -20,7 +21,8 @@ void DDX_Control(CDataExchange* exchange, int id, CWnd& control);
 
 class CDialog : public CWnd {
 public:
-    explicit CDialog(UINT templateId, HWND parent = nullptr) : m_nIDTemplate(templateId), m_hParentWnd(parent) {}
+    explicit CDialog(UINT templateId, HWND parent = nullptr)
+        : m_nIDTemplate(templateId), m_hParentWnd(parent) {}
 
     // Creates the dialog from its template with the parent (by default the application's main
     // window) disabled, runs the modal loop until
@@ -42,9 +44,9 @@ public:
     void EndDialog(int result);
 
     BEGIN_MSG_MAP(CDialog)
-        MESSAGE_HANDLER(WM_INITDIALOG, HandleInitDialog)
-        COMMAND_ID_HANDLER(IDOK, HandleOK)
-        COMMAND_ID_HANDLER(IDCANCEL, HandleCancel)
+    MESSAGE_HANDLER(WM_INITDIALOG, HandleInitDialog)
+    COMMAND_ID_HANDLER(IDOK, HandleOK)
+    COMMAND_ID_HANDLER(IDCANCEL, HandleCancel)
     END_MSG_MAP()
 
 protected:

@@ -21,58 +21,59 @@ constexpr UINT OCM_CTLCOLORBTN = OCM__BASE + WM_CTLCOLORBTN;
 constexpr UINT OCM_CTLCOLORSTATIC = OCM__BASE + WM_CTLCOLORSTATIC;
 constexpr UINT OCM_CTLCOLORDLG = OCM__BASE + WM_CTLCOLORDLG;
 
-#define BEGIN_MSG_MAP(theClass)                                                                               \
-public:                                                                                                       \
-    bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override { \
-        bool bHandled = true;                                                                                 \
-        (void)hWnd;                                                                                           \
+#define BEGIN_MSG_MAP(theClass)                                                                              \
+public:                                                                                                      \
+    bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)          \
+        override {                                                                                           \
+        bool bHandled = true;                                                                                \
+        (void)hWnd;                                                                                          \
         (void)bHandled;
 
-#define MESSAGE_HANDLER(msg, func)                                                                            \
-    if (uMsg == (msg)) {                                                                                      \
-        bHandled = true;                                                                                      \
-        lResult = func(uMsg, wParam, lParam, bHandled);                                                       \
-        if (bHandled)                                                                                         \
-            return true;                                                                                      \
+#define MESSAGE_HANDLER(msg, func)                                                                           \
+    if (uMsg == (msg)) {                                                                                     \
+        bHandled = true;                                                                                     \
+        lResult = func(uMsg, wParam, lParam, bHandled);                                                      \
+        if (bHandled)                                                                                        \
+            return true;                                                                                     \
     }
 
-#define MESSAGE_RANGE_HANDLER(msgFirst, msgLast, func)                                                        \
-    if (uMsg >= (msgFirst) && uMsg <= (msgLast)) {                                                            \
-        bHandled = true;                                                                                      \
-        lResult = func(uMsg, wParam, lParam, bHandled);                                                       \
-        if (bHandled)                                                                                         \
-            return true;                                                                                      \
+#define MESSAGE_RANGE_HANDLER(msgFirst, msgLast, func)                                                       \
+    if (uMsg >= (msgFirst) && uMsg <= (msgLast)) {                                                           \
+        bHandled = true;                                                                                     \
+        lResult = func(uMsg, wParam, lParam, bHandled);                                                      \
+        if (bHandled)                                                                                        \
+            return true;                                                                                     \
     }
 
-#define COMMAND_HANDLER(id, code, func)                                                                       \
-    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id) && HIWORD(wParam) == (code)) {                           \
-        bHandled = true;                                                                                      \
+#define COMMAND_HANDLER(id, code, func)                                                                      \
+    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id) && HIWORD(wParam) == (code)) {                          \
+        bHandled = true;                                                                                     \
         lResult = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), bHandled);            \
-        if (bHandled)                                                                                         \
-            return true;                                                                                      \
+        if (bHandled)                                                                                        \
+            return true;                                                                                     \
     }
 
-#define COMMAND_ID_HANDLER(id, func)                                                                          \
-    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id)) {                                                       \
-        bHandled = true;                                                                                      \
+#define COMMAND_ID_HANDLER(id, func)                                                                         \
+    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id)) {                                                      \
+        bHandled = true;                                                                                     \
         lResult = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), bHandled);            \
-        if (bHandled)                                                                                         \
-            return true;                                                                                      \
+        if (bHandled)                                                                                        \
+            return true;                                                                                     \
     }
 
 // A command notification (BN_CLICKED and the like) reflected from the parent to this control.
-#define REFLECTED_COMMAND_CODE_HANDLER(code, func)                                                            \
-    if (uMsg == OCM_COMMAND && HIWORD(wParam) == (code)) {                                                    \
-        bHandled = true;                                                                                      \
+#define REFLECTED_COMMAND_CODE_HANDLER(code, func)                                                           \
+    if (uMsg == OCM_COMMAND && HIWORD(wParam) == (code)) {                                                   \
+        bHandled = true;                                                                                     \
         lResult = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), bHandled);            \
-        if (bHandled)                                                                                         \
-            return true;                                                                                      \
+        if (bHandled)                                                                                        \
+            return true;                                                                                     \
     }
 
-#define CHAIN_MSG_MAP(theBase)                                                                                \
-    if (theBase::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))                                   \
+#define CHAIN_MSG_MAP(theBase)                                                                               \
+    if (theBase::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))                                  \
         return true;
 
-#define END_MSG_MAP()                                                                                         \
-    return false;                                                                                             \
+#define END_MSG_MAP()                                                                                        \
+    return false;                                                                                            \
     }

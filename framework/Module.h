@@ -25,7 +25,8 @@ public:
     explicit operator bool() const { return m_hModule != nullptr; }
 
     template <typename Fn> Fn Proc(const char* name) const {
-        return m_hModule ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(m_hModule, name))) : nullptr;
+        return m_hModule ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(m_hModule, name)))
+                         : nullptr;
     }
 
 private:

@@ -7,7 +7,8 @@ CWinThread::CWinThread(AFX_THREADPROC threadProc, LPVOID param)
     : m_pfnThreadProc(threadProc), m_pThreadParams(param) {}
 
 bool CWinThread::CreateThread(DWORD createFlags, UINT stackSize) {
-    const uintptr_t handle = _beginthreadex(nullptr, stackSize, ThreadEntry, this, createFlags & CREATE_SUSPENDED, nullptr);
+    const uintptr_t handle =
+        _beginthreadex(nullptr, stackSize, ThreadEntry, this, createFlags & CREATE_SUSPENDED, nullptr);
     m_hThread.Attach(reinterpret_cast<HANDLE>(handle));
     return handle != 0;
 }
@@ -28,7 +29,8 @@ unsigned __stdcall CWinThread::ThreadEntry(void* self) {
     return result;
 }
 
-CWinThread* AfxBeginThread(AFX_THREADPROC threadProc, LPVOID param, int priority, UINT stackSize, DWORD createFlags) {
+CWinThread* AfxBeginThread(AFX_THREADPROC threadProc, LPVOID param, int priority, UINT stackSize,
+                           DWORD createFlags) {
     CWinThread* thread = new CWinThread(threadProc, param);
     // Always start suspended, so the priority is in place before the thread's first instruction.
     if (!thread->CreateThread(createFlags | CREATE_SUSPENDED, stackSize)) {

@@ -35,7 +35,8 @@ public:
     virtual void PostNcDestroy() {}
 
     // The message table; classes declare theirs with BEGIN_MSG_MAP.
-    virtual bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    virtual bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                      LRESULT& result);
 
     // The window's own procedure for this message (the one replaced by subclassing).
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
@@ -63,8 +64,8 @@ public:
     CRect GetWindowRect() const;
     void ScreenToClient(RECT& rect) const;
     bool MoveWindow(const RECT& rect, bool repaint = true) {
-        return ::MoveWindow(m_hWnd, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, repaint) !=
-               FALSE;
+        return ::MoveWindow(m_hWnd, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                            repaint) != FALSE;
     }
     bool SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
         return ::SetWindowPos(m_hWnd, insertAfter, x, y, cx, cy, flags) != FALSE;
@@ -74,7 +75,8 @@ public:
     UINT_PTR SetTimer(UINT_PTR id, UINT elapse) { return ::SetTimer(m_hWnd, id, elapse, nullptr); }
     bool KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id) != FALSE; }
     HICON SetIcon(HICON icon, bool big) {
-        return reinterpret_cast<HICON>(SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+        return reinterpret_cast<HICON>(
+            SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
     }
 
 protected:

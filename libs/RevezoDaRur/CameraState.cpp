@@ -11,8 +11,8 @@
 namespace {
 
 constexpr const char* kFaultNames[kFaultCount] = {
-    "open-fail",  "erase-fail",   "erase-interrupt", "write-fail", "write-nothing", "write-partial",
-    "read-fail",  "read-short",   "read-flip",       "read-corrupt", "stuck-bits",
+    "open-fail", "erase-fail", "erase-interrupt", "write-fail",   "write-nothing", "write-partial",
+    "read-fail", "read-short", "read-flip",       "read-corrupt", "stuck-bits",
 };
 
 constexpr char kMagic[8] = {'S', 'N', '9', 'C', '2', '5', '0', '\0'};
@@ -168,7 +168,8 @@ std::string FormatState(const CameraState& state) {
         << "stuck-mask=" << s.stuckMask << "\n"
         << "partial-bytes=" << s.partialBytes << "\n";
     for (std::size_t i = 0; i < kFaultCount; ++i)
-        out << "fault." << kFaultNames[i] << "=" << s.faults[i].firstCalls << " " << s.faults[i].perMillion << "\n";
+        out << "fault." << kFaultNames[i] << "=" << s.faults[i].firstCalls << " " << s.faults[i].perMillion
+            << "\n";
     out << "calls=" << c.calls << "\n"
         << "opens=" << c.opens << "\n"
         << "erases=" << c.erases << "\n"

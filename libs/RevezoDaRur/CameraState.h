@@ -41,14 +41,14 @@ struct FaultRule {
 
 struct CameraSettings {
     bool plugged = true;
-    bool realisticTimings = false; // sleep as a real SPI NOR part behind USB would take
-    std::uint32_t timePercent = 100;  // realistic timings stretched or shrunk by this share
+    bool realisticTimings = false;   // sleep as a real SPI NOR part behind USB would take
+    std::uint32_t timePercent = 100; // realistic timings stretched or shrunk by this share
     std::uint64_t seed = 1;
-    std::uint32_t unplugAfterCalls = 0;      // 0: never; else gone after this many driver calls
+    std::uint32_t unplugAfterCalls = 0;           // 0: never; else gone after this many driver calls
     std::uint32_t corruptOffset = kFlashSize - 1; // byte that ReadCorrupt inverts
-    std::uint32_t stuckOffset = 0;           // byte and bits that StuckBits keeps at 0
+    std::uint32_t stuckOffset = 0;                // byte and bits that StuckBits keeps at 0
     std::uint32_t stuckMask = 0x01;
-    std::uint32_t partialBytes = 0;          // bytes that WritePartial and ReadShort move; 0: half
+    std::uint32_t partialBytes = 0; // bytes that WritePartial and ReadShort move; 0: half
     std::array<FaultRule, kFaultCount> faults{};
 
     FaultRule& Rule(Fault fault) { return faults[static_cast<std::size_t>(fault)]; }

@@ -29,7 +29,8 @@ extern "C" int EraseSF(void) {
     return g_session && g_session->EraseSF();
 }
 
-extern "C" int ReqToDriver(unsigned char request, unsigned int value, unsigned char* buffer, unsigned int length) {
+extern "C" int ReqToDriver(unsigned char request, unsigned int value, unsigned char* buffer,
+                           unsigned int length) {
     return g_session && g_session->ReqToDriver(request, value, buffer, length);
 }
 

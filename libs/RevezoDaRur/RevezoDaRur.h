@@ -23,7 +23,8 @@ REVEZODARUR_API int GetCodeVersion(unsigned char* buffer);
 REVEZODARUR_API int EraseSF(void);
 /* Request 6 writes `length` bytes of `buffer` to the flash at offset `value`; request 7 reads
    `length` bytes of the flash from offset `value` into `buffer`. */
-REVEZODARUR_API int ReqToDriver(unsigned char request, unsigned int value, unsigned char* buffer, unsigned int length);
+REVEZODARUR_API int ReqToDriver(unsigned char request, unsigned int value, unsigned char* buffer,
+                                unsigned int length);
 /* Closes the driver interface. */
 REVEZODARUR_API int UnInitialize_DriverInterface(void);
 

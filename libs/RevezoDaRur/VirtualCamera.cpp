@@ -30,7 +30,8 @@ std::uint64_t Mix(std::uint64_t x) {
 
 // A number drawn for the n-th call of an operation: a pure function of seed, fault, call and salt.
 std::uint64_t Draw(const CameraState& state, Fault fault, std::uint32_t call, std::uint64_t salt = 0) {
-    return Mix(state.settings.seed ^ Mix(static_cast<std::uint64_t>(fault) * 0x100000001ull + call) ^ Mix(salt));
+    return Mix(state.settings.seed ^ Mix(static_cast<std::uint64_t>(fault) * 0x100000001ull + call) ^
+               Mix(salt));
 }
 
 bool Happens(const CameraState& state, Fault fault, std::uint32_t call) {
@@ -147,7 +148,8 @@ bool VirtualCamera::EraseSF() {
                 return false;
             std::size_t erased = kFlashSize;
             if (Happens(state, Fault::EraseInterrupt, call))
-                erased = kSectorSize * (1 + Draw(state, Fault::EraseInterrupt, call, 1) % (kFlashSize / kSectorSize - 1));
+                erased = kSectorSize *
+                         (1 + Draw(state, Fault::EraseInterrupt, call, 1) % (kFlashSize / kSectorSize - 1));
             std::fill(flash.begin(), flash.begin() + static_cast<std::ptrdiff_t>(erased), 0xFF);
             const CameraSettings& settings = state.settings;
             if (Happens(state, Fault::StuckBits, call) && settings.stuckOffset < kFlashSize)
@@ -172,8 +174,8 @@ bool VirtualCamera::ReqToDriver(std::uint8_t request, std::uint32_t value, std::
         true, request == kRequestWriteFlash);
 }
 
-bool VirtualCamera::Write(CameraState& state, FlashImage& flash, std::uint32_t offset, const std::uint8_t* data,
-                          std::uint32_t length) {
+bool VirtualCamera::Write(CameraState& state, FlashImage& flash, std::uint32_t offset,
+                          const std::uint8_t* data, std::uint32_t length) {
     const std::uint32_t call = ++state.counters.writes;
     const std::uint32_t pages = (length + kPageSize - 1) / kPageSize;
     Spend(state, kUsbTimePerByte * length + kPageProgramTime * pages);
@@ -190,8 +192,8 @@ bool VirtualCamera::Write(CameraState& state, FlashImage& flash, std::uint32_t o
     return true;
 }
 
-bool VirtualCamera::Read(CameraState& state, const FlashImage& flash, std::uint32_t offset, std::uint8_t* data,
-                         std::uint32_t length) {
+bool VirtualCamera::Read(CameraState& state, const FlashImage& flash, std::uint32_t offset,
+                         std::uint8_t* data, std::uint32_t length) {
     const std::uint32_t call = ++state.counters.reads;
     Spend(state, kUsbTimePerByte * length);
     if (Happens(state, Fault::ReadFail, call))

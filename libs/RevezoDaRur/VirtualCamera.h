@@ -26,7 +26,8 @@ public:
     bool UnInitialize_DriverInterface() override;
 
     // Creates the state folder with this flash and settings: the camera is plugged in.
-    static bool Plug(const std::filesystem::path& folder, const FlashImage& flash, const CameraSettings& settings);
+    static bool Plug(const std::filesystem::path& folder, const FlashImage& flash,
+                     const CameraSettings& settings);
 
 private:
     // One driver call: loads the state, counts the call and, unless the camera is gone, runs

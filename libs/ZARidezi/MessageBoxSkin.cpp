@@ -10,6 +10,7 @@
 
 #include "GdipButton.h"
 #include "Label.h"
+#include "SkinStyle.h"
 #include "TransparentDialogBase.h"
 #include "WinApp.h"
 
@@ -42,7 +43,8 @@ std::string Text(const char* text) {
 
 // The answers the platform's message box offers for the style, with the captions given for the
 // four the program translates.
-std::vector<Answer> AnswersFor(UINT style, const char* ok, const char* cancel, const char* yes, const char* no) {
+std::vector<Answer> AnswersFor(UINT style, const char* ok, const char* cancel, const char* yes,
+                               const char* no) {
     switch (style & MB_TYPEMASK) {
     case MB_OKCANCEL:
         return {{IDOK, Text(ok)}, {IDCANCEL, Text(cancel)}};
@@ -78,7 +80,8 @@ HICON IconFor(UINT style) {
 
 class CSkinMessageBox : public CTransparentDialogBase {
 public:
-    CSkinMessageBox(HWND owner, std::string text, std::string caption, UINT style, std::vector<Answer> answers)
+    CSkinMessageBox(HWND owner, std::string text, std::string caption, UINT style,
+                    std::vector<Answer> answers)
         : CTransparentDialogBase(kSkin, kTemplate, owner, true), m_text(std::move(text)),
           m_caption(std::move(caption)), m_style(style), m_answers(std::move(answers)) {
         for (std::size_t i = 0; i < m_answers.size(); ++i)
@@ -112,12 +115,7 @@ public:
                       {&m_message, &m_text, {textLeft, 58, kSkinWidth - kMargin, 136}, 9, 0x404040}};
         for (const auto& l : labels) {
             l.label->MoveWindow(l.place, false);
-            l.label->SetWindowText(*l.text);
-            l.label->SetTransparent(true);
-            l.label->SetFontSize(l.size);
-            l.label->SetTextColor(l.colour, 255);
-            l.label->SetFontFace("Arial", false, false);
-            l.label->SetFontBold(true);
+            StyleSkinLabel(*l.label, *l.text, l.size, l.colour);
         }
 
         const int count = static_cast<int>(m_buttons.size());
@@ -125,17 +123,10 @@ public:
         HWND previous = HWND_TOP;
         for (std::size_t i = 0; i < m_buttons.size(); ++i) {
             CGdipButton& button = *m_buttons[i];
-            button.SetWindowText(m_answers[i].caption);
-            button.LoadImages(130, 131, 132, 129, 0);
+            StyleSkinButton(button, m_answers[i].caption);
             // Left to right in the tab order too.
             button.SetWindowPos(previous, x, kButtonTop, kButtonWidth, kButtonHeight, SWP_SHOWWINDOW);
             previous = button.GetSafeHwnd();
-            button.SetTextColors(0x696969, 0x696969);
-            button.SetHoverTextColor(0x696969);
-            button.SetPressedTextColor(0xFFFFFF);
-            button.SetFontSize(85);
-            button.SetFontBold(true);
-            button.EnableImageRebuild();
             x += kButtonWidth + kButtonGap;
         }
         const std::size_t defaultIndex = (m_style & MB_DEFMASK) >> 8;
@@ -168,9 +159,9 @@ public:
     }
 
     BEGIN_MSG_MAP(CSkinMessageBox)
-        MESSAGE_HANDLER(WM_COMMAND, OnCommand)
-        MESSAGE_HANDLER(WM_CTLCOLORSTATIC, OnCtlColorStatic)
-        CHAIN_MSG_MAP(CTransparentDialogBase)
+    MESSAGE_HANDLER(WM_COMMAND, OnCommand)
+    MESSAGE_HANDLER(WM_CTLCOLORSTATIC, OnCtlColorStatic)
+    CHAIN_MSG_MAP(CTransparentDialogBase)
     END_MSG_MAP()
 
 private:
@@ -217,9 +208,9 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-extern "C" int WINAPI MessageBoxSkinEx(const char* okCaption, const char* cancelCaption, const char* yesCaption,
-                                       const char* noCaption, HWND owner, const char* text, const char* caption,
-                                       UINT style) {
+extern "C" int WINAPI MessageBoxSkinEx(const char* okCaption, const char* cancelCaption,
+                                       const char* yesCaption, const char* noCaption, HWND owner,
+                                       const char* text, const char* caption, UINT style) {
     // The toolkit finds the box's template, skin and faces in this library.
     AfxSetResourceHandle(g_module);
     static ULONG_PTR gdiplusToken = 0; // started once for the process, as the program does

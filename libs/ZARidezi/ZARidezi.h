@@ -16,9 +16,9 @@ extern "C" {
 #define ZARIDEZI_API __declspec(dllimport)
 #endif
 
-ZARIDEZI_API int WINAPI MessageBoxSkinEx(const char* okCaption, const char* cancelCaption, const char* yesCaption,
-                                         const char* noCaption, HWND owner, const char* text, const char* caption,
-                                         UINT style);
+ZARIDEZI_API int WINAPI MessageBoxSkinEx(const char* okCaption, const char* cancelCaption,
+                                         const char* yesCaption, const char* noCaption, HWND owner,
+                                         const char* text, const char* caption, UINT style);
 
 #ifdef __cplusplus
 }

@@ -27,7 +27,8 @@ public:
         char data[kMaxValueBytes + 1] = {};
         DWORD type = 0;
         DWORD size = kMaxValueBytes;
-        if (RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS ||
+        if (RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+                ERROR_SUCCESS ||
             type != REG_SZ || size > kMaxValueBytes)
             return std::nullopt;
         std::string value(data, size);

@@ -13,7 +13,8 @@ TEST(FindCamera, AsksForPresentImagingDevices) {
 
 TEST(FindCamera, FindsTheCameraAmongOtherDevicesAndWalksTheWholeList) {
     FakeInventory inventory;
-    inventory.devices = {"usb\\vid_e5a7&pid_19c4&rev_0100", "PCI\\VEN_8086", "ROOT\\IMAGE", std::nullopt, "HID\\X"};
+    inventory.devices = {"usb\\vid_e5a7&pid_19c4&rev_0100", "PCI\\VEN_8086", "ROOT\\IMAGE", std::nullopt,
+                         "HID\\X"};
     EXPECT_EQ(FindCamera(inventory), kCameraFound);
     EXPECT_EQ(inventory.visits, 4);
 }

@@ -18,7 +18,9 @@ public:
         m_bytes.push_back(static_cast<std::uint8_t>(v >> 8));
         return *this;
     }
-    Builder& U32(std::uint32_t v) { return U16(static_cast<std::uint16_t>(v)).U16(static_cast<std::uint16_t>(v >> 16)); }
+    Builder& U32(std::uint32_t v) {
+        return U16(static_cast<std::uint16_t>(v)).U16(static_cast<std::uint16_t>(v >> 16));
+    }
     Builder& U8(std::uint8_t v) {
         m_bytes.push_back(v);
         return *this;

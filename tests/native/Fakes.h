@@ -105,7 +105,8 @@ public:
         ++erases;
         return m_inner.EraseSF();
     }
-    bool ReqToDriver(std::uint8_t request, std::uint32_t value, std::uint8_t* buffer, std::uint32_t length) override {
+    bool ReqToDriver(std::uint8_t request, std::uint32_t value, std::uint8_t* buffer,
+                     std::uint32_t length) override {
         if (request == kRequestWriteFlash) {
             ++writes;
             writeLengths.push_back(length);

@@ -112,11 +112,16 @@ TEST(GetFirmwareName, LetterGivesMinorAndPatchNumbers) {
         char last;
         const char* name;
     } cases[] = {
-        {'A', "Quellmar Vistrel Solentra V2.0.1"}, {'i', "Quellmar Vistrel Solentra V2.0.9"},
-        {'J', "Quellmar Vistrel Solentra V2.1.0"}, {'j', "Quellmar Vistrel Solentra V2.1.0"},
-        {'Y', "Quellmar Vistrel Solentra V2.2.5"}, {'Z', ""},
-        {'z', ""},                                 {'5', ""},
-        {'@', ""},                                 {'[', ""},
+        {'A', "Quellmar Vistrel Solentra V2.0.1"},
+        {'i', "Quellmar Vistrel Solentra V2.0.9"},
+        {'J', "Quellmar Vistrel Solentra V2.1.0"},
+        {'j', "Quellmar Vistrel Solentra V2.1.0"},
+        {'Y', "Quellmar Vistrel Solentra V2.2.5"},
+        {'Z', ""},
+        {'z', ""},
+        {'5', ""},
+        {'@', ""},
+        {'[', ""},
         {'\xC4', ""},
     };
     for (const auto& c : cases) {

@@ -20,7 +20,9 @@ struct Posted {
     unsigned message;
     std::uintptr_t wParam;
     std::intptr_t lParam;
-    bool operator==(const Posted& o) const { return message == o.message && wParam == o.wParam && lParam == o.lParam; }
+    bool operator==(const Posted& o) const {
+        return message == o.message && wParam == o.wParam && lParam == o.lParam;
+    }
 };
 
 std::ostream& operator<<(std::ostream& out, const Posted& p) {
@@ -80,7 +82,8 @@ protected:
               const FlashImage& flash = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgE")) {
         ASSERT_TRUE(VirtualCamera::Plug(m_folder.Path(), flash, settings));
     }
-    void PlugWith(Fault fault, std::uint32_t firstCalls, const FlashImage& flash = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgE")) {
+    void PlugWith(Fault fault, std::uint32_t firstCalls,
+                  const FlashImage& flash = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgE")) {
         CameraSettings settings;
         settings.Rule(fault).firstCalls = firstCalls;
         Plug(settings, flash);
@@ -245,11 +248,12 @@ TEST_F(FlashWorkerTest, RandomFaultsNeverGiveAFalseResult) {
     auto chance = [&random](double p) { return std::uniform_real_distribution<double>(0, 1)(random) < p; };
     auto below = [&random](std::uint32_t n) { return static_cast<std::uint32_t>(random() % n); };
 
-    const Fault writeSide[] = {Fault::EraseFail, Fault::EraseInterrupt, Fault::WriteFail,
-                               Fault::WriteNothing, Fault::WritePartial, Fault::StuckBits};
+    const Fault writeSide[] = {Fault::EraseFail,    Fault::EraseInterrupt, Fault::WriteFail,
+                               Fault::WriteNothing, Fault::WritePartial,   Fault::StuckBits};
     const Fault readSide[] = {Fault::OpenFail, Fault::ReadFail, Fault::ReadShort, Fault::ReadFlip,
                               Fault::ReadCorrupt};
-    std::vector<FlashImage> earlierFlashes = {Image134(), FlashImage(kFlashSize, 0x00), FlashImage(kFlashSize, 0xFF)};
+    std::vector<FlashImage> earlierFlashes = {Image134(), FlashImage(kFlashSize, 0x00),
+                                              FlashImage(kFlashSize, 0xFF)};
     for (int i = 0; i < 5; ++i) {
         FlashImage noise(kFlashSize);
         for (auto& byte : noise)
@@ -284,7 +288,8 @@ TEST_F(FlashWorkerTest, RandomFaultsNeverGiveAFalseResult) {
         settings.stuckMask = 1u << below(8);
         settings.partialBytes = below(kFlashSize);
 
-        ASSERT_TRUE(VirtualCamera::Plug(m_folder.Path(), earlierFlashes[below(earlierFlashes.size())], settings));
+        ASSERT_TRUE(
+            VirtualCamera::Plug(m_folder.Path(), earlierFlashes[below(earlierFlashes.size())], settings));
         m_sink.posts.clear();
         m_driver.opened = m_driver.closed = 0;
 
@@ -332,10 +337,11 @@ TEST_F(FlashWorkerTest, RandomFaultsNeverGiveAFalseResult) {
         honestJobs += !readSideFaults;
         ASSERT_EQ(m_driver.opened, m_driver.closed) << "job " << job;
     }
-    std::printf("1000 random jobs: %d verified, %d failed (%d of them with the image in place but an unreliable "
-                "read-back); %d jobs with an honest read-back; attempts used 1/2/3: %d/%d/%d; false results: 0\n",
-                verified, failed, goodFlashReportedFailed, honestJobs, attemptsUsed[1], attemptsUsed[2],
-                attemptsUsed[3]);
+    std::printf(
+        "1000 random jobs: %d verified, %d failed (%d of them with the image in place but an unreliable "
+        "read-back); %d jobs with an honest read-back; attempts used 1/2/3: %d/%d/%d; false results: 0\n",
+        verified, failed, goodFlashReportedFailed, honestJobs, attemptsUsed[1], attemptsUsed[2],
+        attemptsUsed[3]);
     EXPECT_GT(verified, 100);
     EXPECT_GT(failed, 100);
 }

@@ -11,8 +11,8 @@ TEST(NormalizeLanguageTag, TwoOrThreeLettersInAnyCase) {
 
 TEST(NormalizeLanguageTag, NothingElse) {
     const std::string_view rejected[] = {
-        "",     "f",      "fren",  "fr-FR", "fr_FR", "f1",     "1fr",    "..",  "../", "fr ", " fr", "f.",
-        "c:",   "\\\\a",  "fr\\x", "é",     "\xE9t", "f\0r",   "\xFF\xFF",
+        "",    "f",  "fren", "fr-FR", "fr_FR", "f1", "1fr",   "..",   "../",      "fr ",
+        " fr", "f.", "c:",   "\\\\a", "fr\\x", "é",  "\xE9t", "f\0r", "\xFF\xFF",
     };
     for (std::string_view value : rejected)
         EXPECT_FALSE(NormalizeLanguageTag(value)) << value;

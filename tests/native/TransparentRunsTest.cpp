@@ -25,7 +25,9 @@ std::vector<Cut> RunsOf(const std::vector<std::string>& rows, std::uint32_t widt
             argb = c == '#' ? 0xFF123456u : c == '+' ? 0xFE123456u : 0x00123456u;
             return true;
         },
-        [&](std::uint32_t left, std::uint32_t y, std::uint32_t right) { runs.push_back({left, y, right}); });
+        [&](std::uint32_t left, std::uint32_t y, std::uint32_t right) {
+            runs.push_back({left, y, right});
+        });
     return runs;
 }
 

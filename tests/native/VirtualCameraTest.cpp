@@ -250,8 +250,8 @@ TEST_F(VirtualCameraTest, UnplugsAfterTheGivenNumberOfCalls) {
     settings.unplugAfterCalls = 3;
     Plug(settings);
     VirtualCamera camera(m_folder.Path());
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0); // call 1
-    EXPECT_TRUE(camera.EraseSF());                     // call 2
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0);  // call 1
+    EXPECT_TRUE(camera.EraseSF());                      // call 2
     EXPECT_TRUE(camera.UnInitialize_DriverInterface()); // call 3
     EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
     EXPECT_FALSE(camera.EraseSF());
@@ -315,9 +315,18 @@ TEST(CameraState, FormatAndParseRoundTrip) {
 
 TEST(CameraState, MalformedTextIsRejected) {
     const char* bad[] = {
-        "plugged",           "plugged=2",       "seed=-1",        "seed=18446744073709551616",
-        "calls=1x",          "calls=",          "stuck-mask=256", "fault.read-flip=1",
-        "fault.read-flip=0 1000001", "fault.nonsense=1 0", "opens=4294967296", "seed=+5",
+        "plugged",
+        "plugged=2",
+        "seed=-1",
+        "seed=18446744073709551616",
+        "calls=1x",
+        "calls=",
+        "stuck-mask=256",
+        "fault.read-flip=1",
+        "fault.read-flip=0 1000001",
+        "fault.nonsense=1 0",
+        "opens=4294967296",
+        "seed=+5",
     };
     for (const char* text : bad)
         EXPECT_FALSE(ParseState(text)) << text;
@@ -327,16 +336,12 @@ TEST(CameraState, MalformedTextIsRejected) {
 
 TEST_F(VirtualCameraTest, HostileStateFolderReadsAsNoCamera) {
     Plug();
-    {
-        std::ofstream(m_folder.Path() / "camera.ini") << "plugged=1\nseed=banana\n";
-    }
+    { std::ofstream(m_folder.Path() / "camera.ini") << "plugged=1\nseed=banana\n"; }
     VirtualCamera camera(m_folder.Path());
     EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
 
     Plug();
-    {
-        std::ofstream(m_folder.Path() / "flash.bin", std::ios::binary | std::ios::trunc) << "short";
-    }
+    { std::ofstream(m_folder.Path() / "flash.bin", std::ios::binary | std::ios::trunc) << "short"; }
     EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
     Plug();
     {

@@ -10,7 +10,7 @@ namespace {
 class CThrowingWnd : public CWnd {
 public:
     BEGIN_MSG_MAP(CThrowingWnd)
-        MESSAGE_HANDLER(WM_APP, OnApp)
+    MESSAGE_HANDLER(WM_APP, OnApp)
     END_MSG_MAP()
 
 private:
@@ -20,7 +20,8 @@ private:
 } // namespace
 
 int main() {
-    HWND window = CreateWindowExA(0, "STATIC", "probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND window =
+        CreateWindowExA(0, "STATIC", "probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     CThrowingWnd wnd;
     wnd.SubclassWindow(window);
     PostMessageA(window, WM_APP, 0, 0);

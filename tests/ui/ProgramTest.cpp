@@ -144,7 +144,8 @@ TEST_F(ProgramTest, SuccessfulUpdateReportsAndEnds) {
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(ChildText(main, 1000), "Firmware update");
     EXPECT_EQ(ChildText(main, 1001), "Upgrading the firmware can hold more than 2 minutes");
-    EXPECT_EQ(ChildText(main, 1002), "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V2.0.7");
+    EXPECT_EQ(ChildText(main, 1002),
+              "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V2.0.7");
     EXPECT_EQ(ChildText(main, 1), "OK");
     EXPECT_EQ(ChildText(main, 2), "Cancel");
     PressButton(GetDlgItem(main, 1));
@@ -264,7 +265,8 @@ TEST_F(ProgramTest, UpdateDialogIgnoresKeysAndCloseAndStepsItsBar) {
 
 TEST_F(ProgramTest, FrenchLanguageModuleSpeaksFrenchEverywhere) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kLanguageKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kLanguageKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                              nullptr),
               ERROR_SUCCESS);
     RegSetValueExA(key, "Language", 0, REG_SZ, reinterpret_cast<const BYTE*>("fr"), 3);
     RegCloseKey(key);
@@ -286,7 +288,8 @@ TEST_F(ProgramTest, FrenchLanguageModuleSpeaksFrenchEverywhere) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(WindowText(box), "Mise \xE0 jour du firmware");
     EXPECT_EQ(MessageBoxButtons(box), std::vector<std::string>{"OK"});
-    EXPECT_EQ(Answer(box), "Mise \xE0 jour du firmware r\xE9ussie, vous pouvez d\xE9" "brancher puis rebrancher votre webcam.");
+    EXPECT_EQ(Answer(box), "Mise \xE0 jour du firmware r\xE9ussie, vous pouvez d\xE9"
+                           "brancher puis rebrancher votre webcam.");
     EXPECT_TRUE(Ends());
 }
 

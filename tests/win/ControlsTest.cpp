@@ -12,72 +12,13 @@
 #include "GdipButton.h"
 #include "Label.h"
 #include "ProgressCtrlST.h"
+#include "SkinStyle.h"
 #include "TransparentDialogBase.h"
+#include "WinTestSupport.h"
 
 namespace {
 
-class GdiPlusEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        gdip::StartupInput input;
-        ULONG_PTR token = 0;
-        ASSERT_EQ(CGdiPlus::Api().GdiplusStartup(&token, &input, nullptr), gdip::Ok);
-    }
-};
 const auto* const g_gdiplus = ::testing::AddGlobalTestEnvironment(new GdiPlusEnvironment);
-
-DWORD HoldTime() {
-    char value[16] = {};
-    return GetEnvironmentVariableA("TERVOLIN_HOLD_MS", value, sizeof value) ? std::strtoul(value, nullptr, 10) : 0;
-}
-
-void Pump(DWORD milliseconds = 60) {
-    const DWORD end = GetTickCount() + milliseconds;
-    MSG message;
-    do {
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            // As the modal loop does: the controls see their messages first.
-            CWnd* target = CWnd::FromHandlePermanent(message.hwnd);
-            if (target == nullptr || !target->PreTranslateMessage(&message)) {
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            }
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
-}
-
-COLORREF ScreenPixel(POINT p) {
-    HDC screen = GetDC(nullptr);
-    const COLORREF colour = GetPixel(screen, p.x, p.y);
-    ReleaseDC(nullptr, screen);
-    return colour;
-}
-
-bool Near(COLORREF colour, COLORREF expected, int tolerance = 12) {
-    return std::abs(GetRValue(colour) - GetRValue(expected)) <= tolerance &&
-           std::abs(GetGValue(colour) - GetGValue(expected)) <= tolerance &&
-           std::abs(GetBValue(colour) - GetBValue(expected)) <= tolerance;
-}
-
-POINT ScreenPoint(HWND window, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(window, &p);
-    return p;
-}
-
-void SendButton(DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-    Pump();
-}
-
-void MoveCursor(POINT p) {
-    SetCursorPos(p.x, p.y);
-    Pump();
-}
 
 constexpr COLORREF kNormalFace = RGB(0xF6, 0xF6, 0xF6);
 constexpr COLORREF kHoverFace = RGB(0xFF, 0xFF, 0xFF);
@@ -108,18 +49,8 @@ public:
     }
     BOOL OnInitDialog() override {
         CTransparentDialogBase::OnInitDialog();
-        for (CGdipButton* button : {&write, &cancel}) {
-            button->SetWindowText(button == &write ? "OK" : "Cancel");
-            button->LoadImages(130, 131, 132, 129, 0);
-            button->SetWindowPos(nullptr, 0, 0, 100, 44, SWP_NOMOVE | SWP_NOZORDER);
-            button->SetTextColors(0x696969, 0x696969);
-            button->SetHoverTextColor(0x696969);
-            button->SetPressedTextColor(0xFFFFFF);
-            button->SetFontName("Arial", 0);
-            button->SetFontSize(85);
-            button->SetFontBold(true);
-            button->EnableImageRebuild();
-        }
+        StyleSkinButton(write, "OK");
+        StyleSkinButton(cancel, "Cancel");
         const struct {
             CLabel* label;
             const char* text;
@@ -127,25 +58,20 @@ public:
             COLORREF colour;
         } labels[] = {{&title, "Firmware update", 12, 0xFFFFFF},
                       {&duration, "Upgrading the firmware can hold more than 2 minutes", 9, 0x696969},
-                      {&question, "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V2.0.7", 9,
+                      {&question,
+                       "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V2.0.7", 9,
                        0x696969}};
-        for (const auto& l : labels) {
-            l.label->SetWindowText(l.text);
-            l.label->SetTransparent(true);
-            l.label->SetFontSize(l.size);
-            l.label->SetTextColor(l.colour, 255);
-            l.label->SetFontFace("Arial", false, false);
-            l.label->SetFontBold(true);
-        }
+        for (const auto& l : labels)
+            StyleSkinLabel(*l.label, l.text, l.size, l.colour);
         MoveWindow(CRect(200, 200, 646, 413));
         PostMessage(WM_APP);
         return TRUE;
     }
 
     BEGIN_MSG_MAP(ButtonDialog)
-        MESSAGE_HANDLER(WM_APP, OnScript)
-        COMMAND_HANDLER(1, BN_CLICKED, OnWrite)
-        CHAIN_MSG_MAP(CTransparentDialogBase)
+    MESSAGE_HANDLER(WM_APP, OnScript)
+    COMMAND_HANDLER(1, BN_CLICKED, OnWrite)
+    CHAIN_MSG_MAP(CTransparentDialogBase)
     END_MSG_MAP()
 
     LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
@@ -296,8 +222,8 @@ public:
         return TRUE;
     }
     BEGIN_MSG_MAP(KindsDialog)
-        MESSAGE_HANDLER(WM_APP, OnScript)
-        CHAIN_MSG_MAP(CDialog)
+    MESSAGE_HANDLER(WM_APP, OnScript)
+    CHAIN_MSG_MAP(CDialog)
     END_MSG_MAP()
     LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
         EXPECT_EQ(check.GetKind(), CGdipButton::CheckBox);
@@ -335,8 +261,8 @@ public:
     int paints = 0;
 
     BEGIN_MSG_MAP(RecordingLabel)
-        MESSAGE_HANDLER(WM_PAINT, CountPaint)
-        CHAIN_MSG_MAP(CLabel)
+    MESSAGE_HANDLER(WM_PAINT, CountPaint)
+    CHAIN_MSG_MAP(CLabel)
     END_MSG_MAP()
 
 protected:
@@ -367,9 +293,9 @@ public:
         return TRUE;
     }
     BEGIN_MSG_MAP(LabelDialog)
-        MESSAGE_HANDLER(WM_APP, OnScript)
-        MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
-        CHAIN_MSG_MAP(CDialog)
+    MESSAGE_HANDLER(WM_APP, OnScript)
+    MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
+    CHAIN_MSG_MAP(CDialog)
     END_MSG_MAP()
     LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
         Pump(100);
@@ -461,8 +387,9 @@ TEST(Label, LinksOpenTheirTargetOrNotifyTheParent) {
         d.label.SetWindowText("support@example.org");
         d.label.SetMailLink(true, false);
         d.label.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, 0);
-        EXPECT_EQ(d.label.opened, (std::vector<std::string>{"open www.example.org", "open https://example.org/firmware",
-                                                            "(default) mailto:support@example.org"}));
+        EXPECT_EQ(d.label.opened,
+                  (std::vector<std::string>{"open www.example.org", "open https://example.org/firmware",
+                                            "(default) mailto:support@example.org"}));
         d.label.SetLink(true, true);
         d.label.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, 0);
         EXPECT_EQ(d.label.opened.size(), 3u);
@@ -550,8 +477,8 @@ public:
         return TRUE;
     }
     BEGIN_MSG_MAP(ProgressDialog)
-        MESSAGE_HANDLER(WM_APP, OnScript)
-        CHAIN_MSG_MAP(CTransparentDialogBase)
+    MESSAGE_HANDLER(WM_APP, OnScript)
+    CHAIN_MSG_MAP(CTransparentDialogBase)
     END_MSG_MAP()
     LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
         Pump(100);
@@ -589,9 +516,7 @@ TEST(ProgressCtrlST, FillFollowsThePositionAndClamps) {
     dialog.script = [](ProgressDialog& d) {
         EXPECT_EQ(d.bar.GetClientRect().Width(), 296);
         EXPECT_EQ(d.bar.GetClientRect().Height(), 11);
-        const struct {
-            int position, width;
-        } cases[] = {{0, 0}, {1, 3}, {50, 148}, {99, 294}, {100, 296}};
+        const struct { int position, width; } cases[] = {{0, 0}, {1, 3}, {50, 148}, {99, 294}, {100, 296}};
         for (const auto& c : cases) {
             d.bar.SetPos(c.position);
             EXPECT_EQ(d.FilledWidth(), c.width) << c.position;

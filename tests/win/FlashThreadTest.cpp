@@ -13,6 +13,7 @@
 #include "FirmwareVersion.h"
 #include "FlashThread.h"
 #include "FlashWorker.h"
+#include "UiDriver.h"
 #include "VirtualCamera.h"
 #include "WinThread.h"
 
@@ -43,8 +44,8 @@ public:
         windowClass.hInstance = GetModuleHandleA(nullptr);
         windowClass.lpszClassName = "FlashThreadTestReceiver";
         RegisterClassA(&windowClass);
-        m_window = CreateWindowExA(0, windowClass.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                   nullptr, windowClass.hInstance, nullptr);
+        m_window = CreateWindowExA(0, windowClass.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                   nullptr, nullptr, windowClass.hInstance, nullptr);
     }
     ~Receiver() { DestroyWindow(m_window); }
     HWND Window() const { return m_window; }
@@ -79,18 +80,7 @@ private:
 
 int RunVcam(const std::string& arguments) {
     const std::filesystem::path vcam = std::filesystem::path(ProgramFolder()) / ".." / "bin" / "vcam.exe";
-    std::string commandLine = "\"" + vcam.string() + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return -1;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(exitCode);
+    return RunCommand(L"\"" + vcam.wstring() + L"\" " + std::wstring(arguments.begin(), arguments.end()));
 }
 
 class FlashThreadTest : public ::testing::Test {

@@ -22,8 +22,8 @@ constexpr UINT WM_TEST_PASS_ON = WM_APP + 3;
 class BaseWnd : public CWnd {
 public:
     BEGIN_MSG_MAP(BaseWnd)
-        MESSAGE_HANDLER(WM_TEST_BASE, OnBase)
-        MESSAGE_HANDLER(WM_TEST_PASS_ON, OnBase)
+    MESSAGE_HANDLER(WM_TEST_BASE, OnBase)
+    MESSAGE_HANDLER(WM_TEST_PASS_ON, OnBase)
     END_MSG_MAP()
 
     LRESULT OnBase(UINT message, WPARAM, LPARAM, bool&) { return message == WM_TEST_BASE ? 10 : 30; }
@@ -41,9 +41,9 @@ public:
     }
 
     BEGIN_MSG_MAP(DerivedWnd)
-        MESSAGE_HANDLER(WM_TEST_DERIVED, OnDerived)
-        MESSAGE_HANDLER(WM_TEST_PASS_ON, OnPassOn)
-        CHAIN_MSG_MAP(BaseWnd)
+    MESSAGE_HANDLER(WM_TEST_DERIVED, OnDerived)
+    MESSAGE_HANDLER(WM_TEST_PASS_ON, OnPassOn)
+    CHAIN_MSG_MAP(BaseWnd)
     END_MSG_MAP()
 
     LRESULT OnDerived(UINT, WPARAM, LPARAM, bool&) { return 20; }
@@ -55,7 +55,8 @@ public:
 };
 
 TEST(MessageTable, DispatchesChainsAndFallsBackToTheWindowsOwnProcedure) {
-    HWND window = CreateWindowExA(0, "STATIC", "own text", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND window =
+        CreateWindowExA(0, "STATIC", "own text", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     DerivedWnd wnd;
     ASSERT_TRUE(wnd.SubclassWindow(window));
@@ -82,7 +83,8 @@ TEST(MessageTable, DispatchesChainsAndFallsBackToTheWindowsOwnProcedure) {
 }
 
 TEST(MessageTable, ObjectDestroyedBeforeItsWindowUnhooksIt) {
-    HWND window = CreateWindowExA(0, "STATIC", "text", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND window =
+        CreateWindowExA(0, "STATIC", "text", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     {
         DerivedWnd wnd;
         ASSERT_TRUE(wnd.SubclassWindow(window));
@@ -109,9 +111,9 @@ public:
     }
 
     BEGIN_MSG_MAP(ReflectingButton)
-        REFLECTED_COMMAND_CODE_HANDLER(BN_CLICKED, OnClicked)
-        MESSAGE_HANDLER(OCM_CTLCOLORBTN, OnCtlColor)
-        CHAIN_MSG_MAP(CButton)
+    REFLECTED_COMMAND_CODE_HANDLER(BN_CLICKED, OnClicked)
+    MESSAGE_HANDLER(OCM_CTLCOLORBTN, OnCtlColor)
+    CHAIN_MSG_MAP(CButton)
     END_MSG_MAP()
 
     LRESULT OnClicked(WORD, WORD, HWND, bool& handled) {
@@ -168,10 +170,10 @@ public:
     void PostNcDestroy() override { events.push_back("post-nc-destroy"); }
 
     BEGIN_MSG_MAP(TestDialog)
-        MESSAGE_HANDLER(WM_APP, OnScript)
-        COMMAND_HANDLER(1001, BN_CLICKED, OnClick)
-        MESSAGE_HANDLER(WM_CTLCOLORBTN, OnCtlColor)
-        CHAIN_MSG_MAP(CDialog)
+    MESSAGE_HANDLER(WM_APP, OnScript)
+    COMMAND_HANDLER(1001, BN_CLICKED, OnClick)
+    MESSAGE_HANDLER(WM_CTLCOLORBTN, OnCtlColor)
+    CHAIN_MSG_MAP(CDialog)
     END_MSG_MAP()
 
     LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
@@ -189,8 +191,8 @@ public:
 };
 
 HWND MakeOwner() {
-    return CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr,
-                           nullptr);
+    return CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                           nullptr, nullptr);
 }
 
 TEST(ModalRun, LifeCycleInOrderWithTheOwnerDisabledDuring) {
@@ -198,8 +200,7 @@ TEST(ModalRun, LifeCycleInOrderWithTheOwnerDisabledDuring) {
     TestDialog dialog(owner);
     dialog.script = [](TestDialog& d) { d.SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); };
     EXPECT_EQ(dialog.DoModal(), IDOK);
-    EXPECT_EQ(dialog.events,
-              (std::vector<std::string>{"bind", "init", "ok", "destroy", "post-nc-destroy"}));
+    EXPECT_EQ(dialog.events, (std::vector<std::string>{"bind", "init", "ok", "destroy", "post-nc-destroy"}));
     EXPECT_FALSE(dialog.parentEnabledDuringRun);
     EXPECT_TRUE(IsWindowEnabled(owner));
     EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
@@ -265,12 +266,15 @@ TEST(Reflection, ClicksColourRequestsAndDrawingGoToTheChildFirst) {
         HDC dc = GetDC(button);
         HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
         d.click.brush = black;
-        const LRESULT childAnswer = d.SendMessage(WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(button));
+        const LRESULT childAnswer =
+            d.SendMessage(WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(button));
         d.click.brush = nullptr;
-        const LRESULT parentAnswer = d.SendMessage(WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(button));
+        const LRESULT parentAnswer =
+            d.SendMessage(WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(button));
         ReleaseDC(button, dc);
         d.events.push_back(childAnswer == reinterpret_cast<LRESULT>(black) ? "child brush" : "wrong brush");
-        d.events.push_back(parentAnswer == reinterpret_cast<LRESULT>(d.parentBrush) ? "parent brush" : "wrong brush");
+        d.events.push_back(parentAnswer == reinterpret_cast<LRESULT>(d.parentBrush) ? "parent brush"
+                                                                                    : "wrong brush");
 
         // Owner drawing reaches the button's DrawItem.
         InvalidateRect(d.ownerDrawn.GetSafeHwnd(), nullptr, TRUE);

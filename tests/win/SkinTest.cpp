@@ -12,40 +12,17 @@
 #include "GdiPlusBitmap.h"
 #include "TransparentDialogBase.h"
 #include "WinApp.h"
+#include "WinTestSupport.h"
 
 namespace {
 
-class GdiPlusEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        gdip::StartupInput input;
-        ULONG_PTR token = 0;
-        ASSERT_EQ(CGdiPlus::Api().GdiplusStartup(&token, &input, nullptr), gdip::Ok);
-    }
-};
 const auto* const g_gdiplus = ::testing::AddGlobalTestEnvironment(new GdiPlusEnvironment);
-
-DWORD HoldTime() {
-    char value[16] = {};
-    return GetEnvironmentVariableA("TERVOLIN_HOLD_MS", value, sizeof value) ? std::strtoul(value, nullptr, 10) : 0;
-}
-
-void Pump(DWORD milliseconds = 50) {
-    const DWORD end = GetTickCount() + milliseconds;
-    MSG message;
-    do {
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
-}
 
 // The main window's skin and template on the layered base; `script` runs inside the modal loop.
 class SkinDialog : public CTransparentDialogBase {
 public:
-    explicit SkinDialog(bool movable = true, WORD png = 103) : CTransparentDialogBase(png, 102, nullptr, movable) {}
+    explicit SkinDialog(bool movable = true, WORD png = 103)
+        : CTransparentDialogBase(png, 102, nullptr, movable) {}
 
     std::function<void(SkinDialog&)> script;
     const CDialogFontAdjuster& Adjuster() const { return m_fontAdjuster; }
@@ -57,8 +34,8 @@ public:
     }
 
     BEGIN_MSG_MAP(SkinDialog)
-        MESSAGE_HANDLER(WM_APP, OnScript)
-        CHAIN_MSG_MAP(CTransparentDialogBase)
+    MESSAGE_HANDLER(WM_APP, OnScript)
+    CHAIN_MSG_MAP(CTransparentDialogBase)
     END_MSG_MAP()
 
     LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
@@ -74,18 +51,6 @@ CRect ChildRect(HWND dialog, int id) {
     GetWindowRect(GetDlgItem(dialog, id), &rect);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
-}
-
-COLORREF ScreenPixel(int x, int y) {
-    HDC screen = GetDC(nullptr);
-    const COLORREF colour = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return colour;
-}
-
-bool Near(COLORREF colour, int r, int g, int b, int tolerance = 14) {
-    return std::abs(GetRValue(colour) - r) <= tolerance && std::abs(GetGValue(colour) - g) <= tolerance &&
-           std::abs(GetBValue(colour) - b) <= tolerance;
 }
 
 } // namespace
@@ -137,7 +102,8 @@ TEST(PngResource, UnallocatableBufferThrowsWithItsMessage) {
         GlobalBuffer buffer(~static_cast<SIZE_T>(0) - 4096);
         FAIL() << "no exception";
     } catch (const std::bad_alloc& error) {
-        EXPECT_STREQ(error.what(), ".\\Controls\\GdiPlusBitmap[GlobalBuffer::GlobalBuffer]: Cannot allocate memory");
+        EXPECT_STREQ(error.what(),
+                     ".\\Controls\\GdiPlusBitmap[GlobalBuffer::GlobalBuffer]: Cannot allocate memory");
         EXPECT_NE(dynamic_cast<const COutOfMemoryException*>(&error), nullptr);
     }
 }
@@ -164,7 +130,8 @@ TEST(TransparentDialog, LaysOutTheMainWindowTemplateAtNinetySixDpiOverTheSkin) {
         EXPECT_EQ(font.lfHeight, -11);
         EXPECT_EQ(font.lfWeight, 0);
         EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Shell Dlg");
-        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(d.GetDlgItem(1000), WM_GETFONT, 0, 0)), d.Adjuster().Font());
+        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(d.GetDlgItem(1000), WM_GETFONT, 0, 0)),
+                  d.Adjuster().Font());
         EXPECT_EQ(d.GetStyle() & (WS_CAPTION | DS_MODALFRAME), 0u);
     };
     EXPECT_EQ(dialog.DoModal(), IDOK);
@@ -250,8 +217,8 @@ TEST(TransparentDialog, RimIsBlendedOverWhatLiesBehind) {
     backdropClass.hbrBackground = blue;
     backdropClass.lpszClassName = "SkinTestBackdrop";
     RegisterClassA(&backdropClass);
-    HWND backdrop = CreateWindowExA(0, "SkinTestBackdrop", "", WS_POPUP | WS_VISIBLE, 0, 0, 1280, 1024, nullptr,
-                                    nullptr, backdropClass.hInstance, nullptr);
+    HWND backdrop = CreateWindowExA(0, "SkinTestBackdrop", "", WS_POPUP | WS_VISIBLE, 0, 0, 1280, 1024,
+                                    nullptr, nullptr, backdropClass.hInstance, nullptr);
     Pump(100);
 
     SkinDialog dialog;
@@ -259,32 +226,17 @@ TEST(TransparentDialog, RimIsBlendedOverWhatLiesBehind) {
         d.MoveWindow(CRect(300, 300, 746, 513));
         Pump(300);
         Sleep(HoldTime());
-        EXPECT_TRUE(Near(ScreenPixel(300, 300), 0x30, 0x70, 0xB0)) << std::hex << ScreenPixel(300, 300);
-        EXPECT_TRUE(Near(ScreenPixel(303, 400), 80, 67, 110)) << std::hex << ScreenPixel(303, 400);
-        EXPECT_TRUE(Near(ScreenPixel(300 + 223, 300 + 100), 0xED, 0xED, 0xED)) << std::hex
-                                                                               << ScreenPixel(523, 400);
+        EXPECT_TRUE(Near(ScreenPixel({300, 300}), RGB(0x30, 0x70, 0xB0), 14))
+            << std::hex << ScreenPixel({300, 300});
+        EXPECT_TRUE(Near(ScreenPixel({303, 400}), RGB(80, 67, 110), 14))
+            << std::hex << ScreenPixel({303, 400});
+        EXPECT_TRUE(Near(ScreenPixel({523, 400}), RGB(0xED, 0xED, 0xED), 14))
+            << std::hex << ScreenPixel({523, 400});
     };
     EXPECT_EQ(dialog.DoModal(), IDOK);
     DestroyWindow(backdrop);
     DeleteObject(blue);
 }
-
-namespace {
-
-void SendButton(DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-    Pump();
-}
-
-void MoveCursor(int x, int y) {
-    SetCursorPos(x, y);
-    Pump();
-}
-
-} // namespace
 
 TEST(TransparentDialog, DraggingByTheBodyMovesBothWindowsWithinTheLimits) {
     SkinDialog dialog;
@@ -292,10 +244,10 @@ TEST(TransparentDialog, DraggingByTheBodyMovesBothWindowsWithinTheLimits) {
         d.MoveWindow(CRect(300, 300, 746, 513));
         Pump();
         // (20, 100) of the client is skin, no control.
-        MoveCursor(320, 400);
+        MoveCursor({320, 400});
         SendButton(MOUSEEVENTF_LEFTDOWN);
         EXPECT_EQ(GetCapture(), d.GetSafeHwnd());
-        MoveCursor(370, 430);
+        MoveCursor({370, 430});
         SendButton(MOUSEEVENTF_LEFTUP);
         RECT layer;
         GetWindowRect(d.LayerWindow(), &layer);
@@ -306,11 +258,11 @@ TEST(TransparentDialog, DraggingByTheBodyMovesBothWindowsWithinTheLimits) {
         // and the next step down moves from the refused point.
         d.MoveWindow(CRect(300, -150, 746, 63));
         Pump();
-        MoveCursor(320, 50);
+        MoveCursor({320, 50});
         SendButton(MOUSEEVENTF_LEFTDOWN);
-        MoveCursor(320, 10);
+        MoveCursor({320, 10});
         EXPECT_EQ(d.GetWindowRect().top, -150);
-        MoveCursor(320, 30);
+        MoveCursor({320, 30});
         EXPECT_EQ(d.GetWindowRect().top, -130);
         SendButton(MOUSEEVENTF_LEFTUP);
         EXPECT_EQ(GetCapture(), nullptr);
@@ -323,10 +275,10 @@ TEST(TransparentDialog, FixedDialogTakesTheMouseButNeverMoves) {
     dialog.script = [](SkinDialog& d) {
         d.MoveWindow(CRect(300, 300, 746, 513));
         Pump();
-        MoveCursor(320, 400);
+        MoveCursor({320, 400});
         SendButton(MOUSEEVENTF_LEFTDOWN);
         EXPECT_EQ(GetCapture(), d.GetSafeHwnd());
-        MoveCursor(400, 450);
+        MoveCursor({400, 450});
         SendButton(MOUSEEVENTF_LEFTUP);
         EXPECT_EQ(d.GetWindowRect().TopLeft(), CPoint(300, 300));
     };

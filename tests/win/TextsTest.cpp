@@ -17,6 +17,7 @@
 #include "Strings.h"
 #include "TextModule.h"
 #include "WinApp.h"
+#include "WinTestSupport.h"
 #include "ZARidezi.h"
 
 namespace {
@@ -38,13 +39,15 @@ const char* const kEnglish[] = {
     "Upgrading the firmware successful, you can unplug and re-plug your webcam.",
     "Firmware update could not be completed",
     "Please wait \x85",
-    "Attention: Do not disconnect the webcam during the firmware update process. Doing so could damage your webcam.",
+    "Attention: Do not disconnect the webcam during the firmware update process. Doing so could damage your "
+    "webcam.",
 };
 
 void SetLanguageValue(DWORD type, const void* data, DWORD size) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     RegSetValueExA(key, "Language", 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(key);
 }
@@ -55,12 +58,6 @@ void SetLanguage(const std::string& value) {
 
 void ClearLanguage() {
     RegDeleteKeyA(HKEY_CURRENT_USER, kTestKey);
-}
-
-// TERVOLIN_HOLD_MS keeps each box on screen that long before it is answered, for a look at it.
-DWORD HoldTime() {
-    char value[16] = {};
-    return GetEnvironmentVariableA("TERVOLIN_HOLD_MS", value, sizeof value) ? std::strtoul(value, nullptr, 10) : 0;
 }
 
 // What a message box showed, read from its child windows by another thread.
@@ -182,7 +179,8 @@ TEST(LanguageLibrary, ValidTagsInAnyCaseLoadTheirModule) {
     for (const char* value : {"fr", "DE", "Es", "it"}) {
         SetLanguage(value);
         CMultiLanguage language;
-        EXPECT_NE(language.LoadLangResourceDLL(GetModuleHandleA(nullptr), kTestKey, "Language"), nullptr) << value;
+        EXPECT_NE(language.LoadLangResourceDLL(GetModuleHandleA(nullptr), kTestKey, "Language"), nullptr)
+            << value;
     }
     ClearLanguage();
 }
@@ -201,8 +199,22 @@ TEST(LanguageLibrary, AbsentUnknownAndHostileValuesGiveNull) {
                                folder / "Tervolin.xx.dll", std::filesystem::copy_options::overwrite_existing);
 
     const std::string hostile[] = {
-        "", "f", "fra1", "xx", "zz", "fr ", " fr", "f.r", "..", "..\\..\\fr", "C:\\Windows\\System32\\shell32",
-        "\\\\server\\share\\fr", "fr\\..\\de", "lang\\fr", std::string(300, 'a'), std::string("fr\0de", 5),
+        "",
+        "f",
+        "fra1",
+        "xx",
+        "zz",
+        "fr ",
+        " fr",
+        "f.r",
+        "..",
+        "..\\..\\fr",
+        "C:\\Windows\\System32\\shell32",
+        "\\\\server\\share\\fr",
+        "fr\\..\\de",
+        "lang\\fr",
+        std::string(300, 'a'),
+        std::string("fr\0de", 5),
     };
     for (const std::string& value : hostile) {
         SetLanguageValue(REG_SZ, value.data(), static_cast<DWORD>(value.size() + 1));
@@ -276,8 +288,8 @@ TEST(MessageBoxSkinEx, EscapeAnswersOkOnAnOkBoxAndNothingOnYesNo) {
 }
 
 TEST(MessageBoxSkinEx, ModalAndOwnedByTheGivenWindow) {
-    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr, nullptr,
-                                 nullptr, nullptr);
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr,
+                                 nullptr, nullptr, nullptr);
     Seen seen;
     std::thread driver = DriveBox("Owned box", seen, Click("OK"));
     EXPECT_EQ(CallMessageBox(0, "Owned box", owner), IDOK);
@@ -304,7 +316,8 @@ TEST(SkinMessageBox, ButtonCaptionsComeFromTheTextModule) {
     EXPECT_EQ(SkinMessageBox(nullptr, LoadText(107), LoadText(104), MB_YESNO | MB_ICONEXCLAMATION), IDNO);
     driver.join();
     EXPECT_EQ(french.buttons, (std::vector<std::string>{"Oui", "Non"}));
-    EXPECT_EQ(french.text, "La cam\xE9ra n'est pas branch\xE9" "e");
+    EXPECT_EQ(french.text, "La cam\xE9ra n'est pas branch\xE9"
+                           "e");
     EXPECT_EQ(french.title, "Mise \xE0 jour du firmware");
 
     Seen frenchOk;

@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
         FirmwareResourceId = kOldFirmwareResourceId;
 
     // A message-only window: the worker posts to it and this thread's loop receives.
-    HWND window = CreateWindowExA(0, "STATIC", "flashjob", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HWND window =
+        CreateWindowExA(0, "STATIC", "flashjob", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     if (window == nullptr) {
         std::fprintf(stderr, "flashjob: cannot create a window\n");
         return 2;
@@ -30,7 +31,8 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     const auto start = std::chrono::steady_clock::now();
-    CWinThread* worker = AfxBeginThread(FlashThreadProc, window, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED);
+    CWinThread* worker =
+        AfxBeginThread(FlashThreadProc, window, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED);
     if (worker == nullptr) {
         std::fprintf(stderr, "flashjob: cannot start the worker thread\n");
         return 2;
@@ -41,7 +43,8 @@ int main(int argc, char** argv) {
     int result = 1;
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (message.hwnd == window && message.message == WM_FLASH_PROGRESS) {
             std::printf("%8.3f s  stage at %3u, stepping to %u every %u ms\n", seconds,
                         static_cast<unsigned>(message.wParam), static_cast<unsigned>(LOWORD(message.lParam)),
@@ -50,7 +53,8 @@ int main(int argc, char** argv) {
         } else if (message.hwnd == window && message.message == WM_FLASH_DONE) {
             result = message.wParam != 0 ? 0 : 1;
             std::printf("%8.3f s  done: %s\n", seconds,
-                        message.wParam != 0 ? "verified, the camera holds the image" : "failed after three attempts");
+                        message.wParam != 0 ? "verified, the camera holds the image"
+                                            : "failed after three attempts");
             break;
         } else {
             DispatchMessageA(&message);

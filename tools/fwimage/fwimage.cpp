@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     for (bool old : {false, true}) {
         const TargetFirmware target = TargetFirmwareFor(old);
         const FlashImage image = MakeFirmwareImage(target.codeVersion);
-        const std::string path = std::string(argv[1]) + "/firmware" + std::to_string(target.imageResourceId) + ".bin";
+        const std::string path =
+            std::string(argv[1]) + "/firmware" + std::to_string(target.imageResourceId) + ".bin";
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
         out.close();

@@ -37,7 +37,8 @@ void Chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<s
 
 } // namespace
 
-std::vector<std::uint8_t> EncodePng(std::uint32_t width, std::uint32_t height, const std::vector<std::uint8_t>& rgb) {
+std::vector<std::uint8_t> EncodePng(std::uint32_t width, std::uint32_t height,
+                                    const std::vector<std::uint8_t>& rgb) {
     // Each row starts with filter type 0.
     std::vector<std::uint8_t> raw;
     raw.reserve(static_cast<std::size_t>(height) * (width * 3 + 1));

@@ -78,7 +78,8 @@ bool CProgramRun::Start(const std::wstring& program, const std::string& argument
 }
 
 bool CProgramRun::WaitForExit(DWORD milliseconds, DWORD* exitCode) {
-    if (m_process.hProcess == nullptr || WaitForSingleObject(m_process.hProcess, milliseconds) != WAIT_OBJECT_0)
+    if (m_process.hProcess == nullptr ||
+        WaitForSingleObject(m_process.hProcess, milliseconds) != WAIT_OBJECT_0)
         return false;
     if (exitCode != nullptr)
         GetExitCodeProcess(m_process.hProcess, exitCode);
@@ -106,8 +107,8 @@ bool IsShowing(DWORD processId, Screen screen) {
 
 std::string WindowText(HWND window) {
     char text[1024] = {};
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                        nullptr);
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        2000, nullptr);
     return text;
 }
 
@@ -130,7 +131,8 @@ std::vector<std::string> MessageBoxButtons(HWND box) {
 
 bool MessageBoxHasIcon(HWND box) {
     for (HWND child : Children(box)) {
-        if (ClassOf(child) == "Static" && IsWindowVisible(child) && SendMessageA(child, STM_GETICON, 0, 0) != 0)
+        if (ClassOf(child) == "Static" && IsWindowVisible(child) &&
+            SendMessageA(child, STM_GETICON, 0, 0) != 0)
             return true;
     }
     return false;
@@ -184,7 +186,8 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
     if (bgra == nullptr)
         return false;
 
-    const std::vector<std::uint8_t> png = EncodePng(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), rgb);
+    const std::vector<std::uint8_t> png =
+        EncodePng(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), rgb);
     std::ofstream out(path.c_str(), std::ios::binary);
     out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     return static_cast<bool>(out);
@@ -195,7 +198,8 @@ int RunCommand(const std::wstring& commandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
         return -1;
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD exitCode = 0;

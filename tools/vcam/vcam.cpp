@@ -63,7 +63,8 @@ std::string DescribeFlash(const FlashImage& flash) {
     for (bool old : {false, true}) {
         const TargetFirmware target = TargetFirmwareFor(old);
         if (flash == MakeFirmwareImage(target.codeVersion))
-            return "image " + std::to_string(target.imageResourceId) + " (" + GetFirmwareName(target.codeVersion) + ")";
+            return "image " + std::to_string(target.imageResourceId) + " (" +
+                   GetFirmwareName(target.codeVersion) + ")";
     }
     if (std::all_of(flash.begin(), flash.end(), [](std::uint8_t byte) { return byte == 0xFF; }))
         return "erased";
@@ -182,7 +183,8 @@ int SetFault(const std::filesystem::path& folder, int argc, char** argv) {
         if (amount.empty() || *end != '\0' || calls > 1000000)
             return Fail("a number of calls is a whole number up to 1000000");
         // The next N calls: the rule counts from plugging in.
-        const std::uint32_t first = calls == 0 ? 0 : CallsSoFar(*state, *fault) + static_cast<std::uint32_t>(calls);
+        const std::uint32_t first =
+            calls == 0 ? 0 : CallsSoFar(*state, *fault) + static_cast<std::uint32_t>(calls);
         rule = std::to_string(first) + " 0";
     }
     return Amend(folder, std::string("fault.") + argv[0] + "=" + rule + "\n");
@@ -235,7 +237,8 @@ int Identify(int argc, char** argv) {
     std::printf("opening:      %s", NextStepName(decision.next));
     if (decision.message)
         std::printf(", after message %d%s (style %u)", decision.message->textId,
-                    decision.message->suffix.empty() ? "" : " with the target's name", decision.message->style);
+                    decision.message->suffix.empty() ? "" : " with the target's name",
+                    decision.message->style);
     std::printf("\n");
     return 0;
 }

@@ -19,7 +19,8 @@ void Shot(HWND window, const char* name) {
     wchar_t file[64];
     swprintf(file, 64, L"%02d-%hs.png", ++g_shots, name);
     const std::wstring path = g_folder + L"\\" + file;
-    std::printf("screen %d: %s%s\n", g_shots, name, SaveScreenshot(window, path) ? "" : " (picture not saved)");
+    std::printf("screen %d: %s%s\n", g_shots, name,
+                SaveScreenshot(window, path) ? "" : " (picture not saved)");
 }
 
 std::string OneLine(std::string text) {
