@@ -4,8 +4,10 @@
 #include <commctrl.h>
 
 #include <new>
+#include <string>
 
 #include "GdiPlus.h"
+#include "Module.h"
 #include "MultiLanguage.h"
 #include "TervolinDlg.h"
 #include "UpdateChecks.h"
@@ -15,11 +17,41 @@ namespace {
 CTervolinApp theApp;
 ULONG_PTR g_gdiplusToken = 0; // for the life of the process; GDI+ is never shut down
 
+constexpr DWORD kSearchApplicationDir = 0x00000200; // LOAD_LIBRARY_SEARCH_APPLICATION_DIR
+constexpr DWORD kSearchSystem32 = 0x00000800;       // LOAD_LIBRARY_SEARCH_SYSTEM32
+
+// DLLs come from the system folder and the program's own folder only: never from the current
+// directory or PATH, where a planted library would wait for an updater run from Downloads.
+void RestrictDllSearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDefault != nullptr)
+        setDefault(kSearchApplicationDir | kSearchSystem32);
+    SetDllDirectoryW(L""); // also where the call above is missing
+}
+
+// The common controls, from the system (by name, so the manifest's version 6 applies).
+void StartCommonControls() {
+    CModule comctl;
+    if (!comctl.Load(L"comctl32.dll", kSearchSystem32)) {
+        wchar_t system[MAX_PATH];
+        const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH || !comctl.Load(std::wstring(system) + L"\\comctl32.dll", 0))
+            return;
+    }
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    if (const auto init = comctl.Proc<InitFn>("InitCommonControlsEx")) {
+        const INITCOMMONCONTROLSEX controls{8, 0xFF};
+        init(&controls);
+    }
+    comctl.Detach(); // the controls' classes live in it for the rest of the process
+}
+
 } // namespace
 
 BOOL CTervolinApp::InitInstance() {
-    INITCOMMONCONTROLSEX controls{8, 0xFF};
-    InitCommonControlsEx(&controls);
+    StartCommonControls();
     CWinApp::InitInstance();
     const gdip::StartupInput input;
     CGdiPlus::Api().GdiplusStartup(&g_gdiplusToken, &input, nullptr);
@@ -45,6 +77,7 @@ BOOL CTervolinApp::InitInstance() {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    RestrictDllSearch();
     try {
         return AfxWinMain(instance, commandLine);
     } catch (const std::bad_alloc&) {

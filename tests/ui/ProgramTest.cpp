@@ -314,3 +314,57 @@ TEST(OutOfMemory, EndsWithAPlainMessageAndExitCodeThree) {
     ASSERT_TRUE(probe.WaitForExit(15000, &exitCode));
     EXPECT_EQ(exitCode, 3u);
 }
+
+TEST_F(ProgramTest, PlantedLibrariesAreIgnored) {
+    // The program in a folder of its own, with look-alike system libraries beside it, started
+    // from a current directory that holds look-alikes of its own libraries.
+    const std::filesystem::path root = std::filesystem::path(ModuleFolder()) / "planted";
+    const std::filesystem::path app = root / "app", current = root / "current", markers = root / "markers";
+    std::filesystem::remove_all(root);
+    for (const auto& folder : {app, current, markers, app / "lang"})
+        std::filesystem::create_directories(folder);
+    for (const char* file : {"Tervolin.exe", "RevezoDaRur.dll", "ZARidezi.dll", "ravozev.dll"})
+        std::filesystem::copy_file(Bin() / file, app / file);
+    for (const auto& entry : std::filesystem::directory_iterator(Bin() / "lang"))
+        std::filesystem::copy_file(entry.path(), app / "lang" / entry.path().filename());
+    const std::filesystem::path planted = std::filesystem::path(ModuleFolder()) / "planted_dll.dll";
+    for (const char* name : {"gdiplus.dll", "comctl32.dll"})
+        std::filesystem::copy_file(planted, app / name);
+    for (const char* name : {"RevezoDaRur.dll", "ZARidezi.dll", "ravozev.dll", "gdiplus.dll", "comctl32.dll"})
+        std::filesystem::copy_file(planted, current / name);
+    _putenv_s("TERVOLIN_PLANTED", markers.string().c_str());
+
+    // The markers work: a planted library that is loaded says so.
+    HMODULE probe = LoadLibraryW((current / "RevezoDaRur.dll").c_str());
+    ASSERT_NE(probe, nullptr);
+    FreeLibrary(probe);
+    EXPECT_TRUE(std::filesystem::exists(markers / "RevezoDaRur.dll.loaded"));
+    std::filesystem::remove(markers / "RevezoDaRur.dll.loaded");
+
+    Plug(kOlder);
+    ASSERT_TRUE(m_program.Start((app / "Tervolin.exe").wstring(), "", current.wstring()));
+    HWND main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(ChildText(main, 1002),
+              "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V2.0.7");
+    PressButton(GetDlgItem(main, 2));
+    EXPECT_TRUE(Ends());
+    EXPECT_EQ(State().counters.opens, 1u); // the real driver library answered
+
+    // Without its own driver library the program finds no camera; it does not take the one in
+    // the current directory. (Wine prefers its own system libraries to look-alikes beside the
+    // program whatever the program does, so here only our own libraries' names can be caught.)
+    std::filesystem::remove(app / "RevezoDaRur.dll");
+    CProgramRun second;
+    ASSERT_TRUE(second.Start((app / "Tervolin.exe").wstring(), "", current.wstring()));
+    HWND box = WaitForScreen(second.ProcessId(), Screen::MessageBox);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Answer(box), "The camera is not plugged in");
+    EXPECT_TRUE(second.WaitForExit(15000));
+
+    std::vector<std::string> loaded;
+    for (const auto& entry : std::filesystem::directory_iterator(markers))
+        loaded.push_back(entry.path().filename().string());
+    EXPECT_TRUE(loaded.empty()) << loaded.front();
+    _putenv_s("TERVOLIN_PLANTED", "");
+}

@@ -67,14 +67,15 @@ CProgramRun::~CProgramRun() {
     }
 }
 
-bool CProgramRun::Start(const std::wstring& program, const std::string& arguments) {
+bool CProgramRun::Start(const std::wstring& program, const std::string& arguments,
+                        const std::wstring& directory) {
     std::wstring commandLine = L"\"" + program + L"\"";
     if (!arguments.empty())
         commandLine += L" " + std::wstring(arguments.begin(), arguments.end());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &m_process) != FALSE;
+    return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          directory.empty() ? nullptr : directory.c_str(), &startup, &m_process) != FALSE;
 }
 
 bool CProgramRun::WaitForExit(DWORD milliseconds, DWORD* exitCode) {

@@ -16,7 +16,9 @@ public:
     CProgramRun(const CProgramRun&) = delete;
     CProgramRun& operator=(const CProgramRun&) = delete;
 
-    bool Start(const std::wstring& program, const std::string& arguments);
+    // Starts `program` with `arguments`, in `directory` when one is given.
+    bool Start(const std::wstring& program, const std::string& arguments,
+               const std::wstring& directory = L"");
     DWORD ProcessId() const { return m_process.dwProcessId; }
     // True when the program ended within `milliseconds`; its exit code then in `exitCode`.
     bool WaitForExit(DWORD milliseconds, DWORD* exitCode = nullptr);

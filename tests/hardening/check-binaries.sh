@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Reads every program, DLL and language module the build ships and checks that each is marked for
+# ASLR with high entropy and for DEP, that programs carry relocations, and that nothing imports a
+# system DLL at link time that is not on the platform's known-DLL list (those are always taken
+# from the system, never from beside the program).
+#   check-binaries.sh BIN_FOLDER
+set -euo pipefail
+bin=$1
+objdump=x86_64-w64-mingw32-objdump
+known=" advapi32.dll clbcatq.dll combase.dll comdlg32.dll coml2.dll gdi32.dll imagehlp.dll imm32.dll kernel32.dll msctf.dll msvcrt.dll normaliz.dll nsi.dll ole32.dll oleaut32.dll psapi.dll rpcrt4.dll sechost.dll setupapi.dll shcore.dll shell32.dll shlwapi.dll user32.dll wldap32.dll ws2_32.dll "
+
+failures=0
+checked=0
+for file in "$bin"/*.exe "$bin"/*.dll "$bin"/lang/*.dll; do
+    [ -e "$file" ] || continue
+    checked=$((checked + 1))
+    headers=$($objdump -p "$file")
+    flags=$(printf '%s\n' "$headers" | awk '/^DllCharacteristics/ { print $2 }')
+    # 0x20 high-entropy address space, 0x40 relocatable (ASLR), 0x100 no-execute (DEP)
+    if (( (16#$flags & 0x160) != 0x160 )); then
+        echo "FAIL $file: DllCharacteristics $flags lacks ASLR, high entropy or DEP"
+        failures=$((failures + 1))
+    fi
+    if [[ "$file" == *.exe ]] && ! $objdump -h "$file" | grep -q '\.reloc'; then
+        echo "FAIL $file: no relocations, so ASLR cannot move it"
+        failures=$((failures + 1))
+    fi
+    for dll in $(printf '%s\n' "$headers" | awk '/DLL Name:/ { print tolower($3) }'); do
+        if [[ "$known" != *" $dll "* ]]; then
+            echo "FAIL $file imports $dll, which is not a known DLL"
+            failures=$((failures + 1))
+        fi
+    done
+done
+echo "$checked binaries checked, $failures problems"
+[ "$checked" -gt 0 ] && [ "$failures" -eq 0 ]
