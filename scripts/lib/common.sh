@@ -5,6 +5,7 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build="$repo/build"
 win_build="$build/win"
 native_build="$build/native"
+fuzz_build="$build/fuzz"
 
 export WINEPREFIX="$build/wineprefix"
 export WINEARCH=win64
@@ -71,6 +72,12 @@ start_wineserver() {
 
 stop_wineserver() {
     wineserver -k 2>/dev/null || true
+}
+
+# The fuzz targets: the native portable code built with clang and libFuzzer.
+configure_fuzz() {
+    CC=clang CXX=clang++ cmake -S "$repo" -B "$fuzz_build" -DCMAKE_BUILD_TYPE=Debug -DTERVOLIN_FUZZ=ON >/dev/null
+    cmake --build "$fuzz_build" -j "$jobs"
 }
 
 configure_and_build() {
