@@ -1,0 +1,247 @@
+// benchtool: the Windows side of bench/run. Each command prints one line of figures.
+//   benchtool launch PROGRAM RUNS [ARGUMENTS]   median ms from start to an interactive window,
+//                                               and the median peak working set in KiB
+//   benchtool region RUNS                       CreateOpaqueRegion of both skins against reading
+//                                               the pixels in one locked block, in ms
+//   benchtool soak JOBS SEED                    flashing jobs through the driver DLL with faults
+#define PSAPI_VERSION 2
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "FirmwareImage.h"
+#include "FirmwareVersion.h"
+#include "FlashThread.h"
+#include "FlashWorker.h"
+#include "GdiPlusBitmap.h"
+#include "TransparentRuns.h"
+#include "VirtualCamera.h"
+#include "WinThread.h"
+
+namespace {
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+struct Found {
+    DWORD processId;
+    HWND window;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM parameter) {
+    Found& found = *reinterpret_cast<Found*>(parameter);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (processId == found.processId && IsWindowVisible(window) && IsWindowEnabled(window) &&
+        lstrcmpA(className, "#32770") == 0) {
+        found.window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int Launch(const std::string& program, int runs, const std::string& arguments) {
+    std::vector<double> times, peaks;
+    for (int run = 0; run < runs; ++run) {
+        std::string commandLine = "\"" + program + "\" " + arguments;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        const auto start = std::chrono::steady_clock::now();
+        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process)) {
+            std::fprintf(stderr, "benchtool: cannot start %s\n", program.c_str());
+            return 2;
+        }
+        Found found{process.dwProcessId, nullptr};
+        while (found.window == nullptr && MillisecondsSince(start) < 30000) {
+            EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&found));
+            if (found.window == nullptr)
+                Sleep(1);
+        }
+        // Interactive: its thread answers a message.
+        DWORD_PTR answer = 0;
+        if (found.window != nullptr)
+            SendMessageTimeoutA(found.window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+        times.push_back(MillisecondsSince(start));
+        Sleep(300);
+        // The peak so far, read while the program still runs and shows its window.
+        PROCESS_MEMORY_COUNTERS memory{};
+        memory.cb = sizeof memory;
+        GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory);
+        peaks.push_back(static_cast<double>(memory.PeakWorkingSetSize) / 1024.0);
+        if (found.window != nullptr)
+            PostMessageA(found.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0)
+            TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    std::printf("launch %.1f ms, peak %.0f KiB\n", Median(times), Median(peaks));
+    return 0;
+}
+
+// The opaque region from the pixels read in one locked block: the same runs, one read.
+HRGN RegionFromLockedBlock(CPNGResource& png) {
+    const UINT width = png.GetImageWidth();
+    const UINT height = png.GetImageHeight();
+    std::vector<gdip::ARGB> pixels(static_cast<std::size_t>(width) * height);
+    gdip::BitmapData data{width, height, static_cast<INT>(width * 4), gdip::PixelFormat32bppARGB, pixels.data(), 0};
+    const gdip::GpRect all{0, 0, static_cast<INT>(width), static_cast<INT>(height)};
+    const CGdiPlus& api = CGdiPlus::Api();
+    api.GdipBitmapLockBits(png.GetImage(), &all, gdip::ImageLockModeRead | gdip::ImageLockModeUserInputBuf,
+                           gdip::PixelFormat32bppARGB, &data);
+    api.GdipBitmapUnlockBits(png.GetImage(), &data);
+    HRGN region = CreateRectRgn(0, 0, static_cast<int>(width), static_cast<int>(height));
+    ForEachTransparentRun(
+        width, height,
+        [&](std::uint32_t x, std::uint32_t y, std::uint32_t& argb) {
+            argb = pixels[static_cast<std::size_t>(y) * width + x];
+            return true;
+        },
+        [&](std::uint32_t left, std::uint32_t y, std::uint32_t right) {
+            HRGN run = CreateRectRgn(static_cast<int>(left), static_cast<int>(y), static_cast<int>(right),
+                                     static_cast<int>(y) + 1);
+            CombineRgn(region, region, run, RGN_DIFF);
+            DeleteObject(run);
+        });
+    return region;
+}
+
+int Region(int runs) {
+    for (WORD skin : {static_cast<WORD>(103), static_cast<WORD>(133)}) {
+        CPNGResource png;
+        if (!png.LoadFromResource(skin))
+            return 2;
+        std::vector<double> program, baseline;
+        bool same = true;
+        for (int run = 0; run < runs; ++run) {
+            auto start = std::chrono::steady_clock::now();
+            HRGN region = png.CreateOpaqueRegion();
+            program.push_back(MillisecondsSince(start));
+            start = std::chrono::steady_clock::now();
+            HRGN block = RegionFromLockedBlock(png);
+            baseline.push_back(MillisecondsSince(start));
+            same = same && EqualRgn(region, block);
+            DeleteObject(region);
+            DeleteObject(block);
+        }
+        std::printf("region %u %.3f ms, locked block %.3f ms, %s\n", skin, Median(program), Median(baseline),
+                    same ? "same region" : "DIFFERENT REGION");
+    }
+    return 0;
+}
+
+int Soak(int jobs, unsigned seed) {
+    char folder[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("TERVOLIN_VCAM", folder, MAX_PATH) == 0)
+        return 2;
+    std::mt19937_64 random(seed);
+    auto below = [&random](std::uint32_t n) { return static_cast<std::uint32_t>(random() % n); };
+    HWND window = CreateWindowExA(0, "STATIC", "soak", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    int verified = 0, failed = 0, falseSuccesses = 0, hangs = 0;
+    DWORD gdiStart = 0, userStart = 0;
+    SIZE_T memoryStart = 0;
+    auto memoryNow = [] {
+        PROCESS_MEMORY_COUNTERS_EX memory{};
+        memory.cb = sizeof memory;
+        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                             sizeof memory);
+        return memory.PrivateUsage;
+    };
+    const auto start = std::chrono::steady_clock::now();
+    for (int job = 0; job < jobs; ++job) {
+        if (job == 10) { // after the first jobs have loaded everything they keep
+            gdiStart = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+            userStart = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+            memoryStart = memoryNow();
+        }
+        CameraSettings settings;
+        settings.seed = random();
+        for (std::size_t f = 0; f < kFaultCount; ++f) {
+            if (below(4) == 0)
+                settings.faults[f] = {below(3), below(2) ? below(500000) : 0};
+        }
+        settings.unplugAfterCalls = below(10) == 0 ? 1 + below(20) : 0;
+        settings.corruptOffset = below(kFlashSize);
+        settings.stuckOffset = below(kFlashSize);
+        settings.stuckMask = 1u << below(8);
+        settings.partialBytes = below(kFlashSize);
+        VirtualCamera::Plug(folder, MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgE"), settings);
+        FirmwareResourceId = below(2) ? kDefaultFirmwareResourceId : kOldFirmwareResourceId;
+
+        CWinThread* worker = AfxBeginThread(FlashThreadProc, window, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED);
+        worker->SetAutoDelete(true);
+        worker->ResumeThread();
+        int result = -1;
+        const auto jobStart = std::chrono::steady_clock::now();
+        MSG message;
+        while (result < 0 && MillisecondsSince(jobStart) < 30000) {
+            if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+                continue;
+            }
+            if (message.hwnd == window && message.message == WM_FLASH_DONE)
+                result = static_cast<int>(message.wParam);
+            else
+                DispatchMessageA(&message);
+        }
+        if (result < 0) {
+            ++hangs;
+            continue;
+        }
+        const TargetFirmware target = TargetFirmwareFor(FirmwareResourceId == kOldFirmwareResourceId);
+        const auto flash = LoadFlash(folder);
+        const bool holdsImage = flash && *flash == MakeFirmwareImage(target.codeVersion);
+        if (result == 1) {
+            ++verified;
+            falseSuccesses += !holdsImage;
+        } else {
+            ++failed;
+        }
+    }
+    Sleep(200); // the last worker thread deletes itself
+    const long gdiGrowth = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) - static_cast<long>(gdiStart);
+    const long userGrowth =
+        static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)) - static_cast<long>(userStart);
+    const double memoryGrowth = (static_cast<double>(memoryNow()) - static_cast<double>(memoryStart)) / 1024.0;
+    std::printf("soak %d jobs in %.1f s: %d verified, %d failed, %d false successes, %d hangs; growth after "
+                "job 10: %ld GDI, %ld USER objects, %.0f KiB private memory\n",
+                jobs, MillisecondsSince(start) / 1000.0, verified, failed, falseSuccesses, hangs, gdiGrowth,
+                userGrowth, memoryGrowth);
+    DestroyWindow(window);
+    return falseSuccesses == 0 && hangs == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const gdip::StartupInput input;
+    ULONG_PTR token = 0;
+    CGdiPlus::Api().GdiplusStartup(&token, &input, nullptr);
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "launch" && argc >= 4)
+        return Launch(argv[2], std::atoi(argv[3]), argc > 4 ? argv[4] : "");
+    if (command == "region" && argc == 3)
+        return Region(std::atoi(argv[2]));
+    if (command == "soak" && argc == 4)
+        return Soak(std::atoi(argv[2]), static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)));
+    std::fprintf(stderr, "usage: benchtool launch PROGRAM RUNS [ARGUMENTS] | region RUNS | soak JOBS SEED\n");
+    return 2;
+}
