@@ -1,14 +1,13 @@
 // The text label.
 #include "Label.h"
 
-#include <shellapi.h>
-
 #include <cstring>
 #include <vector>
 
 #include "Dc.h"
 #include "GdiPlus.h"
 #include "GradientBands.h"
+#include "Module.h"
 #include "RedrawWithParent.h"
 
 namespace {
@@ -246,7 +245,16 @@ CLabel& CLabel::SetFontFace(const char* face, bool smooth, bool glow) {
 }
 
 void CLabel::ShellOpen(const char* verb, const std::string& file) {
-    ShellExecuteA(nullptr, verb, file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    // The shell is loaded from the system folder only when a link is followed: it is large, and
+    // no label of the program is a link.
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    CModule shell;
+    if (length == 0 || length >= MAX_PATH || !shell.Load(std::wstring(system) + L"\\shell32.dll", 0))
+        return;
+    using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+    if (const auto execute = shell.Proc<ShellExecuteFn>("ShellExecuteA"))
+        execute(nullptr, verb, file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 LRESULT CLabel::OnTimer(UINT message, WPARAM wParam, LPARAM lParam, bool&) {
