@@ -16,6 +16,8 @@ constexpr std::size_t kFamilyPrefixLength = sizeof kFamilyPrefix - 1;
 static_assert(sizeof kDefaultCodeVersion - 1 == kCodeVersionLength);
 static_assert(sizeof kOldCodeVersion - 1 == kCodeVersionLength);
 
+constexpr std::size_t kCodeVersionSlack = 4096 - kCodeVersionBufferSize;
+
 } // namespace
 
 TargetFirmware TargetFirmwareFor(bool old) {
@@ -24,7 +26,9 @@ TargetFirmware TargetFirmwareFor(bool old) {
 }
 
 int CheckCodeVersion(DriverApi& driver, bool old) {
-    std::uint8_t version[kCodeVersionBufferSize] = {};
+    // The call does not say how much room there is: the contract is 52 bytes, but a driver that
+    // writes a longer text must not run over the stack, so the buffer has room to spare.
+    std::uint8_t version[kCodeVersionBufferSize + kCodeVersionSlack] = {};
     {
         DriverSession session(driver);
         if (!session.IsOpen())

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "Fakes.h"
 #include "FirmwareImage.h"
 #include "VirtualCamera.h"
@@ -55,6 +57,23 @@ TEST(CheckCodeVersion, ZeroByteWithinThe23BytesDiffers) {
     EXPECT_EQ(CheckCodeVersion(driver, false), kVersionDiffers);
     driver.codeVersion = "SN9C250";
     EXPECT_EQ(CheckCodeVersion(driver, false), kVersionDiffers);
+}
+
+TEST(CheckCodeVersion, DriverWritingPastTheContractDoesNotOverrun) {
+    // A driver that writes a 1,000-byte text where 52 bytes were agreed (the sanitizer watches).
+    class LongWinded final : public DriverApi {
+    public:
+        std::int32_t Initialize_DriverInterface() override { return 1; }
+        bool GetCodeVersion(std::uint8_t* buffer) override {
+            std::memcpy(buffer, "SN9C250 0. 0. 5.11SBFgG", 23);
+            std::memset(buffer + 23, 'x', 1000 - 23);
+            return true;
+        }
+        bool EraseSF() override { return false; }
+        bool ReqToDriver(std::uint8_t, std::uint32_t, std::uint8_t*, std::uint32_t) override { return false; }
+        bool UnInitialize_DriverInterface() override { return true; }
+    } driver;
+    EXPECT_EQ(CheckCodeVersion(driver, false), kVersionEqual);
 }
 
 TEST(CheckCodeVersion, FailedReadCountsAsDifferentAndStillCloses) {
