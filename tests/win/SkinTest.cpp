@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "DialogFontAdjuster.h"
+#include "DialogTemplate.h"
 #include "GdiPlusBitmap.h"
 #include "TransparentDialogBase.h"
 #include "WinApp.h"
@@ -283,4 +285,68 @@ TEST(TransparentDialog, FixedDialogTakesTheMouseButNeverMoves) {
         EXPECT_EQ(d.GetWindowRect().TopLeft(), CPoint(300, 300));
     };
     EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+namespace {
+
+DialogTemplate ProgramTemplate(int id) {
+    HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(id), RT_DIALOG);
+    const auto* data = static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, resource)));
+    return ParseDialogTemplate(data, SizeofResource(nullptr, resource)).value_or(DialogTemplate{});
+}
+
+struct ExpectedItem {
+    std::uint32_t id;
+    std::uint32_t style;
+    std::int16_t x, y, cx, cy;
+};
+
+void ExpectItems(const DialogTemplate& t, const std::vector<ExpectedItem>& expected) {
+    ASSERT_EQ(t.items.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const DialogTemplateItem& item = t.items[i];
+        EXPECT_EQ(item.id, expected[i].id) << i;
+        EXPECT_EQ(item.style, expected[i].style) << item.id;
+        EXPECT_EQ(item.x, expected[i].x) << item.id;
+        EXPECT_EQ(item.y, expected[i].y) << item.id;
+        EXPECT_EQ(item.cx, expected[i].cx) << item.id;
+        EXPECT_EQ(item.cy, expected[i].cy) << item.id;
+    }
+}
+
+} // namespace
+
+TEST(DialogTemplates, MainWindowAndUpdateDialogAreAsDesigned) {
+    const DialogTemplate main = ProgramTemplate(102);
+    EXPECT_TRUE(main.extended);
+    EXPECT_EQ(main.style, 0x90C800C8u);
+    EXPECT_EQ(main.exStyle, 0x00040000u);
+    EXPECT_EQ(main.cx, 282);
+    EXPECT_EQ(main.cy, 115);
+    EXPECT_EQ(main.font.pointSize, 8);
+    EXPECT_EQ(main.font.faceName, u"MS Shell Dlg");
+    ExpectItems(main, {{1002, 0x50020001, 37, 65, 214, 17},
+                       {1, 0x50010001, 63, 92, 73, 16},
+                       {2, 0x50010001, 163, 92, 73, 16},
+                       {1000, 0x50020001, 48, 14, 198, 17},
+                       {1001, 0x50020001, 40, 43, 208, 18}});
+
+    const DialogTemplate update = ProgramTemplate(103);
+    EXPECT_EQ(update.style, 0x90C800C8u);
+    EXPECT_EQ(update.exStyle, 0x00040000u);
+    EXPECT_EQ(update.cx, 302);
+    EXPECT_EQ(update.cy, 201);
+    ExpectItems(update, {{1008, 0x50020001, 48, 14, 198, 17},
+                         {1007, 0x50020001, 40, 50, 208, 40},
+                         {1003, 0x50800000, 46, 105, 190, 12},
+                         {1006, 0x50020001, 37, 129, 214, 12},
+                         {1005, 0x50020201, 34, 178, 220, 16}});
+
+    const DialogTemplate about = ProgramTemplate(100);
+    EXPECT_EQ(about.style, 0x80C800C8u);
+    EXPECT_EQ(about.cx, 235);
+    EXPECT_EQ(about.cy, 55);
+    ASSERT_EQ(about.items.size(), 4u);
+    EXPECT_EQ(about.items[3].id, static_cast<std::uint32_t>(IDOK));
+    EXPECT_EQ(about.items[3].x, 178);
 }
