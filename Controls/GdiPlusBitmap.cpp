@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "TransparentRuns.h"
+#include "OpaqueRegion.h"
 #include "WinApp.h"
 
 namespace {
@@ -93,25 +93,15 @@ UINT CGdiPlusBitmap::GetImageHeight() {
 HRGN CGdiPlusBitmap::CreateOpaqueRegion() {
     const UINT width = GetImageWidth();
     const UINT height = GetImageHeight();
-    HRGN region = CreateRectRgn(0, 0, static_cast<int>(width), static_cast<int>(height));
     const CGdiPlus& api = CGdiPlus::Api();
-    ForEachTransparentRun(
-        width, height,
-        [&](std::uint32_t x, std::uint32_t y, std::uint32_t& argb) {
-            gdip::ARGB pixel = 0;
-            if (Record(api.GdipBitmapGetPixel(m_pBitmap, static_cast<INT>(x), static_cast<INT>(y), &pixel)) !=
-                gdip::Ok)
-                return false;
-            argb = pixel;
-            return true;
-        },
-        [&](std::uint32_t left, std::uint32_t y, std::uint32_t right) {
-            HRGN run = CreateRectRgn(static_cast<int>(left), static_cast<int>(y), static_cast<int>(right),
-                                     static_cast<int>(y) + 1);
-            CombineRgn(region, region, run, RGN_DIFF);
-            DeleteObject(run);
-        });
-    return region;
+    return OpaqueRegion(width, height, [&](std::uint32_t x, std::uint32_t y, std::uint32_t& argb) {
+        gdip::ARGB pixel = 0;
+        if (Record(api.GdipBitmapGetPixel(m_pBitmap, static_cast<INT>(x), static_cast<INT>(y), &pixel)) !=
+            gdip::Ok)
+            return false;
+        argb = pixel;
+        return true;
+    });
 }
 
 bool CPNGResource::LoadFromResource(WORD id) {

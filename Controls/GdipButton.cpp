@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ButtonTextLayout.h"
+#include "FontSize.h"
 #include "MemDC.h"
 #include "RedrawWithParent.h"
 
@@ -85,15 +86,7 @@ void CGdipButton::SetFontName(const char* face, BYTE charset) {
 void CGdipButton::SetFontSize(int tenthsOfPoint) {
     const int points = tenthsOfPoint / 10;
     const int height = -static_cast<int>(points * 96 / 72.0 + 0.5);
-    CFont temporary;
-    temporary.Attach(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                 m_lf.lfFaceName));
-    LOGFONTA read{};
-    if (temporary.GetLogFont(read)) {
-        m_lf.lfHeight = read.lfHeight;
-        m_lf.lfWidth = read.lfWidth;
-    }
+    TakeFontSize(m_lf, height, static_cast<BYTE>(DEFAULT_QUALITY));
     RecreateFont();
     RedrawWithParent(m_hWnd);
 }

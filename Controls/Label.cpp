@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Dc.h"
+#include "FontSize.h"
 #include "GdiPlus.h"
 #include "GradientBands.h"
 #include "Module.h"
@@ -109,16 +110,7 @@ CLabel& CLabel::SetFontItalic(BYTE italic) {
 
 CLabel& CLabel::SetFontSize(int points) {
     const int height = points * -96 / 72;
-    CFont temporary;
-    temporary.Attach(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                 m_bSmooth ? ANTIALIASED_QUALITY : DEFAULT_QUALITY, DEFAULT_PITCH,
-                                 m_lf.lfFaceName));
-    LOGFONTA read{};
-    if (temporary.GetLogFont(read)) {
-        m_lf.lfHeight = read.lfHeight;
-        m_lf.lfWidth = read.lfWidth;
-    }
+    TakeFontSize(m_lf, height, static_cast<BYTE>(m_bSmooth ? ANTIALIASED_QUALITY : DEFAULT_QUALITY));
     RecreateFont();
     Repaint();
     return *this;

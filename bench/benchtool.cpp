@@ -21,7 +21,7 @@
 #include "FlashThread.h"
 #include "FlashWorker.h"
 #include "GdiPlusBitmap.h"
-#include "TransparentRuns.h"
+#include "OpaqueRegion.h"
 #include "VirtualCamera.h"
 #include "WinThread.h"
 
@@ -64,8 +64,8 @@ int Launch(const std::string& program, int runs, const std::string& arguments) {
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
         const auto start = std::chrono::steady_clock::now();
-        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &process)) {
+        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process)) {
             std::fprintf(stderr, "benchtool: cannot start %s\n", program.c_str());
             return 2;
         }
@@ -102,26 +102,17 @@ HRGN RegionFromLockedBlock(CPNGResource& png) {
     const UINT width = png.GetImageWidth();
     const UINT height = png.GetImageHeight();
     std::vector<gdip::ARGB> pixels(static_cast<std::size_t>(width) * height);
-    gdip::BitmapData data{width, height, static_cast<INT>(width * 4), gdip::PixelFormat32bppARGB, pixels.data(), 0};
+    gdip::BitmapData data{width,         height, static_cast<INT>(width * 4), gdip::PixelFormat32bppARGB,
+                          pixels.data(), 0};
     const gdip::GpRect all{0, 0, static_cast<INT>(width), static_cast<INT>(height)};
     const CGdiPlus& api = CGdiPlus::Api();
     api.GdipBitmapLockBits(png.GetImage(), &all, gdip::ImageLockModeRead | gdip::ImageLockModeUserInputBuf,
                            gdip::PixelFormat32bppARGB, &data);
     api.GdipBitmapUnlockBits(png.GetImage(), &data);
-    HRGN region = CreateRectRgn(0, 0, static_cast<int>(width), static_cast<int>(height));
-    ForEachTransparentRun(
-        width, height,
-        [&](std::uint32_t x, std::uint32_t y, std::uint32_t& argb) {
-            argb = pixels[static_cast<std::size_t>(y) * width + x];
-            return true;
-        },
-        [&](std::uint32_t left, std::uint32_t y, std::uint32_t right) {
-            HRGN run = CreateRectRgn(static_cast<int>(left), static_cast<int>(y), static_cast<int>(right),
-                                     static_cast<int>(y) + 1);
-            CombineRgn(region, region, run, RGN_DIFF);
-            DeleteObject(run);
-        });
-    return region;
+    return OpaqueRegion(width, height, [&](std::uint32_t x, std::uint32_t y, std::uint32_t& argb) {
+        argb = pixels[static_cast<std::size_t>(y) * width + x];
+        return true;
+    });
 }
 
 int Region(int runs) {
@@ -154,7 +145,8 @@ int Soak(int jobs, unsigned seed) {
         return 2;
     std::mt19937_64 random(seed);
     auto below = [&random](std::uint32_t n) { return static_cast<std::uint32_t>(random() % n); };
-    HWND window = CreateWindowExA(0, "STATIC", "soak", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HWND window =
+        CreateWindowExA(0, "STATIC", "soak", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     int verified = 0, failed = 0, falseSuccesses = 0, hangs = 0;
     DWORD gdiStart = 0, userStart = 0;
     SIZE_T memoryStart = 0;
@@ -186,7 +178,8 @@ int Soak(int jobs, unsigned seed) {
         VirtualCamera::Plug(folder, MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgE"), settings);
         FirmwareResourceId = below(2) ? kDefaultFirmwareResourceId : kOldFirmwareResourceId;
 
-        CWinThread* worker = AfxBeginThread(FlashThreadProc, window, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED);
+        CWinThread* worker =
+            AfxBeginThread(FlashThreadProc, window, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED);
         worker->SetAutoDelete(true);
         worker->ResumeThread();
         int result = -1;
@@ -217,10 +210,12 @@ int Soak(int jobs, unsigned seed) {
         }
     }
     Sleep(200); // the last worker thread deletes itself
-    const long gdiGrowth = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) - static_cast<long>(gdiStart);
-    const long userGrowth =
-        static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)) - static_cast<long>(userStart);
-    const double memoryGrowth = (static_cast<double>(memoryNow()) - static_cast<double>(memoryStart)) / 1024.0;
+    const long gdiGrowth =
+        static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) - static_cast<long>(gdiStart);
+    const long userGrowth = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)) -
+                            static_cast<long>(userStart);
+    const double memoryGrowth =
+        (static_cast<double>(memoryNow()) - static_cast<double>(memoryStart)) / 1024.0;
     std::printf("soak %d jobs in %.1f s: %d verified, %d failed, %d false successes, %d hangs; growth after "
                 "job 10: %ld GDI, %ld USER objects, %.0f KiB private memory\n",
                 jobs, MillisecondsSince(start) / 1000.0, verified, failed, falseSuccesses, hangs, gdiGrowth,
