@@ -1,6 +1,6 @@
 // benchtool: the Windows side of bench/run. Each command prints one line of figures.
-//   benchtool launch PROGRAM RUNS [ARGUMENTS]   median ms from start to an interactive window,
-//                                               and the median peak working set in KiB
+//   benchtool launch PROGRAM BASELINE RUNS      median ms from start to an interactive window,
+//                                               and the median peak working set in KiB, of both
 //   benchtool region RUNS                       CreateOpaqueRegion of both skins against reading
 //                                               the pixels in one locked block, in ms
 //   benchtool soak JOBS SEED                    flashing jobs through the driver DLL with faults
@@ -56,44 +56,69 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
-int Launch(const std::string& program, int runs, const std::string& arguments) {
-    std::vector<double> times, peaks;
-    for (int run = 0; run < runs; ++run) {
-        std::string commandLine = "\"" + program + "\" " + arguments;
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        const auto start = std::chrono::steady_clock::now();
-        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process)) {
-            std::fprintf(stderr, "benchtool: cannot start %s\n", program.c_str());
-            return 2;
-        }
-        Found found{process.dwProcessId, nullptr};
-        while (found.window == nullptr && MillisecondsSince(start) < 30000) {
-            EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&found));
-            if (found.window == nullptr)
-                Sleep(1);
-        }
-        // Interactive: its thread answers a message.
-        DWORD_PTR answer = 0;
-        if (found.window != nullptr)
-            SendMessageTimeoutA(found.window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
-        times.push_back(MillisecondsSince(start));
-        Sleep(300);
-        // The peak so far, read while the program still runs and shows its window.
-        PROCESS_MEMORY_COUNTERS memory{};
-        memory.cb = sizeof memory;
-        GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory);
-        peaks.push_back(static_cast<double>(memory.PeakWorkingSetSize) / 1024.0);
-        if (found.window != nullptr)
-            PostMessageA(found.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0)
-            TerminateProcess(process.hProcess, 1);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+struct LaunchFigures {
+    double milliseconds;
+    double peakKiB;
+};
+
+// Starts `program`, waits until its dialog is shown, enabled and answering, and closes it again.
+// False when it cannot be started.
+bool LaunchOnce(const std::string& program, LaunchFigures& figures) {
+    std::string commandLine = "\"" + program + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const auto start = std::chrono::steady_clock::now();
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        std::fprintf(stderr, "benchtool: cannot start %s\n", program.c_str());
+        return false;
     }
-    std::printf("launch %.1f ms, peak %.0f KiB\n", Median(times), Median(peaks));
+    Found found{process.dwProcessId, nullptr};
+    while (found.window == nullptr && MillisecondsSince(start) < 30000) {
+        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&found));
+        if (found.window == nullptr)
+            Sleep(1);
+    }
+    // Interactive: its thread answers a message.
+    DWORD_PTR answer = 0;
+    if (found.window != nullptr)
+        SendMessageTimeoutA(found.window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+    figures.milliseconds = MillisecondsSince(start);
+    Sleep(300);
+    // The peak so far, read while the program still runs and shows its window.
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory);
+    figures.peakKiB = static_cast<double>(memory.PeakWorkingSetSize) / 1024.0;
+    if (found.window != nullptr)
+        PostMessageA(found.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+// The program and the baseline take turns, each first in every other round, after one launch of
+// each that is not counted (it starts what the system keeps running for the next ones).
+int Launch(const std::string& program, const std::string& baseline, int runs) {
+    const std::string* order[2] = {&program, &baseline};
+    std::vector<double> times[2], peaks[2];
+    LaunchFigures figures{};
+    if (!LaunchOnce(program, figures) || !LaunchOnce(baseline, figures))
+        return 2;
+    for (int run = 0; run < runs; ++run) {
+        for (int turn = 0; turn < 2; ++turn) {
+            const int which = (run + turn) % 2;
+            if (!LaunchOnce(*order[which], figures))
+                return 2;
+            times[which].push_back(figures.milliseconds);
+            peaks[which].push_back(figures.peakKiB);
+        }
+    }
+    std::printf("launch %.1f ms, peak %.0f KiB; baseline %.1f ms, peak %.0f KiB\n", Median(times[0]),
+                Median(peaks[0]), Median(times[1]), Median(peaks[1]));
     return 0;
 }
 
@@ -231,12 +256,12 @@ int main(int argc, char** argv) {
     ULONG_PTR token = 0;
     CGdiPlus::Api().GdiplusStartup(&token, &input, nullptr);
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "launch" && argc >= 4)
-        return Launch(argv[2], std::atoi(argv[3]), argc > 4 ? argv[4] : "");
+    if (command == "launch" && argc == 5)
+        return Launch(argv[2], argv[3], std::atoi(argv[4]));
     if (command == "region" && argc == 3)
         return Region(std::atoi(argv[2]));
     if (command == "soak" && argc == 4)
         return Soak(std::atoi(argv[2]), static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)));
-    std::fprintf(stderr, "usage: benchtool launch PROGRAM RUNS [ARGUMENTS] | region RUNS | soak JOBS SEED\n");
+    std::fprintf(stderr, "usage: benchtool launch PROGRAM BASELINE RUNS | region RUNS | soak JOBS SEED\n");
     return 2;
 }

@@ -66,7 +66,8 @@ start_wine_services() {
 
 # One persistent wineserver for the whole run: every Wine process start reuses it.
 start_wineserver() {
-    wineserver -p
+    # A server that is still shutting down refuses a new one for a moment: wait for it, then retry.
+    wineserver -p 2>/dev/null || { wineserver -w; wineserver -p; }
     start_wine_services
 }
 
