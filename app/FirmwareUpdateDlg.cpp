@@ -62,6 +62,7 @@ BOOL CFirmwareUpdateDlg::OnInitDialog() {
         AfxBeginThread(FlashThreadProc, m_hWnd, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED);
     if (worker != nullptr) {
         worker->SetAutoDelete(true);
+        m_updating.Begin(m_hWnd, LoadResourceString(m_hTextModule, IDS_DO_NOT_DISCONNECT));
         worker->ResumeThread();
     } else {
         // Without a worker nothing would ever end the dialog: report the update as failed.
@@ -85,6 +86,7 @@ LRESULT CFirmwareUpdateDlg::OnFlashProgress(UINT, WPARAM wParam, LPARAM lParam, 
 }
 
 LRESULT CFirmwareUpdateDlg::OnFlashDone(UINT, WPARAM wParam, LPARAM, bool&) {
+    m_updating.End();
     KillTimer(kStepTimer);
     KillTimer(kBlinkTimer);
     EndDialog(wParam != 0 ? IDOK : IDCANCEL);

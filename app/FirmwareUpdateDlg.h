@@ -1,12 +1,14 @@
 // CFirmwareUpdateDlg: the skinned window shown while the firmware is flashed. It starts the
 // flashing worker, turns its stage messages into a creeping progress bar, blinks its wait label,
-// and ends with OK or cancel when the worker reports the result. The user cannot close it.
+// and ends with OK or cancel when the worker reports the result. The user cannot close it, and
+// while the worker runs the system is kept awake and a shutdown is asked to wait.
 #pragma once
 
 #include "FlashWorker.h"
 #include "Label.h"
 #include "ProgressCtrlST.h"
 #include "TransparentDialogBase.h"
+#include "UpdateInProgress.h"
 
 class CFirmwareUpdateDlg : public CTransparentDialogBase {
 public:
@@ -24,6 +26,7 @@ public:
     MESSAGE_HANDLER(WM_FLASH_PROGRESS, OnFlashProgress)
     MESSAGE_HANDLER(WM_FLASH_DONE, OnFlashDone)
     MESSAGE_HANDLER(WM_TIMER, OnTimer)
+    MESSAGE_HANDLER(WM_QUERYENDSESSION, OnQueryEndSession)
     CHAIN_MSG_MAP(CTransparentDialogBase)
     END_MSG_MAP()
 
@@ -36,6 +39,7 @@ private:
     LRESULT OnFlashProgress(UINT, WPARAM wParam, LPARAM lParam, bool&);
     LRESULT OnFlashDone(UINT, WPARAM wParam, LPARAM, bool&);
     LRESULT OnTimer(UINT, WPARAM wParam, LPARAM, bool&);
+    LRESULT OnQueryEndSession(UINT, WPARAM, LPARAM, bool&) { return m_updating.Active() ? FALSE : TRUE; }
 
     HICON m_hIcon;
     CLabel m_lblTitle;
@@ -45,4 +49,5 @@ private:
     CProgressCtrlST m_progress;
     int m_nStopPosition = 0;
     HINSTANCE m_hTextModule;
+    CUpdateInProgress m_updating;
 };

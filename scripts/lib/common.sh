@@ -66,8 +66,8 @@ start_wine_services() {
 
 # One persistent wineserver for the whole run: every Wine process start reuses it.
 start_wineserver() {
-    # A server that is still shutting down refuses a new one for a moment: wait for it, then retry.
-    wineserver -p 2>/dev/null || { wineserver -w; wineserver -p; }
+    # Refused when a server for the prefix runs already (left by another command): use that one.
+    wineserver -p 2>/dev/null || true
     start_wine_services
 }
 

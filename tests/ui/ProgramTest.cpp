@@ -245,6 +245,10 @@ TEST_F(ProgramTest, UpdateDialogIgnoresKeysAndCloseAndStepsItsBar) {
     Sleep(2600);
     EXPECT_TRUE(IsWindowVisible(update));
     EXPECT_FALSE(Showing(Screen::MessageBox));
+    // A shutdown is asked to wait while the flash is being written.
+    DWORD_PTR answer = 1;
+    EXPECT_NE(SendMessageTimeoutA(update, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &answer), 0);
+    EXPECT_EQ(answer, 0u);
     // Erasing: the bar creeps one step a second.
     const LRESULT erasing = SendMessageA(bar, PBM_GETPOS, 0, 0);
     EXPECT_GE(erasing, 1);
