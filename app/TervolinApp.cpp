@@ -9,6 +9,7 @@
 #include "GdiPlus.h"
 #include "Module.h"
 #include "MultiLanguage.h"
+#include "SingleInstance.h"
 #include "TervolinDlg.h"
 #include "UpdateChecks.h"
 
@@ -51,6 +52,12 @@ void StartCommonControls() {
 } // namespace
 
 BOOL CTervolinApp::InitInstance() {
+    // A second start hands over to the updater that runs already.
+    const CSingleInstance instance("Global\\Tervolin.FirmwareUpdate");
+    if (!instance.IsFirst()) {
+        ShowRunningInstance();
+        return FALSE;
+    }
     StartCommonControls();
     CWinApp::InitInstance();
     const gdip::StartupInput input;

@@ -267,6 +267,33 @@ TEST_F(ProgramTest, UpdateDialogIgnoresKeysAndCloseAndStepsItsBar) {
     Shot(update);
 }
 
+TEST_F(ProgramTest, SecondStartEndsAndLeavesTheRunningUpdaterAlone) {
+    // A slow camera, so that the second start also meets the first one flashing.
+    Plug(kOlder, "--realistic");
+    ASSERT_EQ(Vcam("set time-percent=3000"), 0);
+    Start();
+    HWND main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    auto startSecond = [] {
+        CProgramRun second;
+        DWORD exitCode = 1;
+        const bool ended = second.Start((Bin() / "Tervolin.exe").wstring(), "/force") &&
+                           second.WaitForExit(15000, &exitCode);
+        return ended && exitCode == 0;
+    };
+    const std::uint32_t calls = State().counters.calls;
+    EXPECT_TRUE(startSecond());
+    EXPECT_EQ(State().counters.calls, calls); // the camera was never touched
+    EXPECT_TRUE(IsWindowVisible(main));
+
+    PressButton(GetDlgItem(main, 1));
+    HWND update = Wait(Screen::UpdateDialog, 10000);
+    ASSERT_NE(update, nullptr);
+    EXPECT_TRUE(startSecond());
+    EXPECT_TRUE(IsWindowVisible(update));
+    EXPECT_FALSE(Showing(Screen::MessageBox));
+}
+
 TEST_F(ProgramTest, FrenchLanguageModuleSpeaksFrenchEverywhere) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kLanguageKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
