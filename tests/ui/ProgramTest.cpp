@@ -50,6 +50,15 @@ protected:
     void Start(const std::string& switches = "") {
         ASSERT_TRUE(m_program.Start((Bin() / "Tervolin.exe").wstring(), switches));
     }
+    // Starts the program over a slow camera, on which an erase takes about 25 seconds; `main`
+    // is its main window, or null when it did not come.
+    void StartOverSlowCamera(HWND& main) {
+        main = nullptr;
+        Plug(kOlder, "--realistic");
+        ASSERT_EQ(Vcam("set time-percent=3000"), 0);
+        Start();
+        main = Wait(Screen::MainWindow);
+    }
     HWND Wait(Screen screen, DWORD milliseconds = 15000) {
         HWND window = WaitForScreen(m_program.ProcessId(), screen, milliseconds);
         if (window != nullptr)
@@ -222,11 +231,8 @@ TEST_F(ProgramTest, CameraUnpluggedBeforeTheWriteButtonKeepsTheWindow) {
 }
 
 TEST_F(ProgramTest, UpdateDialogIgnoresKeysAndCloseAndStepsItsBar) {
-    // A slow camera: the erase takes about 25 seconds.
-    Plug(kOlder, "--realistic");
-    ASSERT_EQ(Vcam("set time-percent=3000"), 0);
-    Start();
-    HWND main = Wait(Screen::MainWindow);
+    HWND main = nullptr;
+    StartOverSlowCamera(main);
     ASSERT_NE(main, nullptr);
     PressButton(GetDlgItem(main, 1));
     HWND update = Wait(Screen::UpdateDialog, 10000);
@@ -269,10 +275,8 @@ TEST_F(ProgramTest, UpdateDialogIgnoresKeysAndCloseAndStepsItsBar) {
 
 TEST_F(ProgramTest, SecondStartEndsAndLeavesTheRunningUpdaterAlone) {
     // A slow camera, so that the second start also meets the first one flashing.
-    Plug(kOlder, "--realistic");
-    ASSERT_EQ(Vcam("set time-percent=3000"), 0);
-    Start();
-    HWND main = Wait(Screen::MainWindow);
+    HWND main = nullptr;
+    StartOverSlowCamera(main);
     ASSERT_NE(main, nullptr);
     auto startSecond = [] {
         CProgramRun second;
