@@ -25,18 +25,19 @@ TargetFirmware TargetFirmwareFor(bool old) {
                : TargetFirmware{kDefaultCodeVersion, kDefaultFirmwareResourceId};
 }
 
-int CheckCodeVersion(DriverApi& driver, bool old) {
+bool ReportsCodeVersion(DriverApi& driver, const char* target) {
     // The call does not say how much room there is: the contract is 52 bytes, but a driver that
     // writes a longer text must not run over the stack, so the buffer has room to spare.
     std::uint8_t version[kCodeVersionBufferSize + kCodeVersionSlack] = {};
-    {
-        DriverSession session(driver);
-        if (!session.IsOpen())
-            return kVersionNoDriver;
-        driver.GetCodeVersion(version);
-    }
-    const char* target = TargetFirmwareFor(old).codeVersion;
-    return std::memcmp(version, target, kCodeVersionLength) == 0 ? kVersionEqual : kVersionDiffers;
+    driver.GetCodeVersion(version);
+    return std::memcmp(version, target, kCodeVersionLength) == 0;
+}
+
+int CheckCodeVersion(DriverApi& driver, bool old) {
+    DriverSession session(driver);
+    if (!session.IsOpen())
+        return kVersionNoDriver;
+    return ReportsCodeVersion(driver, TargetFirmwareFor(old).codeVersion) ? kVersionEqual : kVersionDiffers;
 }
 
 std::string GetFirmwareName(const char* code) {

@@ -11,14 +11,6 @@ namespace {
 
 constexpr int kAttempts = 3;
 
-// The image to install, when it is there and of exactly the firmware size.
-std::optional<FirmwareImages::Bytes> LoadImage(const FlashContext& context) {
-    const std::optional<FirmwareImages::Bytes> image = context.images.Load(context.firmwareResourceId);
-    if (!image || image->data == nullptr || image->size != kFirmwareImageSize)
-        return std::nullopt;
-    return image;
-}
-
 } // namespace
 
 std::unique_ptr<std::uint8_t[]> AllocateBuffer(std::size_t size) {
@@ -26,8 +18,8 @@ std::unique_ptr<std::uint8_t[]> AllocateBuffer(std::size_t size) {
 }
 
 void WriteFirmware(const FlashContext& context, WindowHandle window) {
-    const std::optional<FirmwareImages::Bytes> image = LoadImage(context);
-    if (!image)
+    const std::uint8_t* image = context.images.LoadWhole(context.firmwareResourceId);
+    if (image == nullptr)
         return;
     DriverSession session(context.driver);
     if (!session.IsOpen())
@@ -35,7 +27,7 @@ void WriteFirmware(const FlashContext& context, WindowHandle window) {
     const std::unique_ptr<std::uint8_t[]> buffer = context.allocate(kFirmwareImageSize);
     if (!buffer)
         return;
-    std::memcpy(buffer.get(), image->data, kFirmwareImageSize);
+    std::memcpy(buffer.get(), image, kFirmwareImageSize);
 
     context.sink.Post(window, WM_FLASH_PROGRESS, 0, kStageErase);
     if (context.driver.EraseSF()) {
@@ -47,23 +39,27 @@ void WriteFirmware(const FlashContext& context, WindowHandle window) {
 
 bool VerifyFirmware(const FlashContext& context, WindowHandle window) {
     context.sink.Post(window, WM_FLASH_PROGRESS, 75, kStageReadBack);
-    const std::optional<FirmwareImages::Bytes> image = LoadImage(context);
-    if (!image)
+    const std::uint8_t* image = context.images.LoadWhole(context.firmwareResourceId);
+    if (image == nullptr)
         return false;
     DriverSession session(context.driver);
     if (!session.IsOpen())
         return false;
-    const std::unique_ptr<std::uint8_t[]> expected = context.allocate(kFirmwareImageSize);
-    const std::unique_ptr<std::uint8_t[]> flash = context.allocate(kFirmwareImageSize);
+    return FlashHoldsImage(context.driver, image, context.allocate);
+}
+
+bool FlashHoldsImage(DriverApi& driver, const std::uint8_t* image, BufferAllocator allocate) {
+    const std::unique_ptr<std::uint8_t[]> expected = allocate(kFirmwareImageSize);
+    const std::unique_ptr<std::uint8_t[]> flash = allocate(kFirmwareImageSize);
     if (!expected || !flash)
         return false;
-    std::memcpy(expected.get(), image->data, kFirmwareImageSize);
+    std::memcpy(expected.get(), image, kFirmwareImageSize);
     // Every byte starts as the image's complement, so a byte the driver leaves unread can never
     // pass for a verified one, whatever the memory held before.
     std::transform(expected.get(), expected.get() + kFirmwareImageSize, flash.get(),
                    [](std::uint8_t byte) { return static_cast<std::uint8_t>(~byte); });
 
-    if (!context.driver.ReqToDriver(kRequestReadFlash, 0, flash.get(), kFirmwareImageSize))
+    if (!driver.ReqToDriver(kRequestReadFlash, 0, flash.get(), kFirmwareImageSize))
         return false; // a read that did not happen verifies nothing
     return std::mismatch(expected.get(), expected.get() + kFirmwareImageSize, flash.get()).first ==
            expected.get() + kFirmwareImageSize;

@@ -9,11 +9,11 @@
 #include <optional>
 
 #include "DriverApi.h"
+#include "FirmwareImages.h"
 
 constexpr unsigned WM_FLASH_PROGRESS = 1124; // WM_USER + 100
 constexpr unsigned WM_FLASH_DONE = 1125;     // WM_USER + 101
 
-constexpr std::uint32_t kFirmwareImageSize = 65536;
 constexpr std::uint32_t kFirmwareWriteLength = 35428; // the firmware data and the first fill byte
 
 // lParam of WM_FLASH_PROGRESS: the position where the dialog's stepping stops in the low 16 bits,
@@ -28,20 +28,6 @@ constexpr std::intptr_t kStageReadBack = ProgressStage(100, 500); // posted with
 
 // An opaque window handle: the receiver of the worker's messages.
 using WindowHandle = void*;
-
-// The program's firmware images by resource id.
-class FirmwareImages {
-public:
-    struct Bytes {
-        const std::uint8_t* data;
-        std::size_t size;
-    };
-
-    virtual ~FirmwareImages() = default;
-    // The bytes of image `resourceId`, or nothing when it cannot be found or loaded. They stay
-    // valid while the program runs.
-    virtual std::optional<Bytes> Load(int resourceId) = 0;
-};
 
 // Posts a message to a window without waiting for it to be handled.
 class MessageSink {
@@ -69,6 +55,10 @@ void WriteFirmware(const FlashContext& context, WindowHandle window);
 
 // Reads the whole flash back; true only when every byte equals the image.
 bool VerifyFirmware(const FlashContext& context, WindowHandle window);
+
+// Reads the whole flash through an open driver session and compares it with `image`, which holds
+// kFirmwareImageSize bytes. False also when the read fails or the buffers cannot be had.
+bool FlashHoldsImage(DriverApi& driver, const std::uint8_t* image, BufferAllocator allocate = AllocateBuffer);
 
 // The whole job: up to three attempts, then WM_FLASH_DONE with 1 (verified) or 0. Returns 0.
 unsigned FlashThreadProc(const FlashContext& context, WindowHandle window);

@@ -3,7 +3,9 @@
 
 #include <cstring>
 
+#include "DriverSession.h"
 #include "FirmwareVersion.h"
+#include "FlashWorker.h"
 #include "TextIds.h"
 
 namespace {
@@ -24,6 +26,17 @@ std::string TargetName(bool old) {
 
 } // namespace
 
+int CheckInstalledFirmware(DriverApi& driver, FirmwareImages& images, bool old) {
+    const TargetFirmware target = TargetFirmwareFor(old);
+    DriverSession session(driver);
+    if (!session.IsOpen())
+        return kVersionNoDriver;
+    if (!ReportsCodeVersion(driver, target.codeVersion))
+        return kVersionDiffers;
+    const std::uint8_t* image = images.LoadWhole(target.imageResourceId);
+    return image != nullptr && FlashHoldsImage(driver, image) ? kVersionEqual : kVersionDiffers;
+}
+
 SwitchFlags ReadSwitches(const char* commandTail) {
     SwitchFlags flags;
     if (commandTail != nullptr) {
@@ -37,10 +50,11 @@ std::string ConfirmationSuffix(bool old) {
     return "\n" + TargetName(old);
 }
 
-Decision OpeningCheck(DeviceInventory& inventory, DriverApi& driver, SwitchFlags flags) {
+Decision OpeningCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareImages& images,
+                      SwitchFlags flags) {
     if (FindCamera(inventory) != kCameraFound)
         return Refuse(NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN);
-    switch (CheckCodeVersion(driver, flags.old)) {
+    switch (CheckInstalledFirmware(driver, images, flags.old)) {
     case kVersionNoDriver:
         return Refuse(NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN);
     case kVersionEqual:
@@ -52,10 +66,10 @@ Decision OpeningCheck(DeviceInventory& inventory, DriverApi& driver, SwitchFlags
     }
 }
 
-Decision WriteCheck(DriverApi& driver, SwitchFlags flags, int& firmwareResourceId) {
+Decision WriteCheck(DriverApi& driver, FirmwareImages& images, SwitchFlags flags, int& firmwareResourceId) {
     if (flags.old)
         firmwareResourceId = kOldFirmwareResourceId;
-    switch (CheckCodeVersion(driver, flags.old)) {
+    switch (CheckInstalledFirmware(driver, images, flags.old)) {
     case kVersionNoDriver:
         return Refuse(NextStep::StayOpen, IDS_NOT_PLUGGED_IN);
     case kVersionEqual:

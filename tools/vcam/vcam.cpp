@@ -13,6 +13,7 @@
 #include "DriverLibrary.h"
 #include "FirmwareImage.h"
 #include "FirmwareVersion.h"
+#include "GeneratedImages.h"
 #include "SetupApiInventory.h"
 #include "TextIds.h"
 #include "UpdateChecks.h"
@@ -232,7 +233,8 @@ int Identify(int argc, char** argv) {
                 TargetFirmwareFor(flags.old).imageResourceId);
 
     CSetupApiInventory inventory;
-    const Decision decision = OpeningCheck(inventory, driver, flags);
+    GeneratedImages images;
+    const Decision decision = OpeningCheck(inventory, driver, images, flags);
     std::printf("switches:     %s%s\n", flags.force ? "/force " : "", flags.old ? "/old" : "");
     std::printf("opening:      %s", NextStepName(decision.next));
     if (decision.message)
