@@ -571,7 +571,7 @@ TEST(CameraState, MalformedTextIsRejected) {
 
 TEST_F(VirtualCameraTest, HostileStateFolderReadsAsNoCamera) {
     Plug();
-    { std::ofstream(m_folder.Path() / "camera.ini") << "plugged=1\nseed=banana\n"; }
+    { std::ofstream(m_folder.Path() / "camera.ini") << "plugged=1\nseed=banana\n# end\n"; }
     VirtualCamera camera(m_folder.Path());
     EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
 
@@ -584,4 +584,66 @@ TEST_F(VirtualCameraTest, HostileStateFolderReadsAsNoCamera) {
         out << 'x'; // one byte too many
     }
     EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
+}
+
+// Each state file is replaced whole and closes with its own last line. A writer ended before its
+// rename leaves only its temporary file; a file cut short by anything else is no camera, never a
+// camera with other settings.
+TEST_F(VirtualCameraTest, TornStateFilesReadAsTheLastWholeStateOrNoCamera) {
+    CameraSettings settings;
+    settings.seed = 42;
+    settings.corruptOffset = 1234;
+    settings.Rule(Fault::ReadFlip) = {3, 250000};
+    Plug(settings);
+    VirtualCamera camera(m_folder.Path());
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    ASSERT_TRUE(camera.EraseSF());
+    ASSERT_TRUE(camera.UnInitialize_DriverInterface());
+    const CameraState whole = State();
+    ASSERT_EQ(whole.counters.erases, 1u);
+
+    // The camera's own writes leave nothing beside the three files.
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(m_folder.Path()))
+        files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"camera.ini", "counters.ini", "flash.bin"}));
+
+    auto readText = [this](const char* name) {
+        std::ifstream in(m_folder.Path() / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    auto writeText = [this](const std::string& name, const std::string& text) {
+        std::ofstream(m_folder.Path() / name, std::ios::binary | std::ios::trunc) << text;
+    };
+
+    // Temporary files left by writers that were ended, whole and half-written.
+    const std::string newer = FormatSettings(CameraSettings{}) + "# end\n";
+    writeText("camera.ini.4242-17.tmp", newer);
+    writeText("counters.ini.4242-17.tmp", "calls=9");
+    writeText("camera.ini.4243-17.tmp", newer.substr(0, 40));
+    ASSERT_TRUE(LoadState(m_folder.Path()));
+    EXPECT_EQ(FormatState(*LoadState(m_folder.Path())), FormatState(whole));
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    ASSERT_TRUE(camera.UnInitialize_DriverInterface());
+
+    for (const char* name : {"camera.ini", "counters.ini"}) {
+        const std::string text = readText(name);
+        const std::string expected = FormatState(State());
+        for (std::size_t length = 0; length < text.size(); ++length) {
+            writeText(name, text.substr(0, length));
+            const std::optional<CameraState> cut = LoadState(m_folder.Path());
+            if (cut) {
+                EXPECT_EQ(FormatState(*cut), expected) << name << " cut to " << length << " bytes";
+                continue;
+            }
+            if (length % 16 == 0) { // opening is slower; a sample of the lengths will do
+                VirtualCamera fresh(m_folder.Path());
+                EXPECT_EQ(fresh.Initialize_DriverInterface(), 0) << name << " cut to " << length << " bytes";
+            }
+        }
+        writeText(name, text);
+    }
+    EXPECT_EQ(FormatSettings(State().settings), FormatSettings(whole.settings));
+    EXPECT_GT(camera.Initialize_DriverInterface(), 0);
 }
