@@ -135,6 +135,8 @@ bool ReadWholeFile(const std::filesystem::path& path, std::size_t limit, std::st
         const int got = _read(file, chunk, sizeof chunk);
 #else
         const ssize_t got = read(file, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
 #endif
         if (got <= 0) {
             whole = got == 0;
