@@ -7,7 +7,12 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "Fakes.h"
 #include "FirmwareImage.h"
@@ -462,6 +467,42 @@ TEST_F(VirtualCameraTest, PluggingInAnewEndsTheOpenSession) {
     EXPECT_FALSE(erasing.EraseSF());
     EXPECT_EQ(Flash(), MakeFirmwareImage(kVersion)); // the new plugging's flash, untouched
     EXPECT_EQ(State().counters.erases, 0u);          // and its counters
+}
+
+// A process killed during an erase, at full realistic speed: whatever moment it ends, the flash
+// holds whole sectors, the first ones erased and the rest as they were, and the folder reads.
+TEST_F(VirtualCameraTest, ProcessKilledDuringAnEraseLeavesWholeSectors) {
+    CameraSettings settings;
+    settings.realisticTimings = true;
+    Plug(settings, FlashImage(kFlashSize, 0x00));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        VirtualCamera camera(m_folder.Path());
+        _exit(camera.Initialize_DriverInterface() > 0 && camera.EraseSF() ? 0 : 1);
+    }
+    // Killed as soon as the first sector shows, some 50 ms into an erase of 850 ms.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (Flash()[0] != 0xFF && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status)) << "the erase ended before the process was killed";
+
+    const FlashImage flash = Flash();
+    std::size_t erased = 0;
+    while (erased < 16 && AllErased(flash.data() + erased * 4096, 4096))
+        ++erased;
+    EXPECT_GE(erased, 1u);
+    EXPECT_LT(erased, 16u);
+    EXPECT_TRUE(std::all_of(flash.begin() + static_cast<std::ptrdiff_t>(erased * 4096), flash.end(),
+                            [](std::uint8_t b) { return b == 0x00; }));
+    ASSERT_TRUE(LoadState(m_folder.Path()));
+    EXPECT_EQ(State().counters.erases, 1u);
+
+    VirtualCamera camera(m_folder.Path());
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
 }
 
 // vcam changes the settings from another process while an operation runs: the change takes
