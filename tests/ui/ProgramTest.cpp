@@ -486,6 +486,49 @@ TEST_F(ProgramTest, FrenchLanguageModuleSpeaksFrenchEverywhere) {
     EXPECT_TRUE(Ends());
 }
 
+TEST_F(ProgramTest, CablePulledInAnyStageFailsTheUpdateAndAPressAfterPluggingRestores) {
+    // /force: a pull during the read-back leaves the whole image, and the next try must still run.
+    Plug(kOlder, "--realistic");
+    ASSERT_EQ(Vcam("set time-percent=500"), 0);
+    Start("/force");
+    HWND main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    const struct {
+        const char* name;
+        LRESULT position; // where the update dialog's bar stands once the stage has begun
+        DWORD into;       // when to pull, in milliseconds into the stage: while its call runs
+    } stages[] = {{"read-back", 75, 120}, {"erase", 0, 1000}, {"write", 10, 300}};
+    for (const auto& stage : stages) {
+        PressButton(GetDlgItem(main, IDOK));
+        HWND update = Wait(Screen::UpdateDialog, 10000);
+        ASSERT_NE(update, nullptr) << stage.name;
+        HWND bar = GetDlgItem(update, 1003);
+        for (DWORD end = GetTickCount() + 60000; SendMessageA(bar, PBM_GETPOS, 0, 0) < stage.position;)
+            ASSERT_LT(GetTickCount(), end) << stage.name;
+        Sleep(stage.into);
+        // The cable goes: what vcam unplug writes, at once.
+        CameraSettings settings = LoadSettings(m_folder).value();
+        settings.plugged = false;
+        ASSERT_TRUE(SaveSettings(m_folder, settings));
+        HWND box = Wait(Screen::MessageBox, 60000);
+        ASSERT_NE(box, nullptr) << stage.name;
+        EXPECT_EQ(Answer(box), "Firmware update could not be completed") << stage.name;
+        EXPECT_FALSE(LoadSettings(m_folder).value().plugged) << stage.name; // never plugged back by the model
+        main = Wait(Screen::MainWindow, 5000);
+        ASSERT_NE(main, nullptr) << stage.name;
+        ASSERT_EQ(Vcam("plug"), 0); // with the flash the pull left
+        ASSERT_EQ(Vcam("set realistic-timings=1 time-percent=500"), 0);
+    }
+    ASSERT_EQ(Vcam("set realistic-timings=0"), 0);
+    EXPECT_NE(Flash(), MakeFirmwareImage(kTarget)); // the write was cut short
+    PressButton(GetDlgItem(main, IDOK));
+    HWND box = Wait(Screen::MessageBox, 60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Answer(box), "Upgrading the firmware successful, you can unplug and re-plug your webcam.");
+    EXPECT_TRUE(Ends());
+    EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
+}
+
 TEST_F(ProgramTest, UpdatesCutOffAnywhereAreRestoredByTheNextRun) {
     // Erase, write, read-back, erase, write: each ended at a seeded moment, then run again.
     const CutOffTally tally = RunCutOffRecovery(Bin(), m_folder, 5, 20261207);
