@@ -97,6 +97,9 @@ template <typename Operation>
 bool VirtualCamera::Call(bool needsOpen, bool writesFlash, Operation operation) {
     Run run(m_folder);
     const std::optional<CameraSettings> settings = run.reader.Read();
+    // The call's own reading and counting come out of its first step's time.
+    if (settings && settings->realisticTimings)
+        run.deadline = m_pacing.now();
     const std::optional<CameraCounters> counters = LoadCounters(m_folder);
     if (!settings || !counters || !run.flash.Open(m_folder, writesFlash)) {
         m_open = false;
