@@ -25,19 +25,19 @@ TargetFirmware TargetFirmwareFor(bool old) {
                : TargetFirmware{kDefaultCodeVersion, kDefaultFirmwareResourceId};
 }
 
-bool ReportsCodeVersion(DriverApi& driver, const char* target) {
+std::string ReadCodeVersion(DriverApi& driver) {
     // The call does not say how much room there is: the contract is 52 bytes, but a driver that
     // writes a longer text must not run over the stack, so the buffer has room to spare.
     std::uint8_t version[kCodeVersionBufferSize + kCodeVersionSlack] = {};
     driver.GetCodeVersion(version);
-    return std::memcmp(version, target, kCodeVersionLength) == 0;
+    return std::string(reinterpret_cast<const char*>(version), kCodeVersionLength);
 }
 
 int CheckCodeVersion(DriverApi& driver, bool old) {
     DriverSession session(driver);
     if (!session.IsOpen())
         return kVersionNoDriver;
-    return ReportsCodeVersion(driver, TargetFirmwareFor(old).codeVersion) ? kVersionEqual : kVersionDiffers;
+    return ReadCodeVersion(driver) == TargetFirmwareFor(old).codeVersion ? kVersionEqual : kVersionDiffers;
 }
 
 std::string GetFirmwareName(const char* code) {

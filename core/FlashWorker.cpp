@@ -30,7 +30,10 @@ void WriteFirmware(const FlashContext& context, WindowHandle window) {
     std::memcpy(buffer.get(), image, kFirmwareImageSize);
 
     context.sink.Post(window, WM_FLASH_PROGRESS, 0, kStageErase);
-    if (context.driver.EraseSF()) {
+    const bool erased = context.driver.EraseSF();
+    if (context.attempts != nullptr && !context.attempts->empty())
+        context.attempts->back().erased = erased;
+    if (erased) {
         context.sink.Post(window, WM_FLASH_PROGRESS, 10, kStageWrite);
         // The write's own report is not trusted either way: the read-back decides.
         context.driver.ReqToDriver(kRequestWriteFlash, 0, buffer.get(), kFirmwareWriteLength);
@@ -45,29 +48,47 @@ bool VerifyFirmware(const FlashContext& context, WindowHandle window) {
     DriverSession session(context.driver);
     if (!session.IsOpen())
         return false;
-    return FlashHoldsImage(context.driver, image, context.allocate);
+    const FlashAttempt result = ReadBackAgainst(context.driver, image, context.allocate);
+    if (context.attempts != nullptr && !context.attempts->empty()) {
+        context.attempts->back().readBack = result.readBack;
+        context.attempts->back().firstDifference = result.firstDifference;
+    }
+    return result.readBack && !result.firstDifference;
 }
 
-bool FlashHoldsImage(DriverApi& driver, const std::uint8_t* image, BufferAllocator allocate) {
+FlashAttempt ReadBackAgainst(DriverApi& driver, const std::uint8_t* image, BufferAllocator allocate) {
+    FlashAttempt result;
     const std::unique_ptr<std::uint8_t[]> expected = allocate(kFirmwareImageSize);
     const std::unique_ptr<std::uint8_t[]> flash = allocate(kFirmwareImageSize);
     if (!expected || !flash)
-        return false;
+        return result;
     std::memcpy(expected.get(), image, kFirmwareImageSize);
     // Every byte starts as the image's complement, so a byte the driver leaves unread can never
     // pass for a verified one, whatever the memory held before.
     std::transform(expected.get(), expected.get() + kFirmwareImageSize, flash.get(),
                    [](std::uint8_t byte) { return static_cast<std::uint8_t>(~byte); });
 
-    if (!driver.ReqToDriver(kRequestReadFlash, 0, flash.get(), kFirmwareImageSize))
-        return false; // a read that did not happen verifies nothing
-    return std::mismatch(expected.get(), expected.get() + kFirmwareImageSize, flash.get()).first ==
-           expected.get() + kFirmwareImageSize;
+    // A read that did not happen verifies nothing.
+    result.readBack = driver.ReqToDriver(kRequestReadFlash, 0, flash.get(), kFirmwareImageSize);
+    if (!result.readBack)
+        return result;
+    const std::uint8_t* difference =
+        std::mismatch(expected.get(), expected.get() + kFirmwareImageSize, flash.get()).first;
+    if (difference != expected.get() + kFirmwareImageSize)
+        result.firstDifference = static_cast<std::uint32_t>(difference - expected.get());
+    return result;
+}
+
+bool FlashHoldsImage(DriverApi& driver, const std::uint8_t* image, BufferAllocator allocate) {
+    const FlashAttempt result = ReadBackAgainst(driver, image, allocate);
+    return result.readBack && !result.firstDifference;
 }
 
 unsigned FlashThreadProc(const FlashContext& context, WindowHandle window) {
     bool verified = false;
     for (int attempt = 0; attempt < kAttempts && !verified; ++attempt) {
+        if (context.attempts != nullptr)
+            context.attempts->emplace_back();
         WriteFirmware(context, window);
         verified = VerifyFirmware(context, window);
     }

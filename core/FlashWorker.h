@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "DriverApi.h"
 #include "FirmwareImages.h"
@@ -41,6 +42,13 @@ using BufferAllocator = std::unique_ptr<std::uint8_t[]> (*)(std::size_t size);
 // A buffer of `size` bytes, or null when the memory is not there.
 std::unique_ptr<std::uint8_t[]> AllocateBuffer(std::size_t size);
 
+// What one attempt did, kept for the update history.
+struct FlashAttempt {
+    bool erased = false;                          // the erase reported success
+    bool readBack = false;                        // the read-back request reported success
+    std::optional<std::uint32_t> firstDifference; // where the comparison found the flash differing
+};
+
 // What one flashing job works with. The image id is read afresh at every step.
 struct FlashContext {
     DriverApi& driver;
@@ -48,6 +56,7 @@ struct FlashContext {
     MessageSink& sink;
     const int& firmwareResourceId;
     BufferAllocator allocate = AllocateBuffer;
+    std::vector<FlashAttempt>* attempts = nullptr; // when set, each attempt is added to it
 };
 
 // Erases the flash and writes the image's first kFirmwareWriteLength bytes.
@@ -57,7 +66,10 @@ void WriteFirmware(const FlashContext& context, WindowHandle window);
 bool VerifyFirmware(const FlashContext& context, WindowHandle window);
 
 // Reads the whole flash through an open driver session and compares it with `image`, which holds
-// kFirmwareImageSize bytes. False also when the read fails or the buffers cannot be had.
+// kFirmwareImageSize bytes. The read counts as failed also when the buffers cannot be had.
+FlashAttempt ReadBackAgainst(DriverApi& driver, const std::uint8_t* image,
+                             BufferAllocator allocate = AllocateBuffer);
+// True when that read-back succeeded and found every byte equal.
 bool FlashHoldsImage(DriverApi& driver, const std::uint8_t* image, BufferAllocator allocate = AllocateBuffer);
 
 // The whole job: up to three attempts, then WM_FLASH_DONE with 1 (verified) or 0. Returns 0.

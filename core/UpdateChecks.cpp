@@ -24,14 +24,43 @@ std::string TargetName(bool old) {
     return GetFirmwareName(TargetFirmwareFor(old).codeVersion);
 }
 
+Decision OpeningDecision(int check, SwitchFlags flags) {
+    switch (check) {
+    case kVersionNoDriver:
+        return Refuse(NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN);
+    case kVersionEqual:
+        if (flags.force)
+            return {NextStep::WaitForUser, std::nullopt};
+        return Refuse(NextStep::CloseCancelled, IDS_ALREADY_LATEST, "\n\n" + TargetName(flags.old));
+    default:
+        return {NextStep::WaitForUser, std::nullopt};
+    }
+}
+
+Decision WriteDecision(int check, SwitchFlags flags) {
+    switch (check) {
+    case kVersionNoDriver:
+        return Refuse(NextStep::StayOpen, IDS_NOT_PLUGGED_IN);
+    case kVersionEqual:
+        if (flags.force)
+            return {NextStep::RunUpdate, std::nullopt};
+        return Refuse(NextStep::StayOpen, IDS_ALREADY_LATEST);
+    default:
+        return {NextStep::RunUpdate, std::nullopt};
+    }
+}
+
 } // namespace
 
-int CheckInstalledFirmware(DriverApi& driver, FirmwareImages& images, bool old) {
+int CheckInstalledFirmware(DriverApi& driver, FirmwareImages& images, bool old, std::string* reported) {
     const TargetFirmware target = TargetFirmwareFor(old);
     DriverSession session(driver);
     if (!session.IsOpen())
         return kVersionNoDriver;
-    if (!ReportsCodeVersion(driver, target.codeVersion))
+    const std::string version = ReadCodeVersion(driver);
+    if (reported != nullptr)
+        *reported = version;
+    if (version != target.codeVersion)
         return kVersionDiffers;
     const std::uint8_t* image = images.LoadWhole(target.imageResourceId);
     return image != nullptr && FlashHoldsImage(driver, image) ? kVersionEqual : kVersionDiffers;
@@ -54,31 +83,19 @@ Decision OpeningCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareIma
                       SwitchFlags flags) {
     if (FindCamera(inventory) != kCameraFound)
         return Refuse(NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN);
-    switch (CheckInstalledFirmware(driver, images, flags.old)) {
-    case kVersionNoDriver:
-        return Refuse(NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN);
-    case kVersionEqual:
-        if (flags.force)
-            return {NextStep::WaitForUser, std::nullopt};
-        return Refuse(NextStep::CloseCancelled, IDS_ALREADY_LATEST, "\n\n" + TargetName(flags.old));
-    default:
-        return {NextStep::WaitForUser, std::nullopt};
-    }
+    std::string reported;
+    Decision decision = OpeningDecision(CheckInstalledFirmware(driver, images, flags.old, &reported), flags);
+    decision.reported = reported;
+    return decision;
 }
 
 Decision WriteCheck(DriverApi& driver, FirmwareImages& images, SwitchFlags flags, int& firmwareResourceId) {
     if (flags.old)
         firmwareResourceId = kOldFirmwareResourceId;
-    switch (CheckInstalledFirmware(driver, images, flags.old)) {
-    case kVersionNoDriver:
-        return Refuse(NextStep::StayOpen, IDS_NOT_PLUGGED_IN);
-    case kVersionEqual:
-        if (flags.force)
-            return {NextStep::RunUpdate, std::nullopt};
-        return Refuse(NextStep::StayOpen, IDS_ALREADY_LATEST);
-    default:
-        return {NextStep::RunUpdate, std::nullopt};
-    }
+    std::string reported;
+    Decision decision = WriteDecision(CheckInstalledFirmware(driver, images, flags.old, &reported), flags);
+    decision.reported = reported;
+    return decision;
 }
 
 Decision OutcomeReport(int dialogResult) {

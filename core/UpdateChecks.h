@@ -42,6 +42,7 @@ enum class NextStep {
 struct Decision {
     NextStep next;
     std::optional<CheckMessage> message;
+    std::string reported = {}; // the code version the camera reported, when it was read
 };
 
 // The question label's text after text 106: a line feed and the name of the target firmware.
@@ -51,7 +52,9 @@ std::string ConfirmationSuffix(bool old);
 // reporting the target's code version counts as equal only when its whole flash also reads back
 // as the target image. The version text sits in the flash's first page, so an update cut off
 // after that page leaves a camera that names the new firmware over a flash that is not all there.
-int CheckInstalledFirmware(DriverApi& driver, FirmwareImages& images, bool old);
+// The code version read goes to `reported` when one is given.
+int CheckInstalledFirmware(DriverApi& driver, FirmwareImages& images, bool old,
+                           std::string* reported = nullptr);
 
 // Runs when the main window has initialised. The driver is opened only when the camera was found.
 // `images` are the program's own, against which a camera that reports the target is read back.

@@ -368,3 +368,26 @@ TEST_F(FlashWorkerTest, RandomFaultsNeverGiveAFalseResult) {
     EXPECT_GT(verified, 100);
     EXPECT_GT(failed, 100);
 }
+
+TEST_F(FlashWorkerTest, AttemptsAreLoggedWithTheFirstDifference) {
+    // Attempt 1: the erase fails, so the old firmware differs where its version text does.
+    // Attempt 2: the read-back inverts byte 40000. Attempt 3 verifies.
+    CameraSettings settings;
+    settings.Rule(Fault::EraseFail).firstCalls = 1;
+    settings.Rule(Fault::ReadCorrupt).firstCalls = 2;
+    settings.corruptOffset = 40000;
+    Plug(settings);
+    std::vector<FlashAttempt> attempts;
+    FlashContext context = Context();
+    context.attempts = &attempts;
+    FlashThreadProc(context, kWindow);
+    ASSERT_EQ(attempts.size(), 3u);
+    EXPECT_FALSE(attempts[0].erased);
+    EXPECT_TRUE(attempts[0].readBack);
+    EXPECT_EQ(attempts[0].firstDifference, std::optional<std::uint32_t>(8 + 22)); // "…gE" against "…gG"
+    EXPECT_TRUE(attempts[1].erased);
+    EXPECT_TRUE(attempts[1].readBack);
+    EXPECT_EQ(attempts[1].firstDifference, std::optional<std::uint32_t>(40000));
+    EXPECT_TRUE(attempts[2].erased && attempts[2].readBack);
+    EXPECT_FALSE(attempts[2].firstDifference);
+}
