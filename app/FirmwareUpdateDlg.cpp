@@ -25,6 +25,7 @@ CFirmwareUpdateDlg::CFirmwareUpdateDlg()
 INT_PTR CFirmwareUpdateDlg::DoModal() {
     const INT_PTR result = CTransparentDialogBase::DoModal();
     WaitForWorker();
+    m_attempts = FlashAttempts;
     return result;
 }
 
@@ -64,6 +65,7 @@ BOOL CFirmwareUpdateDlg::OnInitDialog() {
     m_progress.SetStep(1);
     m_progress.SetPos(0);
 
+    FlashAttempts.clear();
     CWinThread* worker =
         AfxBeginThread(FlashThreadProc, m_hWnd, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED);
     if (worker != nullptr) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "FlashWorker.h"
 #include "Handle.h"
@@ -28,6 +29,8 @@ public:
     // The exit code of a quit request that arrived during the update; whoever ran the dialog
     // passes it on once the outcome has been shown.
     std::optional<int> PendingQuit() const { return m_nPendingQuit; }
+    // What the worker's attempts did, once the modal run has returned.
+    const std::vector<FlashAttempt>& Attempts() const { return m_attempts; }
 
     BEGIN_MSG_MAP(CFirmwareUpdateDlg)
     MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
@@ -66,4 +69,5 @@ private:
     CUpdateInProgress m_updating;
     CHandle m_hWorker;
     std::optional<int> m_nPendingQuit;
+    std::vector<FlashAttempt> m_attempts;
 };

@@ -6,6 +6,7 @@
 #include "FlashWorker.h"
 
 int FirmwareResourceId = kDefaultFirmwareResourceId;
+std::vector<FlashAttempt> FlashAttempts;
 
 std::optional<FirmwareImages::Bytes> CResourceImages::Load(int resourceId) {
     HMODULE module = GetModuleHandleW(nullptr);
@@ -34,6 +35,7 @@ UINT __cdecl FlashThreadProc(LPVOID window) {
     CDriverLibrary driver;
     CResourceImages images;
     CWindowPoster poster;
-    const FlashContext context{driver, images, poster, FirmwareResourceId};
+    FlashContext context{driver, images, poster, FirmwareResourceId};
+    context.attempts = &FlashAttempts;
     return FlashThreadProc(context, window);
 }

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "FirmwareImages.h"
+#include "FlashWorker.h"
 
 // The "BIN" resources of the program's own module (never of a language module).
 class CResourceImages final : public FirmwareImages {
@@ -15,6 +18,11 @@ public:
 // The id of the firmware image that an update installs: 133 until the write check selects 134.
 // Set on the user-interface thread before the worker starts; the worker reads it at every step.
 extern int FirmwareResourceId;
+
+// What the worker's attempts did: cleared by the update dialog before it starts the worker, filled
+// by the worker, and read by the dialog once the worker thread has ended. The worker's messages
+// carry only what they always have; the details for the history travel here.
+extern std::vector<FlashAttempt> FlashAttempts;
 
 // The worker thread's procedure. `window` is the handle of the window that receives
 // WM_FLASH_PROGRESS and WM_FLASH_DONE. Returns 0.

@@ -12,6 +12,7 @@
 #include "SingleInstance.h"
 #include "TervolinDlg.h"
 #include "UpdateChecks.h"
+#include "UpdateHistory.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ BOOL CTervolinApp::InitInstance() {
     const CSingleInstance instance("Global\\Tervolin.FirmwareUpdate");
     if (!instance.IsFirst()) {
         ShowRunningInstance();
+        SetExitCode(kExitAlreadyRunning);
         return FALSE;
     }
     StartCommonControls();
@@ -77,6 +79,7 @@ BOOL CTervolinApp::InitInstance() {
         if (flags.old)
             dialog.SetOld(true);
         dialog.DoModal();
+        SetExitCode(dialog.ExitCode());
         SetMainWnd(nullptr);
     }
     SetLanguageModule(nullptr); // the module goes with the language library
@@ -89,6 +92,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         return AfxWinMain(instance, commandLine);
     } catch (const std::bad_alloc&) {
         AfxReportOutOfMemory();
-        return 3;
+        return kExitOutOfMemory;
     }
 }

@@ -4,6 +4,7 @@
 #include "DialogIcon.h"
 #include "DriverLibrary.h"
 #include "FirmwareUpdateDlg.h"
+#include "FirmwareVersion.h"
 #include "FlashThread.h"
 #include "SetupApiInventory.h"
 #include "SkinMessageBox.h"
@@ -11,6 +12,7 @@
 #include "Strings.h"
 #include "TextIds.h"
 #include "TextModule.h"
+#include "UpdateHistoryFile.h"
 #include "WinApp.h"
 
 CTervolinDlg::CTervolinDlg()
@@ -61,11 +63,27 @@ BOOL CTervolinDlg::OnInitDialog() {
     CDriverLibrary driver;
     CResourceImages images;
     const Decision decision = OpeningCheck(inventory, driver, images, Flags());
+    m_sCodeVersion = decision.reported;
     if (decision.message) {
         ShowMessage(*decision.message);
-        OnCancel();
+        NoteRefusal(*decision.message);
+        CTransparentDialogBase::OnCancel();
     }
     return TRUE;
+}
+
+void CTervolinDlg::NoteRefusal(const CheckMessage& message) {
+    // The camera has the target already, or it cannot be reached.
+    if (message.textId == IDS_ALREADY_LATEST)
+        Note(Ending::AlreadyLatest, kExitTargetInstalled, m_sCodeVersion, m_sCodeVersion);
+    else
+        Note(Ending::NoCamera, kExitNoCamera, m_sCodeVersion, m_sCodeVersion);
+}
+
+void CTervolinDlg::Note(Ending ending, int exitCode, const std::string& before, const std::string& after,
+                        const std::vector<FlashAttempt>& attempts) {
+    m_nExitCode = exitCode;
+    CUpdateHistoryFile(Flags()).Record(ending, exitCode, before, after, attempts);
 }
 
 void CTervolinDlg::ShowMessage(const CheckMessage& message) {
@@ -87,14 +105,23 @@ void CTervolinDlg::Write() {
     CDriverLibrary driver;
     CResourceImages images;
     const Decision check = WriteCheck(driver, images, Flags(), FirmwareResourceId);
+    m_sCodeVersion = check.reported;
     if (check.message) {
         ShowMessage(*check.message);
+        NoteRefusal(*check.message);
         return;
     }
     CFirmwareUpdateDlg update;
     ShowWindow(SW_HIDE);
     const int result = static_cast<int>(update.DoModal());
     const Decision outcome = OutcomeReport(result);
+    // The worker has ended: the camera is this thread's again.
+    const std::string before = m_sCodeVersion;
+    m_sCodeVersion = ReadCodeVersionInSession(driver);
+    if (outcome.next == NextStep::CloseOk)
+        Note(Ending::Updated, kExitTargetInstalled, before, m_sCodeVersion, update.Attempts());
+    else
+        Note(Ending::UpdateFailed, kExitUpdateFailed, before, m_sCodeVersion, update.Attempts());
     ShowMessage(*outcome.message);
     if (outcome.next == NextStep::CloseOk)
         CTransparentDialogBase::OnOK();
@@ -106,8 +133,12 @@ void CTervolinDlg::Write() {
 }
 
 void CTervolinDlg::OnCancel() {
-    if (!m_bWriting)
-        CTransparentDialogBase::OnCancel();
+    if (m_bWriting)
+        return;
+    // The exit code keeps what the last check or update said; it says "cancelled" only when
+    // nothing had been said yet.
+    Note(Ending::Cancelled, m_nExitCode, m_sCodeVersion, m_sCodeVersion);
+    CTransparentDialogBase::OnCancel();
 }
 
 BOOL CTervolinDlg::PreTranslateMessage(MSG* message) {

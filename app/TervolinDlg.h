@@ -6,6 +6,7 @@
 #include "Label.h"
 #include "TransparentDialogBase.h"
 #include "UpdateChecks.h"
+#include "UpdateHistory.h"
 
 // The about box: a plain dialog from its template.
 class CAboutDlg : public CDialog {
@@ -19,6 +20,9 @@ public:
 
     void SetForce(bool force) { m_bForce = force; }
     void SetOld(bool old) { m_bOld = old; }
+    // What the program's exit code should say once the window has closed: the outcome of the
+    // last thing that involved the camera, or that the user cancelled before anything did.
+    int ExitCode() const { return m_nExitCode; }
 
     void DoDataExchange(CDataExchange* exchange) override;
     BOOL OnInitDialog() override;
@@ -37,6 +41,10 @@ public:
 private:
     SwitchFlags Flags() const { return {m_bForce, m_bOld}; }
     void ShowMessage(const CheckMessage& message);
+    // Notes a refusal's ending: exit code and history record.
+    void NoteRefusal(const CheckMessage& message);
+    void Note(Ending ending, int exitCode, const std::string& before, const std::string& after,
+              const std::vector<FlashAttempt>& attempts = {});
 
     LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool&);
     LRESULT OnPaint(UINT, WPARAM, LPARAM, bool& handled);
@@ -57,4 +65,6 @@ private:
     // boxes and the update dialog run modal loops, in which a second press would otherwise start
     // a second update over the first.
     bool m_bWriting = false;
+    int m_nExitCode = kExitCancelled;
+    std::string m_sCodeVersion; // the latest the camera reported
 };

@@ -33,6 +33,11 @@ std::string ReadCodeVersion(DriverApi& driver) {
     return std::string(reinterpret_cast<const char*>(version), kCodeVersionLength);
 }
 
+std::string ReadCodeVersionInSession(DriverApi& driver) {
+    DriverSession session(driver);
+    return session.IsOpen() ? ReadCodeVersion(driver) : std::string();
+}
+
 int CheckCodeVersion(DriverApi& driver, bool old) {
     DriverSession session(driver);
     if (!session.IsOpen())

@@ -19,10 +19,13 @@ CWinApp::~CWinApp() {
 
 int CWinApp::Run() {
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    BOOL got;
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    if (got == 0)
+        m_nExitCode = static_cast<int>(message.wParam); // the quit request's code
     return ExitInstance();
 }
 

@@ -18,7 +18,8 @@ public:
 
     // Called once at process start. Returning false ends the program without a message loop.
     virtual BOOL InitInstance() { return TRUE; }
-    virtual int ExitInstance() { return 0; }
+    // Returns the process's exit code: the one set with SetExitCode, 0 unless set.
+    virtual int ExitInstance() { return m_nExitCode; }
     // The message loop, for applications whose InitInstance returns true.
     virtual int Run();
 
@@ -31,6 +32,8 @@ public:
     HINSTANCE GetLanguageModule() const { return m_hLangResourceDLL; }
     void SetLanguageModule(HINSTANCE module) { m_hLangResourceDLL = module; }
     void SetRegistryKey(const char* company) { m_registryKey = company; }
+    // The code the process ends with, through ExitInstance.
+    void SetExitCode(int exitCode) { m_nExitCode = exitCode; }
     const std::string& GetRegistryKey() const { return m_registryKey; }
 
 private:
@@ -41,6 +44,7 @@ private:
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hLangResourceDLL = nullptr;
     std::string m_registryKey;
+    int m_nExitCode = 0;
 };
 
 CWinApp* AfxGetApp();

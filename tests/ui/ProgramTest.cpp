@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
 
 #include "CameraState.h"
@@ -13,6 +15,7 @@
 #include "FirmwareImage.h"
 #include "FirmwareVersion.h"
 #include "FlashWorker.h"
+#include "UpdateHistory.h"
 #include "Module.h"
 #include "UiDriver.h"
 
@@ -33,6 +36,11 @@ protected:
         std::error_code ignored; // a program that a failed test left behind may hold it still
         std::filesystem::remove_all(m_folder, ignored);
         _putenv_s("TERVOLIN_VCAM", m_folder.string().c_str());
+        // The program keeps its history under LOCALAPPDATA, which it inherits from here.
+        m_local = std::filesystem::path(ModuleFolder()) / "local-ui";
+        std::filesystem::remove_all(m_local, ignored);
+        std::filesystem::create_directories(m_local);
+        _putenv_s("LOCALAPPDATA", m_local.string().c_str());
         m_screens = std::filesystem::path(ModuleFolder()) / "screens" / "ui";
         std::filesystem::create_directories(m_screens);
         RegDeleteKeyA(HKEY_CURRENT_USER, kLanguageKey);
@@ -81,6 +89,22 @@ protected:
         return text;
     }
     bool Ends(DWORD* exitCode = nullptr) { return m_program.WaitForExit(15000, exitCode); }
+    // Ends, with this exit code.
+    void EndsWith(DWORD expected) {
+        DWORD exitCode = 99;
+        EXPECT_TRUE(Ends(&exitCode));
+        EXPECT_EQ(exitCode, expected);
+    }
+    std::vector<std::map<std::string, std::string>> History() const {
+        return ReadHistory(m_local / "Tervolin");
+    }
+    // The endings and exit codes the history holds, in order: "updated 0", ...
+    std::vector<std::string> Endings() const {
+        std::vector<std::string> endings;
+        for (const auto& record : History())
+            endings.push_back(record.at("ending") + " " + record.at("exit"));
+        return endings;
+    }
     DWORD Thread(HWND window) const { return GetWindowThreadProcessId(window, nullptr); }
     HWND Focus(HWND window) const {
         GUITHREADINFO info{};
@@ -114,6 +138,7 @@ protected:
     std::string CodeVersion() const { return ReportedCodeVersion(Flash()); }
 
     std::filesystem::path m_folder;
+    std::filesystem::path m_local;
     std::filesystem::path m_screens;
     CProgramRun m_program;
     int m_shots = 0;
@@ -131,10 +156,12 @@ TEST_F(ProgramTest, NoCameraSaysSoOnceAndEndsWithoutOpeningTheDriver) {
     EXPECT_TRUE(IsSkinnedBox(box));
     EXPECT_TRUE(MessageBoxHasIcon(box));
     EXPECT_EQ(Answer(box), "The camera is not plugged in");
-    DWORD exitCode = 1;
-    EXPECT_TRUE(Ends(&exitCode));
-    EXPECT_EQ(exitCode, 0u);
+    EndsWith(4);
     EXPECT_EQ(State().counters.calls, 0u);
+    ASSERT_EQ(History().size(), 1u);
+    EXPECT_EQ(History()[0].at("ending"), "no-camera");
+    EXPECT_EQ(History()[0].at("exit"), "4");
+    EXPECT_EQ(History()[0].at("before"), "");
 }
 
 TEST_F(ProgramTest, TargetFirmwareAlreadyThereNamesIt) {
@@ -143,8 +170,19 @@ TEST_F(ProgramTest, TargetFirmwareAlreadyThereNamesIt) {
     HWND box = Wait(Screen::MessageBox);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(Answer(box), "You already have the latest firmware\n\nQuellmar Vistrel Solentra V2.0.7");
-    EXPECT_TRUE(Ends());
+    EndsWith(0);
     EXPECT_EQ(State().counters.erases, 0u);
+    ASSERT_EQ(History().size(), 1u);
+    const std::map<std::string, std::string> record = History()[0];
+    EXPECT_EQ(record.at("ending"), "already-latest");
+    EXPECT_EQ(record.at("exit"), "0");
+    EXPECT_EQ(record.at("before"), kTarget);
+    EXPECT_EQ(record.at("after"), kTarget);
+    EXPECT_EQ(record.at("target"), "133");
+    EXPECT_EQ(record.at("target-name"), "Quellmar Vistrel Solentra V2.0.7");
+    EXPECT_EQ(record.at("switches"), "-");
+    EXPECT_EQ(record.at("version"), "1.0.0.0");
+    EXPECT_EQ(record.at("time").size(), 20u); // 2026-12-07T01:02:03Z
 }
 
 TEST_F(ProgramTest, ForceUpdatesTheTargetFirmwareAgain) {
@@ -196,9 +234,15 @@ TEST_F(ProgramTest, SuccessfulUpdateReportsAndEnds) {
     EXPECT_FALSE(IsWindowVisible(main)); // hidden while the outcome is shown
     EXPECT_EQ(Answer(box), "Upgrading the firmware successful, you can unplug and re-plug your webcam.");
     EXPECT_FALSE(Showing(Screen::MainWindow));
-    EXPECT_TRUE(Ends());
+    EndsWith(0);
     EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
     EXPECT_EQ(CodeVersion(), kTarget);
+    ASSERT_EQ(History().size(), 1u);
+    const std::map<std::string, std::string> record = History()[0];
+    EXPECT_EQ(record.at("ending"), "updated");
+    EXPECT_EQ(record.at("before"), kOlder);
+    EXPECT_EQ(record.at("attempts"), "erase:ok,read:ok");
+    EXPECT_EQ(record.at("after"), kTarget);
 }
 
 TEST_F(ProgramTest, FailedUpdateBringsTheMainWindowBackForAnotherTry) {
@@ -223,8 +267,13 @@ TEST_F(ProgramTest, FailedUpdateBringsTheMainWindowBackForAnotherTry) {
     box = Wait(Screen::MessageBox, 60000);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(Answer(box), "Upgrading the firmware successful, you can unplug and re-plug your webcam.");
-    EXPECT_TRUE(Ends());
+    EndsWith(0);
     EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
+    EXPECT_EQ(Endings(), (std::vector<std::string>{"update-failed 1", "updated 0"}));
+    // Nothing was written: each read-back finds the erased flash differing from its first byte.
+    const std::string nothing = "erase:ok,read:ok,differs@0";
+    EXPECT_EQ(History()[0].at("attempts"), nothing + ";" + nothing + ";" + nothing);
+    EXPECT_EQ(History()[0].at("after"), "SN9C250 BOOT ROM 1.00");
 }
 
 TEST_F(ProgramTest, SystemCommandSixteenOpensTheAboutBox) {
@@ -259,7 +308,7 @@ TEST_F(ProgramTest, EnterWritesUnlessTheFocusIsOnCancelAndEscapeCancels) {
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(SendMessageA(main, DM_GETDEFID, 0, 0), MAKELRESULT(IDOK, DC_HASDEFID));
     PressKey(main, GetDlgItem(main, IDOK), VK_ESCAPE);
-    EXPECT_TRUE(Ends());
+    EndsWith(2);
 
     Start();
     main = Wait(Screen::MainWindow);
@@ -269,8 +318,9 @@ TEST_F(ProgramTest, EnterWritesUnlessTheFocusIsOnCancelAndEscapeCancels) {
     Sleep(300);
     EXPECT_EQ(Focus(main), GetDlgItem(main, IDCANCEL));
     PostMessageA(GetDlgItem(main, IDCANCEL), WM_KEYDOWN, VK_RETURN, 1);
-    EXPECT_TRUE(Ends());
+    EndsWith(2);
     EXPECT_EQ(State().counters.erases, 0u);
+    EXPECT_EQ(Endings(), (std::vector<std::string>{"cancelled 2", "cancelled 2"}));
 
     Start();
     main = Wait(Screen::MainWindow);
@@ -303,7 +353,7 @@ TEST_F(ProgramTest, PressesDuringAnUpdateStartNoSecondOne) {
     EXPECT_TRUE(Ends());
     const CameraCounters counters = State().counters;
     EXPECT_EQ(counters.erases, 1u);
-    EXPECT_EQ(counters.opens, 4u); // opening check, write check, write, read-back
+    EXPECT_EQ(counters.opens, 5u); // opening check, write check, write, read-back, version after
     EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
 }
 
@@ -322,7 +372,7 @@ TEST_F(ProgramTest, QuitRequestDuringTheUpdateWaitsForItsOutcome) {
     EXPECT_EQ(State().counters.erases, 3u); // every attempt ran
     EXPECT_EQ(Answer(box), "Firmware update could not be completed");
     // The quit is honoured once the outcome is known: the main window does not wait again.
-    EXPECT_TRUE(Ends());
+    EndsWith(1);
 }
 
 TEST_F(ProgramTest, CloseAndSessionEndDuringTheUpdateEndNothing) {
@@ -384,8 +434,10 @@ TEST_F(ProgramTest, CameraUnpluggedBeforeTheWriteButtonKeepsTheWindow) {
     EXPECT_EQ(Answer(box), "The camera is not plugged in");
     EXPECT_TRUE(Showing(Screen::MainWindow));
     PressButton(GetDlgItem(main, 2));
-    EXPECT_TRUE(Ends());
+    // The last word on the camera was that it cannot be reached.
+    EndsWith(4);
     EXPECT_EQ(State().counters.erases, 0u);
+    EXPECT_EQ(Endings(), (std::vector<std::string>{"no-camera 4", "cancelled 4"}));
 }
 
 TEST_F(ProgramTest, UpdateDialogIgnoresKeysAndCloseAndStepsItsBar) {
@@ -441,7 +493,7 @@ TEST_F(ProgramTest, SecondStartEndsAndLeavesTheRunningUpdaterAlone) {
         DWORD exitCode = 1;
         const bool ended = second.Start((Bin() / "Tervolin.exe").wstring(), "/force") &&
                            second.WaitForExit(15000, &exitCode);
-        return ended && exitCode == 0;
+        return ended && exitCode == 5;
     };
     const std::uint32_t calls = State().counters.calls;
     EXPECT_TRUE(startSecond());
@@ -541,6 +593,21 @@ TEST_F(ProgramTest, UpdatesCutOffAnywhereAreRestoredByTheNextRun) {
     EXPECT_GE(tally.tornUnderNewName, 1);
     for (const std::string& cut : tally.cuts)
         std::printf("%s\n", cut.c_str());
+}
+
+TEST_F(ProgramTest, HistoryThatCannotBeWrittenChangesNothing) {
+    // Where the history's folder should be, a file.
+    { std::ofstream(m_local / "Tervolin") << "in the way"; }
+    Plug(kOlder);
+    Start();
+    HWND main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    PressButton(GetDlgItem(main, IDOK));
+    HWND box = Wait(Screen::MessageBox, 60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Answer(box), "Upgrading the firmware successful, you can unplug and re-plug your webcam.");
+    EndsWith(0);
+    EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
 }
 
 TEST(OutOfMemory, EndsWithAPlainMessageAndExitCodeThree) {
