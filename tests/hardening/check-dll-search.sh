@@ -63,10 +63,11 @@ trace_program() {
 
 # Checks the trace in `log` and that each of the libraries named in the arguments was loaded.
 check_trace() {
-    # The program's process: the first in the trace. Its image and those of our DLLs, as address
-    # ranges: a call that returns into one of them was made by our code.
+    # The program's process: the one that loaded Tervolin.exe (under WoW64 a 32-bit launcher
+    # starts a 64-bit program and comes first in the trace). Its image and those of our DLLs,
+    # as address ranges: a call that returns into one of them was made by our code.
     local pid ranges=() path base size
-    pid=$(grep -m1 -o '^[0-9a-f]\{4\}' "$log")
+    pid=$(grep -m1 'Loaded L".*\\Tervolin\.exe"' "$log" | grep -o '^[0-9a-f]\{4\}' || true)
     while read -r path base; do
         path=$(sed 's/\\\\/\\/g' <<<"$path")
         [[ "$(lower <<<"$path")" == "$program_dir\\"* ]] || continue
@@ -131,6 +132,7 @@ check_trace() {
 }
 
 runs=0
+resolved=""
 wine "$bin/vcam.exe" plug --version "SN9C250 0. 0. 5.11SBFgE" >/dev/null
 trace_program 'GetProcAddress.*"UnInitialize_DriverInterface"'
 check_trace "$system_dir\\gdiplus.dll" "$program_dir\\ravozev.dll" "$program_dir\\revezodarur.dll"
