@@ -22,6 +22,12 @@ CFirmwareUpdateDlg::CFirmwareUpdateDlg()
     : CTransparentDialogBase(133, 103, nullptr, true),
       m_hIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(128))), m_hTextModule(GetTextModule()) {}
 
+INT_PTR CFirmwareUpdateDlg::DoModal() {
+    const INT_PTR result = CTransparentDialogBase::DoModal();
+    WaitForWorker();
+    return result;
+}
+
 void CFirmwareUpdateDlg::DoDataExchange(CDataExchange* exchange) {
     CTransparentDialogBase::DoDataExchange(exchange);
     DDX_Control(exchange, 1008, m_lblTitle);
@@ -62,6 +68,11 @@ BOOL CFirmwareUpdateDlg::OnInitDialog() {
         AfxBeginThread(FlashThreadProc, m_hWnd, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED);
     if (worker != nullptr) {
         worker->SetAutoDelete(true);
+        // The thread object deletes itself; this handle of our own tells when the thread is gone.
+        HANDLE thread = nullptr;
+        if (DuplicateHandle(GetCurrentProcess(), worker->Handle(), GetCurrentProcess(), &thread, SYNCHRONIZE,
+                            FALSE, 0))
+            m_hWorker.Attach(thread);
         m_updating.Begin(m_hWnd, LoadResourceString(m_hTextModule, IDS_DO_NOT_DISCONNECT));
         worker->ResumeThread();
     } else {
@@ -86,11 +97,37 @@ LRESULT CFirmwareUpdateDlg::OnFlashProgress(UINT, WPARAM wParam, LPARAM lParam, 
 }
 
 LRESULT CFirmwareUpdateDlg::OnFlashDone(UINT, WPARAM wParam, LPARAM, bool&) {
+    // The worker posts its result as its last act and ends right after. Once it has ended, the
+    // last result in the queue is its own, whatever another program may have posted before.
+    WaitForWorker();
+    MSG later;
+    while (PeekMessageA(&later, m_hWnd, WM_FLASH_DONE, WM_FLASH_DONE, PM_REMOVE))
+        wParam = later.wParam;
     m_updating.End();
     KillTimer(kStepTimer);
     KillTimer(kBlinkTimer);
     EndDialog(wParam != 0 ? IDOK : IDCANCEL);
     return 0;
+}
+
+bool CFirmwareUpdateDlg::KeepRunningOnQuit(int exitCode) {
+    // Ending here would leave the worker writing unseen; the quit waits for the outcome.
+    m_nPendingQuit = exitCode;
+    return true;
+}
+
+LRESULT CFirmwareUpdateDlg::OnEndSession(UINT, WPARAM wParam, LPARAM, bool&) {
+    // The session ends once this returns, and the process with it: hold it until the camera has
+    // its flash back in one piece. The shutdown shows our reason meanwhile.
+    if (wParam != 0)
+        WaitForWorker();
+    return 0;
+}
+
+void CFirmwareUpdateDlg::WaitForWorker() {
+    if (m_hWorker)
+        WaitForSingleObject(m_hWorker.Get(), INFINITE);
+    m_hWorker.Attach(nullptr);
 }
 
 LRESULT CFirmwareUpdateDlg::OnTimer(UINT, WPARAM wParam, LPARAM, bool&) {

@@ -1,10 +1,14 @@
 // CFirmwareUpdateDlg: the skinned window shown while the firmware is flashed. It starts the
 // flashing worker, turns its stage messages into a creeping progress bar, blinks its wait label,
-// and ends with OK or cancel when the worker reports the result. The user cannot close it, and
-// while the worker runs the system is kept awake and a shutdown is asked to wait.
+// and ends with OK or cancel when the worker reports the result. Nothing ends it early: not the
+// user, not a quit request or a session ending, and while the worker runs the system is kept awake
+// and a shutdown is asked to wait. Its modal run returns only once the worker thread has ended.
 #pragma once
 
+#include <optional>
+
 #include "FlashWorker.h"
+#include "Handle.h"
 #include "Label.h"
 #include "ProgressCtrlST.h"
 #include "TransparentDialogBase.h"
@@ -14,10 +18,16 @@ class CFirmwareUpdateDlg : public CTransparentDialogBase {
 public:
     CFirmwareUpdateDlg();
 
+    INT_PTR DoModal() override;
     void DoDataExchange(CDataExchange* exchange) override;
     BOOL OnInitDialog() override;
     void OnOK() override {}
     void OnCancel() override {}
+    bool KeepRunningOnQuit(int exitCode) override;
+
+    // The exit code of a quit request that arrived during the update; whoever ran the dialog
+    // passes it on once the outcome has been shown.
+    std::optional<int> PendingQuit() const { return m_nPendingQuit; }
 
     BEGIN_MSG_MAP(CFirmwareUpdateDlg)
     MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
@@ -27,6 +37,7 @@ public:
     MESSAGE_HANDLER(WM_FLASH_DONE, OnFlashDone)
     MESSAGE_HANDLER(WM_TIMER, OnTimer)
     MESSAGE_HANDLER(WM_QUERYENDSESSION, OnQueryEndSession)
+    MESSAGE_HANDLER(WM_ENDSESSION, OnEndSession)
     CHAIN_MSG_MAP(CTransparentDialogBase)
     END_MSG_MAP()
 
@@ -40,6 +51,9 @@ private:
     LRESULT OnFlashDone(UINT, WPARAM wParam, LPARAM, bool&);
     LRESULT OnTimer(UINT, WPARAM wParam, LPARAM, bool&);
     LRESULT OnQueryEndSession(UINT, WPARAM, LPARAM, bool&) { return m_updating.Active() ? FALSE : TRUE; }
+    LRESULT OnEndSession(UINT, WPARAM wParam, LPARAM, bool&);
+    // Blocks until the worker thread has ended; its driver session is closed by then.
+    void WaitForWorker();
 
     HICON m_hIcon;
     CLabel m_lblTitle;
@@ -50,4 +64,6 @@ private:
     int m_nStopPosition = 0;
     HINSTANCE m_hTextModule;
     CUpdateInProgress m_updating;
+    CHandle m_hWorker;
+    std::optional<int> m_nPendingQuit;
 };

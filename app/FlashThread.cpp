@@ -7,23 +7,19 @@
 
 int FirmwareResourceId = kDefaultFirmwareResourceId;
 
-namespace {
+std::optional<FirmwareImages::Bytes> CResourceImages::Load(int resourceId) {
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(resourceId), "BIN");
+    if (resource == nullptr)
+        return std::nullopt;
+    HGLOBAL loaded = LoadResource(module, resource);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (data == nullptr)
+        return std::nullopt;
+    return Bytes{static_cast<const std::uint8_t*>(data), SizeofResource(module, resource)};
+}
 
-// "BIN" resources of the program's own module (never of a language module).
-class CResourceImages final : public FirmwareImages {
-public:
-    std::optional<Bytes> Load(int resourceId) override {
-        HMODULE module = GetModuleHandleW(nullptr);
-        HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(resourceId), "BIN");
-        if (resource == nullptr)
-            return std::nullopt;
-        HGLOBAL loaded = LoadResource(module, resource);
-        const void* data = loaded ? LockResource(loaded) : nullptr;
-        if (data == nullptr)
-            return std::nullopt;
-        return Bytes{static_cast<const std::uint8_t*>(data), SizeofResource(module, resource)};
-    }
-};
+namespace {
 
 class CWindowPoster final : public MessageSink {
 public:

@@ -4,6 +4,14 @@
 
 #include <windows.h>
 
+#include "FirmwareImages.h"
+
+// The "BIN" resources of the program's own module (never of a language module).
+class CResourceImages final : public FirmwareImages {
+public:
+    std::optional<Bytes> Load(int resourceId) override;
+};
+
 // The id of the firmware image that an update installs: 133 until the write check selects 134.
 // Set on the user-interface thread before the worker starts; the worker reads it at every step.
 extern int FirmwareResourceId;

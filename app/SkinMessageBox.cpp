@@ -25,10 +25,12 @@ int SkinMessageBox(HWND owner, const std::string& text, const std::string& capti
     const auto messageBox = library.Load(ModuleFolder(nullptr) + L"ZARidezi.dll")
                                 ? library.Proc<MessageBoxSkinExFn>("MessageBoxSkinEx")
                                 : nullptr;
-    if (messageBox == nullptr) {
-        // Without the skinned box the message must still reach the user.
-        return MessageBoxA(owner, text.c_str(), caption.c_str(), style);
-    }
-    return messageBox(ok.c_str(), cancel.c_str(), yes.c_str(), no.c_str(), owner, text.c_str(),
-                      caption.c_str(), style);
+    // 0 is the library's word for a box it could not show. Either way the message must still
+    // reach the user, so the platform's own box shows it.
+    const int result = messageBox != nullptr ? messageBox(ok.c_str(), cancel.c_str(), yes.c_str(), no.c_str(),
+                                                          owner, text.c_str(), caption.c_str(), style)
+                                             : 0;
+    if (result != 0)
+        return result;
+    return MessageBoxA(owner, text.c_str(), caption.c_str(), style);
 }

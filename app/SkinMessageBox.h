@@ -1,5 +1,5 @@
 // The one way the program shows a message: the skinned message box with the button captions of
-// the text module.
+// the text module, or the platform's own box when the skinned one is missing or cannot show.
 #pragma once
 
 #include <windows.h>

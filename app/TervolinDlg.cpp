@@ -53,9 +53,14 @@ BOOL CTervolinDlg::OnInitDialog() {
     for (const auto& l : labels)
         StyleSkinLabel(*l.label, l.text, l.size, l.colour);
 
+    // Enter writes the firmware. The template makes both buttons default push buttons, which
+    // would leave Cancel as the default.
+    SendMessage(DM_SETDEFID, IDOK);
+
     CSetupApiInventory inventory;
     CDriverLibrary driver;
-    const Decision decision = OpeningCheck(inventory, driver, Flags());
+    CResourceImages images;
+    const Decision decision = OpeningCheck(inventory, driver, images, Flags());
     if (decision.message) {
         ShowMessage(*decision.message);
         OnCancel();
@@ -70,11 +75,21 @@ void CTervolinDlg::ShowMessage(const CheckMessage& message) {
 }
 
 LRESULT CTervolinDlg::OnWrite(WORD, WORD, HWND, bool&) {
+    if (m_bWriting)
+        return 0;
+    m_bWriting = true;
+    Write();
+    m_bWriting = false;
+    return 0;
+}
+
+void CTervolinDlg::Write() {
     CDriverLibrary driver;
-    const Decision check = WriteCheck(driver, Flags(), FirmwareResourceId);
+    CResourceImages images;
+    const Decision check = WriteCheck(driver, images, Flags(), FirmwareResourceId);
     if (check.message) {
         ShowMessage(*check.message);
-        return 0;
+        return;
     }
     CFirmwareUpdateDlg update;
     ShowWindow(SW_HIDE);
@@ -82,10 +97,32 @@ LRESULT CTervolinDlg::OnWrite(WORD, WORD, HWND, bool&) {
     const Decision outcome = OutcomeReport(result);
     ShowMessage(*outcome.message);
     if (outcome.next == NextStep::CloseOk)
-        OnOK();
+        CTransparentDialogBase::OnOK();
     else
         ShowWindow(SW_SHOW);
-    return 0;
+    // A quit request that came during the update is honoured now that its outcome is known.
+    if (const std::optional<int> quit = update.PendingQuit())
+        PostQuitMessage(*quit);
+}
+
+void CTervolinDlg::OnCancel() {
+    if (!m_bWriting)
+        CTransparentDialogBase::OnCancel();
+}
+
+BOOL CTervolinDlg::PreTranslateMessage(MSG* message) {
+    // Enter presses the button that has the focus. Image buttons do not take the default when
+    // they get the focus, so the dialog manager alone would press the write button for both.
+    if (message->message == WM_KEYDOWN && message->wParam == VK_RETURN) {
+        for (const CGdipButton* button : {&m_btnWrite, &m_btnCancel}) {
+            if (message->hwnd == button->GetSafeHwnd() && ::IsWindowEnabled(message->hwnd)) {
+                SendMessage(WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(message->hwnd), BN_CLICKED),
+                            reinterpret_cast<LPARAM>(message->hwnd));
+                return TRUE;
+            }
+        }
+    }
+    return CTransparentDialogBase::PreTranslateMessage(message);
 }
 
 LRESULT CTervolinDlg::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool&) {

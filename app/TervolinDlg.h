@@ -22,6 +22,9 @@ public:
 
     void DoDataExchange(CDataExchange* exchange) override;
     BOOL OnInitDialog() override;
+    // While the write handler runs, nothing but the handler itself ends the window.
+    void OnCancel() override;
+    BOOL PreTranslateMessage(MSG* message) override;
 
     BEGIN_MSG_MAP(CTervolinDlg)
     MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
@@ -39,6 +42,7 @@ private:
     LRESULT OnPaint(UINT, WPARAM, LPARAM, bool& handled);
     LRESULT OnQueryDragIcon(UINT, WPARAM, LPARAM, bool&) { return reinterpret_cast<LRESULT>(m_hIcon); }
     LRESULT OnWrite(WORD, WORD, HWND, bool&);
+    void Write();
 
     HICON m_hIcon;
     CGdipButton m_btnWrite;
@@ -49,4 +53,8 @@ private:
     HINSTANCE m_hTextModule;
     bool m_bForce = false;
     bool m_bOld = false;
+    // Set from the press of the write button until its handler returns: the handler's message
+    // boxes and the update dialog run modal loops, in which a second press would otherwise start
+    // a second update over the first.
+    bool m_bWriting = false;
 };

@@ -4,6 +4,8 @@
 //   benchtool region RUNS                       CreateOpaqueRegion of both skins against reading
 //                                               the pixels in one locked block, in ms
 //   benchtool soak JOBS SEED                    flashing jobs through the driver DLL with faults
+//   benchtool cutoff BIN ROUNDS SEED            updates of the program in BIN cut off mid-way,
+//                                               each followed by the run that restores the camera
 #define PSAPI_VERSION 2
 #include <windows.h>
 #include <psapi.h>
@@ -12,10 +14,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "CutOffRecovery.h"
 #include "FirmwareImage.h"
 #include "FirmwareVersion.h"
 #include "FlashThread.h"
@@ -251,6 +255,18 @@ int Soak(int jobs, unsigned seed) {
 
 } // namespace
 
+int CutOffs(const char* bin, int rounds, unsigned seed) {
+    const std::filesystem::path camera = DefaultStateFolder();
+    const CutOffTally tally = RunCutOffRecovery(bin, camera, rounds, seed);
+    for (const std::string& cut : tally.cuts)
+        std::printf("%s\n", cut.c_str());
+    for (const std::string& problem : tally.problems)
+        std::printf("problem: %s\n", problem.c_str());
+    std::printf("cut-off recovery: %d cut-offs, %d recovered, %d false successes, %zu problems\n",
+                tally.cutOffs, tally.recovered, tally.falseSuccesses, tally.problems.size());
+    return tally.cutOffs == rounds && tally.recovered == rounds && tally.falseSuccesses == 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     const gdip::StartupInput input;
     ULONG_PTR token = 0;
@@ -262,6 +278,10 @@ int main(int argc, char** argv) {
         return Region(std::atoi(argv[2]));
     if (command == "soak" && argc == 4)
         return Soak(std::atoi(argv[2]), static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)));
-    std::fprintf(stderr, "usage: benchtool launch PROGRAM BASELINE RUNS | region RUNS | soak JOBS SEED\n");
+    if (command == "cutoff" && argc == 5)
+        return CutOffs(argv[2], std::atoi(argv[3]),
+                       static_cast<unsigned>(std::strtoul(argv[4], nullptr, 10)));
+    std::fprintf(stderr, "usage: benchtool launch PROGRAM BASELINE RUNS | region RUNS | soak JOBS SEED | "
+                         "cutoff BIN ROUNDS SEED\n");
     return 2;
 }

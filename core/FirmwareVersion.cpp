@@ -25,18 +25,19 @@ TargetFirmware TargetFirmwareFor(bool old) {
                : TargetFirmware{kDefaultCodeVersion, kDefaultFirmwareResourceId};
 }
 
-int CheckCodeVersion(DriverApi& driver, bool old) {
+std::string ReadCodeVersion(DriverApi& driver) {
     // The call does not say how much room there is: the contract is 52 bytes, but a driver that
     // writes a longer text must not run over the stack, so the buffer has room to spare.
     std::uint8_t version[kCodeVersionBufferSize + kCodeVersionSlack] = {};
-    {
-        DriverSession session(driver);
-        if (!session.IsOpen())
-            return kVersionNoDriver;
-        driver.GetCodeVersion(version);
-    }
-    const char* target = TargetFirmwareFor(old).codeVersion;
-    return std::memcmp(version, target, kCodeVersionLength) == 0 ? kVersionEqual : kVersionDiffers;
+    driver.GetCodeVersion(version);
+    return std::string(reinterpret_cast<const char*>(version), kCodeVersionLength);
+}
+
+int CheckCodeVersion(DriverApi& driver, bool old) {
+    DriverSession session(driver);
+    if (!session.IsOpen())
+        return kVersionNoDriver;
+    return ReadCodeVersion(driver) == TargetFirmwareFor(old).codeVersion ? kVersionEqual : kVersionDiffers;
 }
 
 std::string GetFirmwareName(const char* code) {

@@ -27,6 +27,10 @@ constexpr int kVersionDiffers = 1;
 // when the read fails: the cleared buffer matches no target).
 int CheckCodeVersion(DriverApi& driver, bool old);
 
+// Reads the code version through a driver session that is open: the first 23 bytes as the camera
+// wrote them (a failed read leaves them zero).
+std::string ReadCodeVersion(DriverApi& driver);
+
 // The display name of a firmware, from its zero-terminated code version text: "Quellmar Vistrel
 // Solentra V1.0.8", "Quellmar Vistrel Solentra V2.n.n" for the SN9C250 5.11 family, else empty.
 std::string GetFirmwareName(const char* code);

@@ -11,14 +11,6 @@ namespace {
 
 constexpr int kAttempts = 3;
 
-// The image to install, when it is there and of exactly the firmware size.
-std::optional<FirmwareImages::Bytes> LoadImage(const FlashContext& context) {
-    const std::optional<FirmwareImages::Bytes> image = context.images.Load(context.firmwareResourceId);
-    if (!image || image->data == nullptr || image->size != kFirmwareImageSize)
-        return std::nullopt;
-    return image;
-}
-
 } // namespace
 
 std::unique_ptr<std::uint8_t[]> AllocateBuffer(std::size_t size) {
@@ -26,8 +18,8 @@ std::unique_ptr<std::uint8_t[]> AllocateBuffer(std::size_t size) {
 }
 
 void WriteFirmware(const FlashContext& context, WindowHandle window) {
-    const std::optional<FirmwareImages::Bytes> image = LoadImage(context);
-    if (!image)
+    const std::uint8_t* image = context.images.LoadWhole(context.firmwareResourceId);
+    if (image == nullptr)
         return;
     DriverSession session(context.driver);
     if (!session.IsOpen())
@@ -35,10 +27,13 @@ void WriteFirmware(const FlashContext& context, WindowHandle window) {
     const std::unique_ptr<std::uint8_t[]> buffer = context.allocate(kFirmwareImageSize);
     if (!buffer)
         return;
-    std::memcpy(buffer.get(), image->data, kFirmwareImageSize);
+    std::memcpy(buffer.get(), image, kFirmwareImageSize);
 
     context.sink.Post(window, WM_FLASH_PROGRESS, 0, kStageErase);
-    if (context.driver.EraseSF()) {
+    const bool erased = context.driver.EraseSF();
+    if (context.attempts != nullptr && !context.attempts->empty())
+        context.attempts->back().erased = erased;
+    if (erased) {
         context.sink.Post(window, WM_FLASH_PROGRESS, 10, kStageWrite);
         // The write's own report is not trusted either way: the read-back decides.
         context.driver.ReqToDriver(kRequestWriteFlash, 0, buffer.get(), kFirmwareWriteLength);
@@ -47,31 +42,53 @@ void WriteFirmware(const FlashContext& context, WindowHandle window) {
 
 bool VerifyFirmware(const FlashContext& context, WindowHandle window) {
     context.sink.Post(window, WM_FLASH_PROGRESS, 75, kStageReadBack);
-    const std::optional<FirmwareImages::Bytes> image = LoadImage(context);
-    if (!image)
+    const std::uint8_t* image = context.images.LoadWhole(context.firmwareResourceId);
+    if (image == nullptr)
         return false;
     DriverSession session(context.driver);
     if (!session.IsOpen())
         return false;
-    const std::unique_ptr<std::uint8_t[]> expected = context.allocate(kFirmwareImageSize);
-    const std::unique_ptr<std::uint8_t[]> flash = context.allocate(kFirmwareImageSize);
+    const FlashAttempt result = ReadBackAgainst(context.driver, image, context.allocate);
+    if (context.attempts != nullptr && !context.attempts->empty()) {
+        context.attempts->back().readBack = result.readBack;
+        context.attempts->back().firstDifference = result.firstDifference;
+    }
+    return result.readBack && !result.firstDifference;
+}
+
+FlashAttempt ReadBackAgainst(DriverApi& driver, const std::uint8_t* image, BufferAllocator allocate) {
+    FlashAttempt result;
+    const std::unique_ptr<std::uint8_t[]> expected = allocate(kFirmwareImageSize);
+    const std::unique_ptr<std::uint8_t[]> flash = allocate(kFirmwareImageSize);
     if (!expected || !flash)
-        return false;
-    std::memcpy(expected.get(), image->data, kFirmwareImageSize);
+        return result;
+    std::memcpy(expected.get(), image, kFirmwareImageSize);
     // Every byte starts as the image's complement, so a byte the driver leaves unread can never
     // pass for a verified one, whatever the memory held before.
     std::transform(expected.get(), expected.get() + kFirmwareImageSize, flash.get(),
                    [](std::uint8_t byte) { return static_cast<std::uint8_t>(~byte); });
 
-    if (!context.driver.ReqToDriver(kRequestReadFlash, 0, flash.get(), kFirmwareImageSize))
-        return false; // a read that did not happen verifies nothing
-    return std::mismatch(expected.get(), expected.get() + kFirmwareImageSize, flash.get()).first ==
-           expected.get() + kFirmwareImageSize;
+    // A read that did not happen verifies nothing.
+    result.readBack = driver.ReqToDriver(kRequestReadFlash, 0, flash.get(), kFirmwareImageSize);
+    if (!result.readBack)
+        return result;
+    const std::uint8_t* difference =
+        std::mismatch(expected.get(), expected.get() + kFirmwareImageSize, flash.get()).first;
+    if (difference != expected.get() + kFirmwareImageSize)
+        result.firstDifference = static_cast<std::uint32_t>(difference - expected.get());
+    return result;
+}
+
+bool FlashHoldsImage(DriverApi& driver, const std::uint8_t* image, BufferAllocator allocate) {
+    const FlashAttempt result = ReadBackAgainst(driver, image, allocate);
+    return result.readBack && !result.firstDifference;
 }
 
 unsigned FlashThreadProc(const FlashContext& context, WindowHandle window) {
     bool verified = false;
     for (int attempt = 0; attempt < kAttempts && !verified; ++attempt) {
+        if (context.attempts != nullptr)
+            context.attempts->emplace_back();
         WriteFirmware(context, window);
         verified = VerifyFirmware(context, window);
     }

@@ -7,13 +7,14 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "DriverApi.h"
+#include "FirmwareImages.h"
 
 constexpr unsigned WM_FLASH_PROGRESS = 1124; // WM_USER + 100
 constexpr unsigned WM_FLASH_DONE = 1125;     // WM_USER + 101
 
-constexpr std::uint32_t kFirmwareImageSize = 65536;
 constexpr std::uint32_t kFirmwareWriteLength = 35428; // the firmware data and the first fill byte
 
 // lParam of WM_FLASH_PROGRESS: the position where the dialog's stepping stops in the low 16 bits,
@@ -29,20 +30,6 @@ constexpr std::intptr_t kStageReadBack = ProgressStage(100, 500); // posted with
 // An opaque window handle: the receiver of the worker's messages.
 using WindowHandle = void*;
 
-// The program's firmware images by resource id.
-class FirmwareImages {
-public:
-    struct Bytes {
-        const std::uint8_t* data;
-        std::size_t size;
-    };
-
-    virtual ~FirmwareImages() = default;
-    // The bytes of image `resourceId`, or nothing when it cannot be found or loaded. They stay
-    // valid while the program runs.
-    virtual std::optional<Bytes> Load(int resourceId) = 0;
-};
-
 // Posts a message to a window without waiting for it to be handled.
 class MessageSink {
 public:
@@ -55,6 +42,13 @@ using BufferAllocator = std::unique_ptr<std::uint8_t[]> (*)(std::size_t size);
 // A buffer of `size` bytes, or null when the memory is not there.
 std::unique_ptr<std::uint8_t[]> AllocateBuffer(std::size_t size);
 
+// What one attempt did, kept for the update history.
+struct FlashAttempt {
+    bool erased = false;                          // the erase reported success
+    bool readBack = false;                        // the read-back request reported success
+    std::optional<std::uint32_t> firstDifference; // where the comparison found the flash differing
+};
+
 // What one flashing job works with. The image id is read afresh at every step.
 struct FlashContext {
     DriverApi& driver;
@@ -62,6 +56,7 @@ struct FlashContext {
     MessageSink& sink;
     const int& firmwareResourceId;
     BufferAllocator allocate = AllocateBuffer;
+    std::vector<FlashAttempt>* attempts = nullptr; // when set, each attempt is added to it
 };
 
 // Erases the flash and writes the image's first kFirmwareWriteLength bytes.
@@ -69,6 +64,13 @@ void WriteFirmware(const FlashContext& context, WindowHandle window);
 
 // Reads the whole flash back; true only when every byte equals the image.
 bool VerifyFirmware(const FlashContext& context, WindowHandle window);
+
+// Reads the whole flash through an open driver session and compares it with `image`, which holds
+// kFirmwareImageSize bytes. The read counts as failed also when the buffers cannot be had.
+FlashAttempt ReadBackAgainst(DriverApi& driver, const std::uint8_t* image,
+                             BufferAllocator allocate = AllocateBuffer);
+// True when that read-back succeeded and found every byte equal.
+bool FlashHoldsImage(DriverApi& driver, const std::uint8_t* image, BufferAllocator allocate = AllocateBuffer);
 
 // The whole job: up to three attempts, then WM_FLASH_DONE with 1 (verified) or 0. Returns 0.
 unsigned FlashThreadProc(const FlashContext& context, WindowHandle window);

@@ -8,6 +8,7 @@
 
 #include "CameraDetection.h"
 #include "DriverApi.h"
+#include "FirmwareImages.h"
 
 // The command-line switches, read once at start-up.
 struct SwitchFlags {
@@ -41,17 +42,28 @@ enum class NextStep {
 struct Decision {
     NextStep next;
     std::optional<CheckMessage> message;
+    std::string reported = {}; // the code version the camera reported, when it was read
 };
 
 // The question label's text after text 106: a line feed and the name of the target firmware.
 std::string ConfirmationSuffix(bool old);
 
+// What the update checks ask: CheckCodeVersion (-1, 0 or 1) in one driver session, except that a camera
+// reporting the target's code version counts as equal only when its whole flash also reads back
+// as the target image. The version text sits in the flash's first page, so an update cut off
+// after that page leaves a camera that names the new firmware over a flash that is not all there.
+// The code version read goes to `reported` when one is given.
+int CheckInstalledFirmware(DriverApi& driver, FirmwareImages& images, bool old,
+                           std::string* reported = nullptr);
+
 // Runs when the main window has initialised. The driver is opened only when the camera was found.
-Decision OpeningCheck(DeviceInventory& inventory, DriverApi& driver, SwitchFlags flags);
+// `images` are the program's own, against which a camera that reports the target is read back.
+Decision OpeningCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareImages& images,
+                      SwitchFlags flags);
 
 // Runs on each press of the write button. Under /old it first makes firmwareResourceId name the
 // older image; it never sets it back.
-Decision WriteCheck(DriverApi& driver, SwitchFlags flags, int& firmwareResourceId);
+Decision WriteCheck(DriverApi& driver, FirmwareImages& images, SwitchFlags flags, int& firmwareResourceId);
 
 // Reports the update dialog's result: 1 is success, anything else failure.
 Decision OutcomeReport(int dialogResult);

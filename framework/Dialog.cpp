@@ -49,7 +49,10 @@ INT_PTR CDialog::DoModal() {
         while (m_nModalResult == -1 && m_hWnd != nullptr) {
             const BOOL got = GetMessageA(&message, nullptr, 0, 0);
             if (got == 0) {
-                PostQuitMessage(static_cast<int>(message.wParam));
+                const int exitCode = static_cast<int>(message.wParam);
+                if (KeepRunningOnQuit(exitCode))
+                    continue;
+                PostQuitMessage(exitCode);
                 break;
             }
             if (got == -1)

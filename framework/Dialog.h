@@ -37,6 +37,10 @@ public:
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     virtual void DoDataExchange(CDataExchange*) {}
+    // A quit request (WM_QUIT) reached the modal loop. False, the default, ends the modal run and
+    // passes the request on to the loop outside; true keeps the dialog running, which then
+    // answers for the request itself.
+    virtual bool KeepRunningOnQuit(int /*exitCode*/) { return false; }
     BOOL PreTranslateMessage(MSG* message) override;
 
     bool UpdateData(bool saveAndValidate = true);

@@ -2,11 +2,22 @@
 #include "CameraState.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
+#include <thread>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -18,8 +29,11 @@ constexpr const char* kFaultNames[kFaultCount] = {
 constexpr char kMagic[8] = {'S', 'N', '9', 'C', '2', '5', '0', '\0'};
 constexpr char kBootRomVersion[] = "SN9C250 BOOT ROM 1.00";
 
-constexpr const char* kStateFile = "camera.ini";
+constexpr const char* kSettingsFile = "camera.ini";
+constexpr const char* kCountersFile = "counters.ini";
 constexpr const char* kFlashFile = "flash.bin";
+// The last line of every state file: a file without it was cut short.
+constexpr std::string_view kClosingLine = "# end";
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
@@ -86,6 +100,8 @@ bool ParseLine(std::string_view key, std::string_view value, CameraState& state)
         return ParseField(value, s.stuckMask, 0xFF);
     if (key == "partial-bytes")
         return ParseField(value, s.partialBytes, UINT32_MAX);
+    if (key == "plug-count")
+        return ParseField(value, s.plugCount, UINT32_MAX);
     if (key == "calls")
         return ParseField(value, c.calls, UINT32_MAX);
     if (key == "opens")
@@ -101,25 +117,104 @@ bool ParseLine(std::string_view key, std::string_view value, CameraState& state)
     return true; // keys of a newer model are ignored
 }
 
-std::optional<std::string> ReadFile(const std::filesystem::path& path, std::size_t limit) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string data;
+// Plain file descriptors into a reused string: the camera reads its settings at every step, and a
+// stream costs several times as much to open.
+bool ReadWholeFile(const std::filesystem::path& path, std::size_t limit, std::string& data) {
+#ifdef _WIN32
+    const int file = _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+#else
+    const int file = open(path.c_str(), O_RDONLY);
+#endif
+    if (file < 0)
+        return false;
+    data.clear();
     char chunk[4096];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        data.append(chunk, static_cast<std::size_t>(in.gcount()));
-        if (data.size() > limit)
-            return std::nullopt;
+    bool whole = true;
+    for (;;) {
+#ifdef _WIN32
+        const int got = _read(file, chunk, sizeof chunk);
+#else
+        const ssize_t got = read(file, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+#endif
+        if (got <= 0) {
+            whole = got == 0;
+            break;
+        }
+        data.append(chunk, static_cast<std::size_t>(got));
+        if (data.size() > limit) {
+            whole = false;
+            break;
+        }
     }
-    return data;
+#ifdef _WIN32
+    _close(file);
+#else
+    close(file);
+#endif
+    return whole;
 }
 
-bool WriteFile(const std::filesystem::path& path, const void* data, std::size_t size) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-    out.close();
-    return static_cast<bool>(out);
+// The text of a state file that ends with its closing line.
+bool ReadStateFile(const std::filesystem::path& path, std::string& text) {
+    if (!ReadWholeFile(path, 64 * 1024, text))
+        return false;
+    std::string_view rest = text;
+    while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r'))
+        rest.remove_suffix(1);
+    const std::size_t lastLine = rest.rfind('\n');
+    return Trim(rest.substr(lastLine == std::string_view::npos ? 0 : lastLine + 1)) == kClosingLine;
+}
+
+unsigned long ProcessId() {
+#ifdef _WIN32
+    return GetCurrentProcessId();
+#else
+    return static_cast<unsigned long>(getpid());
+#endif
+}
+
+// Renames `from` over `to` in one step: a reader opens either the old file or the new one.
+bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+#ifdef _WIN32
+    // Another process may have the file open for a moment (vcam reading it, the camera reading
+    // its settings between steps); Windows refuses the rename until it lets go.
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
+            return true;
+        const DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)
+            return false;
+        Sleep(10);
+    }
+    return false;
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+// Writes a file whole beside `path`, then puts it in its place. The temporary name is this
+// thread's own, so two writers never share one.
+bool ReplaceFile(const std::filesystem::path& path, const void* data, std::size_t size) {
+    std::filesystem::path temporary = path;
+    temporary += "." + std::to_string(ProcessId()) + "-" +
+                 std::to_string(std::hash<std::thread::id>()(std::this_thread::get_id()) % 1000000) + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+        out.close();
+        if (out && RenameOver(temporary, path))
+            return true;
+    }
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    return false;
+}
+
+bool ReplaceStateFile(const std::filesystem::path& path, std::string text) {
+    text.append(kClosingLine).append("\n");
+    return ReplaceFile(path, text.data(), text.size());
 }
 
 } // namespace
@@ -153,11 +248,9 @@ std::uint32_t CallsSoFar(const CameraState& state, Fault fault) {
     }
 }
 
-std::string FormatState(const CameraState& state) {
-    const CameraSettings& s = state.settings;
-    const CameraCounters& c = state.counters;
+std::string FormatSettings(const CameraSettings& s) {
     std::ostringstream out;
-    out << "# Virtual SN9C250 camera: settings, faults (first calls, chance per million), counters\n"
+    out << "# Virtual SN9C250 camera: settings and faults (first calls, chance per million)\n"
         << "plugged=" << s.plugged << "\n"
         << "realistic-timings=" << s.realisticTimings << "\n"
         << "time-percent=" << s.timePercent << "\n"
@@ -166,17 +259,28 @@ std::string FormatState(const CameraState& state) {
         << "corrupt-offset=" << s.corruptOffset << "\n"
         << "stuck-offset=" << s.stuckOffset << "\n"
         << "stuck-mask=" << s.stuckMask << "\n"
-        << "partial-bytes=" << s.partialBytes << "\n";
+        << "partial-bytes=" << s.partialBytes << "\n"
+        << "plug-count=" << s.plugCount << "\n";
     for (std::size_t i = 0; i < kFaultCount; ++i)
         out << "fault." << kFaultNames[i] << "=" << s.faults[i].firstCalls << " " << s.faults[i].perMillion
             << "\n";
-    out << "calls=" << c.calls << "\n"
+    return out.str();
+}
+
+std::string FormatCounters(const CameraCounters& c) {
+    std::ostringstream out;
+    out << "# Virtual SN9C250 camera: call counters and the time the device spent\n"
+        << "calls=" << c.calls << "\n"
         << "opens=" << c.opens << "\n"
         << "erases=" << c.erases << "\n"
         << "writes=" << c.writes << "\n"
         << "reads=" << c.reads << "\n"
         << "device-us=" << c.deviceMicros << "\n";
     return out.str();
+}
+
+std::string FormatState(const CameraState& state) {
+    return FormatSettings(state.settings) + FormatCounters(state.counters);
 }
 
 std::optional<CameraState> ParseState(std::string_view text) {
@@ -206,16 +310,57 @@ std::filesystem::path DefaultStateFolder() {
     return "tervolin-vcam";
 }
 
-std::optional<CameraState> LoadState(const std::filesystem::path& folder) {
-    const std::optional<std::string> text = ReadFile(folder / kStateFile, 64 * 1024);
-    if (!text)
+std::optional<CameraSettings> LoadSettings(const std::filesystem::path& folder) {
+    std::string text;
+    const std::optional<CameraState> state =
+        ReadStateFile(folder / kSettingsFile, text) ? ParseState(text) : std::nullopt;
+    if (!state)
         return std::nullopt;
-    return ParseState(*text);
+    return state->settings;
+}
+
+SettingsReader::SettingsReader(const std::filesystem::path& folder) : m_path(folder / kSettingsFile) {}
+
+std::optional<CameraSettings> SettingsReader::Read() {
+    if (!ReadStateFile(m_path, m_read))
+        return std::nullopt;
+    if (m_parsed.empty() || m_read != m_parsed) {
+        const std::optional<CameraState> state = ParseState(m_read);
+        if (!state)
+            return std::nullopt;
+        m_parsed = m_read;
+        m_settings = state->settings;
+    }
+    return m_settings;
+}
+
+bool SaveSettings(const std::filesystem::path& folder, const CameraSettings& settings) {
+    return ReplaceStateFile(folder / kSettingsFile, FormatSettings(settings));
+}
+
+std::optional<CameraCounters> LoadCounters(const std::filesystem::path& folder) {
+    std::string text;
+    const std::optional<CameraState> state =
+        ReadStateFile(folder / kCountersFile, text) ? ParseState(text) : std::nullopt;
+    if (!state)
+        return std::nullopt;
+    return state->counters;
+}
+
+bool SaveCounters(const std::filesystem::path& folder, const CameraCounters& counters) {
+    return ReplaceStateFile(folder / kCountersFile, FormatCounters(counters));
+}
+
+std::optional<CameraState> LoadState(const std::filesystem::path& folder) {
+    std::optional<CameraSettings> settings = LoadSettings(folder);
+    std::optional<CameraCounters> counters = LoadCounters(folder);
+    if (!settings || !counters)
+        return std::nullopt;
+    return CameraState{*settings, *counters};
 }
 
 bool SaveState(const std::filesystem::path& folder, const CameraState& state) {
-    const std::string text = FormatState(state);
-    return WriteFile(folder / kStateFile, text.data(), text.size());
+    return SaveSettings(folder, state.settings) && SaveCounters(folder, state.counters);
 }
 
 std::optional<FlashImage> LoadFlash(const std::filesystem::path& folder) {
@@ -229,7 +374,35 @@ std::optional<FlashImage> LoadFlash(const std::filesystem::path& folder) {
 }
 
 bool SaveFlash(const std::filesystem::path& folder, const FlashImage& flash) {
-    return flash.size() == kFlashSize && WriteFile(folder / kFlashFile, flash.data(), flash.size());
+    return flash.size() == kFlashSize && ReplaceFile(folder / kFlashFile, flash.data(), flash.size());
+}
+
+bool FlashFile::Open(const std::filesystem::path& folder, bool writable) {
+    // Unbuffered: each step's read or write goes to the file at once, in one piece.
+    m_file.rdbuf()->pubsetbuf(nullptr, 0);
+    m_file.open(folder / kFlashFile,
+                std::ios::binary | std::ios::in | (writable ? std::ios::out : std::ios::openmode{}));
+    if (!m_file)
+        return false;
+    m_file.seekg(0, std::ios::end);
+    return m_file && static_cast<std::streamoff>(m_file.tellg()) == static_cast<std::streamoff>(kFlashSize);
+}
+
+bool FlashFile::Read(std::uint32_t offset, std::uint8_t* data, std::size_t size) {
+    if (offset > kFlashSize || size > kFlashSize - offset)
+        return false;
+    m_file.seekg(offset);
+    m_file.read(reinterpret_cast<char*>(data), static_cast<std::streamsize>(size));
+    return m_file && m_file.gcount() == static_cast<std::streamsize>(size);
+}
+
+bool FlashFile::Write(std::uint32_t offset, const std::uint8_t* data, std::size_t size) {
+    if (offset > kFlashSize || size > kFlashSize - offset)
+        return false;
+    m_file.seekp(offset);
+    m_file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    m_file.flush();
+    return static_cast<bool>(m_file);
 }
 
 std::string ReportedCodeVersion(const FlashImage& flash) {

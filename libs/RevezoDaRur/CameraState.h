@@ -1,10 +1,13 @@
 // What the virtual camera keeps in its state folder: the contents of its 64 KiB serial flash
-// (flash.bin) and a small text file (camera.ini) with its settings, faults and call counters.
+// (flash.bin), its settings and faults (camera.ini, written by vcam and the tests), and its call
+// counters (counters.ini, written by the camera model). Each file has one writer, so neither
+// overwrites the other's changes.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +52,7 @@ struct CameraSettings {
     std::uint32_t stuckOffset = 0;                // byte and bits that StuckBits keeps at 0
     std::uint32_t stuckMask = 0x01;
     std::uint32_t partialBytes = 0; // bytes that WritePartial and ReadShort move; 0: half
+    std::uint32_t plugCount = 0;    // times plugged in: a session from an earlier plugging is gone
     std::array<FaultRule, kFaultCount> faults{};
 
     FaultRule& Rule(Fault fault) { return faults[static_cast<std::size_t>(fault)]; }
@@ -73,6 +77,9 @@ struct CameraState {
 // count from its plugging in.
 std::uint32_t CallsSoFar(const CameraState& state, Fault fault);
 
+std::string FormatSettings(const CameraSettings& settings);
+std::string FormatCounters(const CameraCounters& counters);
+// Both, as one text; ParseState takes either file's keys.
 std::string FormatState(const CameraState& state);
 // Null for text that is not a state file: a line without "=", or a malformed or out-of-range value.
 std::optional<CameraState> ParseState(std::string_view text);
@@ -80,12 +87,45 @@ std::optional<CameraState> ParseState(std::string_view text);
 // The folder named by TERVOLIN_VCAM, else a fixed folder of the current user's.
 std::filesystem::path DefaultStateFolder();
 
-// Reading and writing the folder. Loads fail on a missing or malformed file, or a flash that is
-// not exactly kFlashSize bytes.
+// Reading and writing the folder. A text file is replaced whole (written beside it, then renamed
+// over it) and ends with a closing line, so a reader sees the last whole file or, for a file cut
+// short by other means, nothing. Loads fail on a missing, malformed or cut-short file, or a flash
+// that is not exactly kFlashSize bytes.
+std::optional<CameraSettings> LoadSettings(const std::filesystem::path& folder);
+bool SaveSettings(const std::filesystem::path& folder, const CameraSettings& settings);
+std::optional<CameraCounters> LoadCounters(const std::filesystem::path& folder);
+bool SaveCounters(const std::filesystem::path& folder, const CameraCounters& counters);
+// Settings and counters together. Saving both is for setting a camera up, not while it runs.
 std::optional<CameraState> LoadState(const std::filesystem::path& folder);
 bool SaveState(const std::filesystem::path& folder, const CameraState& state);
 std::optional<FlashImage> LoadFlash(const std::filesystem::path& folder);
 bool SaveFlash(const std::filesystem::path& folder, const FlashImage& flash);
+
+// The settings as an operation reads them again at every step: parsed only when the text has
+// changed since the last read.
+class SettingsReader {
+public:
+    explicit SettingsReader(const std::filesystem::path& folder);
+    std::optional<CameraSettings> Read();
+
+private:
+    std::filesystem::path m_path;
+    std::string m_read, m_parsed; // kept, so that reading again allocates nothing
+    CameraSettings m_settings;
+};
+
+// The flash opened for one operation: sectors and pages are read and written in place, each with
+// one write, so a process ended between two of them leaves whole steps behind.
+class FlashFile {
+public:
+    // False unless the flash is there with exactly kFlashSize bytes.
+    bool Open(const std::filesystem::path& folder, bool writable);
+    bool Read(std::uint32_t offset, std::uint8_t* data, std::size_t size);
+    bool Write(std::uint32_t offset, const std::uint8_t* data, std::size_t size);
+
+private:
+    std::fstream m_file;
+};
 
 // The code version text a camera with this flash reports: the text after the "SN9C250\0" magic,
 // or the boot ROM's own text when the magic is missing.

@@ -1,5 +1,7 @@
-// The virtual camera's driver operations. Every call reads the state folder afresh and writes back
-// what it changed, so the driver DLL, the vcam tool and the tests all see one camera.
+// The virtual camera's driver operations. Every call reads the state folder afresh and goes in the
+// steps a real part takes (a sector erased, a page programmed, a USB transfer), each written to the
+// folder as it happens, so the driver DLL, the vcam tool and the tests all see one camera, and a
+// process ended mid-operation leaves the flash a real camera would keep.
 #include "VirtualCamera.h"
 
 #include <algorithm>
@@ -11,8 +13,12 @@ namespace {
 
 using std::chrono::microseconds;
 
-constexpr std::size_t kSectorSize = 4096;
-constexpr std::size_t kPageSize = 256;
+constexpr std::uint32_t kSectorSize = 4096;
+constexpr std::uint32_t kSectorCount = kFlashSize / kSectorSize;
+constexpr std::uint32_t kPageSize = 256;
+constexpr std::uint32_t kTransferSize = 4096; // one USB read transfer
+// The magic and the longest code version text the camera reports, with its terminator.
+constexpr std::size_t kVersionArea = 8 + kCodeVersionBufferSize;
 
 // Timing of a 64 KiB SPI NOR part behind a full-speed USB link.
 constexpr microseconds kOpenTime{2000};
@@ -20,6 +26,7 @@ constexpr microseconds kVersionTime{1000};
 constexpr microseconds kBulkEraseTime{850000};
 constexpr microseconds kPageProgramTime{1400};
 constexpr microseconds kUsbTimePerByte{1};
+static_assert(kBulkEraseTime.count() % kSectorCount == 0, "every sector takes the same time");
 
 std::uint64_t Mix(std::uint64_t x) {
     x += 0x9e3779b97f4a7c15ull;
@@ -29,20 +36,22 @@ std::uint64_t Mix(std::uint64_t x) {
 }
 
 // A number drawn for the n-th call of an operation: a pure function of seed, fault, call and salt.
-std::uint64_t Draw(const CameraState& state, Fault fault, std::uint32_t call, std::uint64_t salt = 0) {
-    return Mix(state.settings.seed ^ Mix(static_cast<std::uint64_t>(fault) * 0x100000001ull + call) ^
-               Mix(salt));
+std::uint64_t Draw(const CameraSettings& settings, Fault fault, std::uint32_t call, std::uint64_t salt = 0) {
+    return Mix(settings.seed ^ Mix(static_cast<std::uint64_t>(fault) * 0x100000001ull + call) ^ Mix(salt));
 }
 
-bool Happens(const CameraState& state, Fault fault, std::uint32_t call) {
-    const FaultRule& rule = state.settings.Rule(fault);
+// Whether a fault disturbs the n-th call of its operation. An operation asks again at every step,
+// with the settings as they are then: the same answer while they stay, a new one once they change.
+bool Happens(const CameraSettings& settings, Fault fault, std::uint32_t call) {
+    const FaultRule& rule = settings.Rule(fault);
     if (call <= rule.firstCalls)
         return true;
-    return rule.perMillion > 0 && Draw(state, fault, call) % 1000000 < rule.perMillion;
+    return rule.perMillion > 0 && Draw(settings, fault, call) % 1000000 < rule.perMillion;
 }
 
-std::uint32_t PartOf(const CameraState& state, std::uint32_t length) {
-    const std::uint32_t part = state.settings.partialBytes;
+// The bytes that a partial write or a short read moves, never more than asked for.
+std::uint32_t PartOf(const CameraSettings& settings, std::uint32_t length) {
+    const std::uint32_t part = settings.partialBytes;
     return part == 0 ? length / 2 : std::min(part, length);
 }
 
@@ -50,162 +59,239 @@ bool InFlash(std::uint32_t offset, std::uint32_t length) {
     return offset <= kFlashSize && length <= kFlashSize - offset;
 }
 
+// The sectors an interrupted erase of the n-th call clears before it stops: at least one, never all.
+std::uint32_t SectorsBeforeInterrupt(const CameraSettings& settings, std::uint32_t call) {
+    return 1 +
+           static_cast<std::uint32_t>(Draw(settings, Fault::EraseInterrupt, call, 1) % (kSectorCount - 1));
+}
+
 } // namespace
 
-VirtualCamera::VirtualCamera(std::filesystem::path folder, Sleeper sleep)
-    : m_folder(std::move(folder)), m_sleep(std::move(sleep)) {
-    if (!m_sleep)
-        m_sleep = [](microseconds time) { std::this_thread::sleep_for(time); };
+VirtualCamera::VirtualCamera(std::filesystem::path folder, Pacing pacing)
+    : m_folder(std::move(folder)), m_pacing(std::move(pacing)) {
+    if (!m_pacing.now)
+        m_pacing.now = [] { return std::chrono::steady_clock::now(); };
+    if (!m_pacing.sleepUntil)
+        m_pacing.sleepUntil = [](TimePoint until) { std::this_thread::sleep_until(until); };
 }
 
 bool VirtualCamera::Plug(const std::filesystem::path& folder, const FlashImage& flash,
                          const CameraSettings& settings) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    CameraState state;
-    state.settings = settings;
-    state.settings.plugged = true;
-    return SaveFlash(folder, flash) && SaveState(folder, state);
+    const std::optional<CameraSettings> before = LoadSettings(folder);
+    CameraSettings plugged = settings;
+    plugged.plugCount = before ? before->plugCount + 1 : 1;
+    // Out first: a session still running on the camera stops at its next step, before the flash
+    // and the counters change under it.
+    plugged.plugged = false;
+    if (before && !SaveSettings(folder, plugged))
+        return false;
+    if (!SaveFlash(folder, flash) || !SaveCounters(folder, {}))
+        return false;
+    plugged.plugged = true;
+    return SaveSettings(folder, plugged);
 }
 
-bool VirtualCamera::Call(const std::function<bool(CameraState&, FlashImage&)>& operation, bool needsOpen,
-                         bool changesFlash) {
-    std::optional<CameraState> state = LoadState(m_folder);
-    std::optional<FlashImage> flash = LoadFlash(m_folder);
-    if (!state || !flash) {
+template <typename Operation>
+bool VirtualCamera::Call(bool needsOpen, bool writesFlash, Operation operation) {
+    Run run(m_folder);
+    const std::optional<CameraSettings> settings = run.reader.Read();
+    // The call's own reading and counting come out of its first step's time.
+    if (settings && settings->realisticTimings)
+        run.deadline = m_pacing.now();
+    const std::optional<CameraCounters> counters = LoadCounters(m_folder);
+    if (!settings || !counters || !run.flash.Open(m_folder, writesFlash)) {
         m_open = false;
         return false;
     }
-    ++state->counters.calls;
-    const CameraSettings& settings = state->settings;
-    const bool gone = !settings.plugged ||
-                      (settings.unplugAfterCalls != 0 && state->counters.calls > settings.unplugAfterCalls);
-    bool result = false;
-    if (gone)
+    run.settings = *settings;
+    run.counters = *counters;
+    run.plugCount = settings->plugCount;
+    ++run.counters.calls;
+    const bool gone = !settings->plugged ||
+                      (settings->unplugAfterCalls != 0 && run.counters.calls > settings->unplugAfterCalls);
+    // A session from before the latest plugging-in is gone even if the camera is back.
+    if (gone || settings->plugCount != m_plugCount)
         m_open = false;
-    else if (!needsOpen || m_open)
-        result = operation(*state, *flash);
-    SaveState(m_folder, *state);
-    if (changesFlash && result)
-        SaveFlash(m_folder, *flash);
+    const bool result = !gone && (!needsOpen || m_open) && operation(run);
+    // Counters of a camera plugged in anew meanwhile start afresh; this call is not theirs.
+    if (run.settings.plugCount == run.plugCount) {
+        run.counters.deviceMicros += static_cast<std::uint64_t>(run.spent.count());
+        SaveCounters(m_folder, run.counters);
+    }
     return result;
 }
 
-void VirtualCamera::Spend(CameraState& state, microseconds time) {
-    time = time * state.settings.timePercent / 100;
-    state.counters.deviceMicros += static_cast<std::uint64_t>(time.count());
-    if (state.settings.realisticTimings)
-        m_sleep(time);
+std::uint32_t VirtualCamera::Count(Run& run, std::uint32_t CameraCounters::*operationCalls) {
+    const std::uint32_t call = ++(run.counters.*operationCalls);
+    // Counted before the first step: a process ended during the operation has had the call.
+    SaveCounters(m_folder, run.counters);
+    return call;
+}
+
+bool VirtualCamera::Step(Run& run, microseconds time) {
+    // Stretched as a whole so far, so the steps add up to the operation's stretched time.
+    const std::uint32_t share = run.settings.timePercent;
+    const microseconds step = (run.planned + time) * share / 100 - run.planned * share / 100;
+    run.planned += time;
+    run.spent += step;
+    if (run.settings.realisticTimings) {
+        // Against a running deadline: the work between steps comes out of the next wait.
+        if (!run.deadline)
+            run.deadline = m_pacing.now();
+        *run.deadline += step;
+        m_pacing.sleepUntil(*run.deadline);
+    } else {
+        run.deadline.reset();
+    }
+    if (m_pacing.betweenSteps)
+        m_pacing.betweenSteps();
+    const std::optional<CameraSettings> settings = run.reader.Read();
+    if (settings)
+        run.settings = *settings;
+    if (!settings || !settings->plugged || settings->plugCount != run.plugCount) {
+        m_open = false;
+        return false;
+    }
+    return true;
 }
 
 std::int32_t VirtualCamera::Initialize_DriverInterface() {
     std::int32_t result = 0;
-    Call(
-        [&](CameraState& state, FlashImage&) {
-            const std::uint32_t call = ++state.counters.opens;
-            Spend(state, kOpenTime);
-            if (Happens(state, Fault::OpenFail, call)) {
-                result = -1;
-                return false;
-            }
-            m_open = true;
-            result = 1;
-            return true;
-        },
-        false);
+    Call(false, false, [&](Run& run) {
+        const std::uint32_t call = Count(run, &CameraCounters::opens);
+        if (!Step(run, kOpenTime))
+            return false;
+        if (Happens(run.settings, Fault::OpenFail, call)) {
+            result = -1;
+            return false;
+        }
+        m_open = true;
+        m_plugCount = run.plugCount;
+        result = 1;
+        return true;
+    });
     return result;
 }
 
 bool VirtualCamera::UnInitialize_DriverInterface() {
-    return Call(
-        [&](CameraState&, FlashImage&) {
-            m_open = false;
-            return true;
-        },
-        true);
+    return Call(true, false, [&](Run&) {
+        m_open = false;
+        return true;
+    });
 }
 
 bool VirtualCamera::GetCodeVersion(std::uint8_t* buffer) {
-    return Call(
-        [&](CameraState& state, FlashImage& flash) {
-            if (buffer == nullptr)
-                return false;
-            Spend(state, kVersionTime);
-            const std::string version = ReportedCodeVersion(flash);
-            std::memset(buffer, 0, kCodeVersionBufferSize);
-            std::memcpy(buffer, version.data(), std::min(version.size(), kCodeVersionBufferSize - 1));
-            return true;
-        },
-        true);
+    return Call(true, false, [&](Run& run) {
+        if (buffer == nullptr || !Step(run, kVersionTime))
+            return false;
+        FlashImage area(kVersionArea);
+        if (!run.flash.Read(0, area.data(), area.size()))
+            return false;
+        const std::string version = ReportedCodeVersion(area);
+        std::memset(buffer, 0, kCodeVersionBufferSize);
+        std::memcpy(buffer, version.data(), std::min(version.size(), kCodeVersionBufferSize - 1));
+        return true;
+    });
 }
 
 bool VirtualCamera::EraseSF() {
-    return Call(
-        [&](CameraState& state, FlashImage& flash) {
-            const std::uint32_t call = ++state.counters.erases;
-            Spend(state, kBulkEraseTime);
-            if (Happens(state, Fault::EraseFail, call))
-                return false;
-            std::size_t erased = kFlashSize;
-            if (Happens(state, Fault::EraseInterrupt, call))
-                erased = kSectorSize *
-                         (1 + Draw(state, Fault::EraseInterrupt, call, 1) % (kFlashSize / kSectorSize - 1));
-            std::fill(flash.begin(), flash.begin() + static_cast<std::ptrdiff_t>(erased), 0xFF);
-            const CameraSettings& settings = state.settings;
-            if (Happens(state, Fault::StuckBits, call) && settings.stuckOffset < kFlashSize)
-                flash[settings.stuckOffset] &= static_cast<std::uint8_t>(~settings.stuckMask);
-            return true;
-        },
-        true, true);
+    return Call(true, true, [&](Run& run) { return Erase(run); });
 }
 
 bool VirtualCamera::ReqToDriver(std::uint8_t request, std::uint32_t value, std::uint8_t* buffer,
                                 std::uint32_t length) {
-    return Call(
-        [&](CameraState& state, FlashImage& flash) {
-            if (buffer == nullptr || !InFlash(value, length))
-                return false;
-            if (request == kRequestWriteFlash)
-                return Write(state, flash, value, buffer, length);
-            if (request == kRequestReadFlash)
-                return Read(state, flash, value, buffer, length);
+    return Call(true, request == kRequestWriteFlash, [&](Run& run) {
+        if (buffer == nullptr || !InFlash(value, length))
             return false;
-        },
-        true, request == kRequestWriteFlash);
+        if (request == kRequestWriteFlash)
+            return Write(run, value, buffer, length);
+        if (request == kRequestReadFlash)
+            return Read(run, value, buffer, length);
+        return false;
+    });
 }
 
-bool VirtualCamera::Write(CameraState& state, FlashImage& flash, std::uint32_t offset,
-                          const std::uint8_t* data, std::uint32_t length) {
-    const std::uint32_t call = ++state.counters.writes;
-    const std::uint32_t pages = (length + kPageSize - 1) / kPageSize;
-    Spend(state, kUsbTimePerByte * length + kPageProgramTime * pages);
-    if (Happens(state, Fault::WriteFail, call))
-        return false;
-    std::uint32_t written = length;
-    if (Happens(state, Fault::WriteNothing, call))
-        written = 0;
-    else if (Happens(state, Fault::WritePartial, call))
-        written = PartOf(state, length);
-    // NOR programming can only clear bits.
-    for (std::uint32_t i = 0; i < written; ++i)
-        flash[offset + i] &= data[i];
+bool VirtualCamera::Erase(Run& run) {
+    const std::uint32_t call = Count(run, &CameraCounters::erases);
+    std::uint8_t sector[kSectorSize];
+    for (std::uint32_t index = 0; index < kSectorCount; ++index) {
+        if (!Step(run, kBulkEraseTime / kSectorCount))
+            return false;
+        const CameraSettings& settings = run.settings;
+        if (Happens(settings, Fault::EraseFail, call))
+            return false;
+        const std::uint32_t start = index * kSectorSize;
+        std::fill_n(sector, kSectorSize, 0xFF);
+        if (Happens(settings, Fault::StuckBits, call) && settings.stuckOffset >= start &&
+            settings.stuckOffset - start < kSectorSize)
+            sector[settings.stuckOffset - start] &= static_cast<std::uint8_t>(~settings.stuckMask);
+        if (!run.flash.Write(start, sector, kSectorSize))
+            return false;
+        // It lies: stopped early, it still reports success.
+        if (Happens(settings, Fault::EraseInterrupt, call) &&
+            index + 1 >= SectorsBeforeInterrupt(settings, call))
+            return true;
+    }
     return true;
 }
 
-bool VirtualCamera::Read(CameraState& state, const FlashImage& flash, std::uint32_t offset,
-                         std::uint8_t* data, std::uint32_t length) {
-    const std::uint32_t call = ++state.counters.reads;
-    Spend(state, kUsbTimePerByte * length);
-    if (Happens(state, Fault::ReadFail, call))
-        return false;
-    const std::uint32_t filled = Happens(state, Fault::ReadShort, call) ? PartOf(state, length) : length;
-    std::memcpy(data, flash.data() + offset, filled);
-    if (filled > 0 && Happens(state, Fault::ReadFlip, call)) {
-        const std::uint64_t bit = Draw(state, Fault::ReadFlip, call, 1) % (std::uint64_t{filled} * 8);
-        data[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
+bool VirtualCamera::Write(Run& run, std::uint32_t offset, const std::uint8_t* data, std::uint32_t length) {
+    const std::uint32_t call = Count(run, &CameraCounters::writes);
+    std::uint8_t page[kPageSize];
+    for (std::uint32_t done = 0; done < length; done += kPageSize) {
+        const std::uint32_t size = std::min(kPageSize, length - done);
+        if (!Step(run, kUsbTimePerByte * size + kPageProgramTime))
+            return false;
+        const CameraSettings& settings = run.settings;
+        if (Happens(settings, Fault::WriteFail, call))
+            return false;
+        // A write that lies programs nothing or only its first part, and reports success.
+        const std::uint32_t programmed = Happens(settings, Fault::WriteNothing, call) ? 0
+                                         : Happens(settings, Fault::WritePartial, call)
+                                             ? PartOf(settings, length)
+                                             : length;
+        const std::uint32_t programmedHere = programmed > done ? std::min(size, programmed - done) : 0;
+        if (programmedHere == 0)
+            continue;
+        if (!run.flash.Read(offset + done, page, programmedHere))
+            return false;
+        // NOR programming can only clear bits.
+        for (std::uint32_t i = 0; i < programmedHere; ++i)
+            page[i] &= data[done + i];
+        if (!run.flash.Write(offset + done, page, programmedHere))
+            return false;
     }
-    const std::uint32_t corrupt = state.settings.corruptOffset;
-    if (Happens(state, Fault::ReadCorrupt, call) && corrupt >= offset && corrupt - offset < filled)
-        data[corrupt - offset] ^= 0xFF;
+    return true;
+}
+
+bool VirtualCamera::Read(Run& run, std::uint32_t offset, std::uint8_t* data, std::uint32_t length) {
+    const std::uint32_t call = Count(run, &CameraCounters::reads);
+    for (std::uint32_t done = 0; done < length; done += kTransferSize) {
+        const std::uint32_t size = std::min(kTransferSize, length - done);
+        if (!Step(run, kUsbTimePerByte * size))
+            return false;
+        const CameraSettings& settings = run.settings;
+        if (Happens(settings, Fault::ReadFail, call))
+            return false;
+        // A short read fills only the first part of the buffer and reports success.
+        const std::uint32_t filled =
+            Happens(settings, Fault::ReadShort, call) ? PartOf(settings, length) : length;
+        const std::uint32_t copied = filled > done ? std::min(size, filled - done) : 0;
+        if (copied == 0)
+            continue;
+        if (!run.flash.Read(offset + done, data + done, copied))
+            return false;
+        if (Happens(settings, Fault::ReadFlip, call)) {
+            const std::uint64_t bit = Draw(settings, Fault::ReadFlip, call, 1) % (std::uint64_t{filled} * 8);
+            if (bit / 8 >= done && bit / 8 - done < copied)
+                data[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
+        }
+        const std::uint32_t corrupt = settings.corruptOffset;
+        if (Happens(settings, Fault::ReadCorrupt, call) && corrupt >= offset + done &&
+            corrupt - (offset + done) < copied)
+            data[corrupt - offset] ^= 0xFF;
+    }
     return true;
 }

@@ -12,11 +12,19 @@
 
 class VirtualCamera final : public DriverApi {
 public:
-    using Sleeper = std::function<void(std::chrono::microseconds)>;
+    using TimePoint = std::chrono::steady_clock::time_point;
 
-    // The camera in `folder`; with realistic timings each operation waits through `sleep`
-    // (by default the calling thread sleeps).
-    explicit VirtualCamera(std::filesystem::path folder, Sleeper sleep = {});
+    // What happens between an operation's steps. With realistic timings the camera waits for each
+    // step's end on `now` and `sleepUntil` (by default the steady clock and the calling thread);
+    // `betweenSteps`, when given, runs after that wait and before the camera reads its settings
+    // again, the moment at which another process's change takes effect.
+    struct Pacing {
+        std::function<TimePoint()> now;
+        std::function<void(TimePoint)> sleepUntil;
+        std::function<void()> betweenSteps;
+    };
+
+    explicit VirtualCamera(std::filesystem::path folder, Pacing pacing = {});
 
     std::int32_t Initialize_DriverInterface() override;
     bool GetCodeVersion(std::uint8_t* buffer) override;
@@ -25,24 +33,42 @@ public:
                      std::uint32_t length) override;
     bool UnInitialize_DriverInterface() override;
 
-    // Creates the state folder with this flash and settings: the camera is plugged in.
+    // Creates the state folder with this flash and settings, counters cleared: the camera is
+    // plugged in. A session opened before is gone, as a real device enumerates anew.
     static bool Plug(const std::filesystem::path& folder, const FlashImage& flash,
                      const CameraSettings& settings);
 
 private:
-    // One driver call: loads the state, counts the call and, unless the camera is gone, runs
-    // `operation` on it and saves the state, and the flash when `changesFlash`. Returns false
-    // when the camera is not there.
-    bool Call(const std::function<bool(CameraState&, FlashImage&)>& operation, bool needsOpen,
-              bool changesFlash = false);
+    // One driver call as it goes.
+    struct Run {
+        explicit Run(const std::filesystem::path& folder) : reader(folder) {}
 
-    bool Write(CameraState& state, FlashImage& flash, std::uint32_t offset, const std::uint8_t* data,
-               std::uint32_t length);
-    bool Read(CameraState& state, const FlashImage& flash, std::uint32_t offset, std::uint8_t* data,
-              std::uint32_t length);
-    void Spend(CameraState& state, std::chrono::microseconds time);
+        SettingsReader reader;
+        CameraSettings settings; // as read before the last step
+        CameraCounters counters;
+        FlashFile flash;
+        std::uint32_t plugCount = 0;          // the plugging-in the call started on
+        std::chrono::microseconds planned{0}; // device time of the steps so far, as the part takes it
+        std::chrono::microseconds spent{0};   // the same, stretched by the settings' time share
+        std::optional<TimePoint> deadline;    // when the last step ends, with realistic timings
+    };
+
+    // One driver call: reads the settings and counters, counts the call and, unless the camera is
+    // gone or the call needs an open session that is not there, runs `operation`. Returns false
+    // when the camera is not there.
+    template <typename Operation> bool Call(bool needsOpen, bool writesFlash, Operation operation);
+    // Counts the call as one of its operation's and returns its number among them.
+    std::uint32_t Count(Run& run, std::uint32_t CameraCounters::*operationCalls);
+    // Spends the next step's device time, then reads the settings again: false when the camera
+    // has gone meanwhile (unplugged, or plugged in anew).
+    bool Step(Run& run, std::chrono::microseconds time);
+
+    bool Erase(Run& run);
+    bool Write(Run& run, std::uint32_t offset, const std::uint8_t* data, std::uint32_t length);
+    bool Read(Run& run, std::uint32_t offset, std::uint8_t* data, std::uint32_t length);
 
     std::filesystem::path m_folder;
-    Sleeper m_sleep;
+    Pacing m_pacing;
     bool m_open = false;
+    std::uint32_t m_plugCount = 0; // the plugging-in the open session belongs to
 };

@@ -1,6 +1,7 @@
 // Test doubles for the core's seams: a scripted device inventory and a scripted driver.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -41,6 +42,9 @@ public:
     std::string codeVersion;
     bool versionReadFails = false;
     int opens = 0, versionReads = 0, closes = 0;
+    // Whether every buffer handed to GetCodeVersion arrived with all its bytes zero, so that a
+    // text shorter than the buffer stays terminated.
+    bool handedZeroedBuffers = true;
 
     std::int32_t Initialize_DriverInterface() override {
         ++opens;
@@ -48,6 +52,8 @@ public:
     }
     bool GetCodeVersion(std::uint8_t* buffer) override {
         ++versionReads;
+        handedZeroedBuffers &=
+            std::all_of(buffer, buffer + kCodeVersionBufferSize, [](std::uint8_t byte) { return byte == 0; });
         if (versionReadFails)
             return false;
         std::memcpy(buffer, codeVersion.data(), std::min(codeVersion.size(), kCodeVersionBufferSize));
@@ -94,6 +100,9 @@ public:
 
     int opened = 0, closed = 0, erases = 0, writes = 0, reads = 0;
     std::vector<std::uint32_t> writeLengths, readLengths;
+    // When set, each erase, write and read is noted here as it starts, so that a test can put the
+    // calls in one order with other events.
+    std::vector<std::string>* timeline = nullptr;
 
     std::int32_t Initialize_DriverInterface() override {
         const std::int32_t result = m_inner.Initialize_DriverInterface();
@@ -103,6 +112,7 @@ public:
     bool GetCodeVersion(std::uint8_t* buffer) override { return m_inner.GetCodeVersion(buffer); }
     bool EraseSF() override {
         ++erases;
+        Note("erase");
         return m_inner.EraseSF();
     }
     bool ReqToDriver(std::uint8_t request, std::uint32_t value, std::uint8_t* buffer,
@@ -110,9 +120,11 @@ public:
         if (request == kRequestWriteFlash) {
             ++writes;
             writeLengths.push_back(length);
+            Note("write");
         } else if (request == kRequestReadFlash) {
             ++reads;
             readLengths.push_back(length);
+            Note("read");
         }
         return m_inner.ReqToDriver(request, value, buffer, length);
     }
@@ -122,5 +134,10 @@ public:
     }
 
 private:
+    void Note(const char* call) {
+        if (timeline)
+            timeline->push_back(call);
+    }
+
     DriverApi& m_inner;
 };

@@ -59,6 +59,17 @@ TEST(CheckCodeVersion, ZeroByteWithinThe23BytesDiffers) {
     EXPECT_EQ(CheckCodeVersion(driver, false), kVersionDiffers);
 }
 
+TEST(CheckCodeVersion, HandsTheDriverAZeroedBuffer) {
+    // A driver that writes a short text without its terminator must leave zeros behind it, not
+    // whatever the stack held, or leftovers could complete a target's version.
+    FakeDriver driver;
+    driver.codeVersion = "SN9C250 0. 0. 5.11SBFg";
+    EXPECT_EQ(CheckCodeVersion(driver, false), kVersionDiffers);
+    EXPECT_EQ(CheckCodeVersion(driver, true), kVersionDiffers);
+    EXPECT_EQ(driver.versionReads, 2);
+    EXPECT_TRUE(driver.handedZeroedBuffers);
+}
+
 TEST(CheckCodeVersion, DriverWritingPastTheContractDoesNotOverrun) {
     // A driver that writes a 1,000-byte text where 52 bytes were agreed (the sanitizer watches).
     class LongWinded final : public DriverApi {

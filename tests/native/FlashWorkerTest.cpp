@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
+#include <string>
 
 #include "Fakes.h"
 #include "FirmwareImage.h"
@@ -39,9 +41,12 @@ const Posted kFailed{WM_FLASH_DONE, 0, 0};
 class RecordingSink final : public MessageSink {
 public:
     std::vector<Posted> posts;
+    std::vector<std::string>* timeline = nullptr; // when set, each post is noted here too
     void Post(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
         EXPECT_EQ(window, kWindow);
         posts.push_back({message, wParam, lParam});
+        if (timeline)
+            timeline->push_back((message == WM_FLASH_DONE ? "done " : "progress ") + std::to_string(wParam));
     }
 };
 
@@ -65,6 +70,13 @@ std::unique_ptr<std::uint8_t[]> NoMemory(std::size_t) {
 const FlashImage& Image133() {
     static const FlashImage image = MakeFirmwareImage(TargetFirmwareFor(false).codeVersion);
     return image;
+}
+
+// Buffers that already hold image 133, as memory freed by an earlier attempt might.
+std::unique_ptr<std::uint8_t[]> MemoryHoldingTheImage(std::size_t size) {
+    std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[size]);
+    std::copy_n(Image133().begin(), std::min(size, Image133().size()), buffer.get());
+    return buffer;
 }
 
 const FlashImage& Image134() {
@@ -124,6 +136,16 @@ TEST_F(FlashWorkerTest, FirstAttemptVerifiedPostsThreeStagesAndSuccess) {
     EXPECT_EQ(m_driver.readLengths, std::vector<std::uint32_t>{65536});
     EXPECT_EQ(m_driver.opened, 2);
     ExpectSessionsClosed();
+}
+
+TEST_F(FlashWorkerTest, EachStageIsPostedBeforeItsDriverCall) {
+    Plug();
+    std::vector<std::string> timeline;
+    m_sink.timeline = &timeline;
+    m_driver.timeline = &timeline;
+    Run();
+    EXPECT_EQ(timeline, (std::vector<std::string>{"progress 0", "erase", "progress 10", "write",
+                                                  "progress 75", "read", "done 1"}));
 }
 
 TEST_F(FlashWorkerTest, LastByteDifferenceFailsEveryAttempt) {
@@ -206,7 +228,8 @@ TEST_F(FlashWorkerTest, ShortReadNeverCountsAsVerified) {
     CameraSettings settings;
     settings.Rule(Fault::ReadShort).firstCalls = 100;
     Plug(settings);
-    Run();
+    EXPECT_EQ(FlashThreadProc(Context(MemoryHoldingTheImage), kWindow), 0u);
+    EXPECT_EQ(Flash(), Image133());
     EXPECT_EQ(m_sink.posts.back(), kFailed);
 }
 
@@ -344,4 +367,27 @@ TEST_F(FlashWorkerTest, RandomFaultsNeverGiveAFalseResult) {
         attemptsUsed[3]);
     EXPECT_GT(verified, 100);
     EXPECT_GT(failed, 100);
+}
+
+TEST_F(FlashWorkerTest, AttemptsAreLoggedWithTheFirstDifference) {
+    // Attempt 1: the erase fails, so the old firmware differs where its version text does.
+    // Attempt 2: the read-back inverts byte 40000. Attempt 3 verifies.
+    CameraSettings settings;
+    settings.Rule(Fault::EraseFail).firstCalls = 1;
+    settings.Rule(Fault::ReadCorrupt).firstCalls = 2;
+    settings.corruptOffset = 40000;
+    Plug(settings);
+    std::vector<FlashAttempt> attempts;
+    FlashContext context = Context();
+    context.attempts = &attempts;
+    FlashThreadProc(context, kWindow);
+    ASSERT_EQ(attempts.size(), 3u);
+    EXPECT_FALSE(attempts[0].erased);
+    EXPECT_TRUE(attempts[0].readBack);
+    EXPECT_EQ(attempts[0].firstDifference, std::optional<std::uint32_t>(8 + 22)); // "…gE" against "…gG"
+    EXPECT_TRUE(attempts[1].erased);
+    EXPECT_TRUE(attempts[1].readBack);
+    EXPECT_EQ(attempts[1].firstDifference, std::optional<std::uint32_t>(40000));
+    EXPECT_TRUE(attempts[2].erased && attempts[2].readBack);
+    EXPECT_FALSE(attempts[2].firstDifference);
 }

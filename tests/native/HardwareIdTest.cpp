@@ -24,8 +24,10 @@ TEST(MatchHardwareId, RejectsNeighboursOfTheFragment) {
 }
 
 TEST(MatchHardwareId, TextEndsAtItsFirstZeroByte) {
-    const std::string split("USB\\VID_E5A7\0&PID_19C4", 23);
-    EXPECT_FALSE(MatchHardwareId(split));
+    // The whole fragment lies after the zero byte: only a search that stops there misses it.
+    const std::string after("USB\\\0VID_E5A7&PID_19C4", 22);
+    ASSERT_EQ(after.find("VID_E5A7&PID_19C4"), 5u);
+    EXPECT_FALSE(MatchHardwareId(after));
 }
 
 TEST(MatchHardwareId, LongTextIsCutAtTheWorkingBufferNotReadPastIt) {

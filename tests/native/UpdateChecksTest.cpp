@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
+#include "GeneratedImages.h"
 #include "TextIds.h"
 
 namespace {
@@ -13,15 +14,56 @@ constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
 constexpr char kOldTarget[] = "SN9C250 0. 0. 5.11SBFg8";
 constexpr char kOlder[] = "SN9C250 0. 0. 5.11SBFgE";
 
+// A camera whose flash holds `flash` and reports the code version written in it.
+class FlashDriver final : public DriverApi {
+public:
+    std::int32_t openResult = 1;
+    FlashImage flash;
+    bool readFails = false;
+    int opens = 0, reads = 0, closes = 0;
+
+    std::int32_t Initialize_DriverInterface() override {
+        ++opens;
+        return openResult;
+    }
+    bool GetCodeVersion(std::uint8_t* buffer) override {
+        const std::string version = ReportedCodeVersion(flash);
+        std::memcpy(buffer, version.data(), std::min(version.size(), kCodeVersionBufferSize));
+        return true;
+    }
+    bool EraseSF() override { return false; }
+    bool ReqToDriver(std::uint8_t request, std::uint32_t, std::uint8_t* buffer,
+                     std::uint32_t length) override {
+        ++reads;
+        if (request != kRequestReadFlash || readFails || length > flash.size())
+            return false;
+        std::memcpy(buffer, flash.data(), length);
+        return true;
+    }
+    bool UnInitialize_DriverInterface() override {
+        ++closes;
+        return true;
+    }
+};
+
 struct Camera {
     FakeInventory inventory;
-    FakeDriver driver;
+    FlashDriver driver;
+    GeneratedImages images;
 
     explicit Camera(const char* version) {
         inventory.devices = {"USB\\VID_E5A7&PID_19C4&REV_0100"};
-        driver.codeVersion = version;
+        driver.flash = MakeFirmwareImage(version);
     }
 };
+
+// The flash an update cut off after its first page leaves: the new code version over an erased rest.
+FlashImage CutOffAfterFirstPage(const char* version) {
+    FlashImage flash(kFlashSize, 0xFF);
+    const FlashImage image = MakeFirmwareImage(version);
+    std::copy(image.begin(), image.begin() + 256, flash.begin());
+    return flash;
+}
 
 Camera Absent() {
     Camera camera(kTarget);
@@ -54,8 +96,8 @@ void ExpectSilent(const Decision& decision, NextStep next) {
 TEST(OpeningCheck, NoCameraRefusesWithoutOpeningTheDriver) {
     for (bool force : {false, true}) {
         Camera camera = Absent();
-        ExpectRefusal(OpeningCheck(camera.inventory, camera.driver, {force, false}), NextStep::CloseCancelled,
-                      IDS_NOT_PLUGGED_IN);
+        ExpectRefusal(OpeningCheck(camera.inventory, camera.driver, camera.images, {force, false}),
+                      NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN);
         EXPECT_EQ(camera.driver.opens, 0);
     }
 }
@@ -63,71 +105,112 @@ TEST(OpeningCheck, NoCameraRefusesWithoutOpeningTheDriver) {
 TEST(OpeningCheck, DriverThatDoesNotOpenRefusesEvenWithForce) {
     for (bool force : {false, true}) {
         Camera camera = Unreachable();
-        ExpectRefusal(OpeningCheck(camera.inventory, camera.driver, {force, false}), NextStep::CloseCancelled,
-                      IDS_NOT_PLUGGED_IN);
+        ExpectRefusal(OpeningCheck(camera.inventory, camera.driver, camera.images, {force, false}),
+                      NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN);
     }
 }
 
 TEST(OpeningCheck, TargetFirmwareAlreadyThereNamesItAndCloses) {
     Camera current(kTarget);
-    ExpectRefusal(OpeningCheck(current.inventory, current.driver, {false, false}), NextStep::CloseCancelled,
-                  IDS_ALREADY_LATEST, "\n\nQuellmar Vistrel Solentra V2.0.7");
+    ExpectRefusal(OpeningCheck(current.inventory, current.driver, current.images, {false, false}),
+                  NextStep::CloseCancelled, IDS_ALREADY_LATEST, "\n\nQuellmar Vistrel Solentra V2.0.7");
     Camera old(kOldTarget);
-    ExpectRefusal(OpeningCheck(old.inventory, old.driver, {false, true}), NextStep::CloseCancelled,
-                  IDS_ALREADY_LATEST, "\n\nQuellmar Vistrel Solentra V1.0.8");
+    ExpectRefusal(OpeningCheck(old.inventory, old.driver, old.images, {false, true}),
+                  NextStep::CloseCancelled, IDS_ALREADY_LATEST, "\n\nQuellmar Vistrel Solentra V1.0.8");
 }
 
 TEST(OpeningCheck, ForceWaitsForTheUserOnTheTargetFirmware) {
     Camera camera(kTarget);
-    ExpectSilent(OpeningCheck(camera.inventory, camera.driver, {true, false}), NextStep::WaitForUser);
+    ExpectSilent(OpeningCheck(camera.inventory, camera.driver, camera.images, {true, false}),
+                 NextStep::WaitForUser);
 }
 
 TEST(OpeningCheck, DifferentFirmwareWaitsWithOrWithoutForce) {
     for (bool force : {false, true}) {
         Camera camera(kOlder);
-        ExpectSilent(OpeningCheck(camera.inventory, camera.driver, {force, false}), NextStep::WaitForUser);
+        ExpectSilent(OpeningCheck(camera.inventory, camera.driver, camera.images, {force, false}),
+                     NextStep::WaitForUser);
         EXPECT_EQ(camera.driver.opens, 1);
         EXPECT_EQ(camera.driver.closes, 1);
     }
     // Under /old the default target is a different firmware too.
     Camera current(kTarget);
-    ExpectSilent(OpeningCheck(current.inventory, current.driver, {false, true}), NextStep::WaitForUser);
+    ExpectSilent(OpeningCheck(current.inventory, current.driver, current.images, {false, true}),
+                 NextStep::WaitForUser);
 }
 
 TEST(WriteCheck, OldSwitchSelectsTheOlderImageBeforeAnythingElse) {
     Camera camera = Unreachable();
     int firmwareResourceId = 133;
-    WriteCheck(camera.driver, {false, true}, firmwareResourceId);
+    WriteCheck(camera.driver, camera.images, {false, true}, firmwareResourceId);
     EXPECT_EQ(firmwareResourceId, 134);
 
     Camera current(kTarget);
     int defaultId = 133;
-    WriteCheck(current.driver, {false, false}, defaultId);
+    WriteCheck(current.driver, current.images, {false, false}, defaultId);
     EXPECT_EQ(defaultId, 133);
 }
 
 TEST(WriteCheck, Table) {
     int id = 133;
     Camera older(kOlder);
-    ExpectSilent(WriteCheck(older.driver, {false, false}, id), NextStep::RunUpdate);
-    ExpectSilent(WriteCheck(older.driver, {true, false}, id), NextStep::RunUpdate);
+    ExpectSilent(WriteCheck(older.driver, older.images, {false, false}, id), NextStep::RunUpdate);
+    ExpectSilent(WriteCheck(older.driver, older.images, {true, false}, id), NextStep::RunUpdate);
 
     Camera current(kTarget);
-    ExpectSilent(WriteCheck(current.driver, {true, false}, id), NextStep::RunUpdate);
+    ExpectSilent(WriteCheck(current.driver, current.images, {true, false}, id), NextStep::RunUpdate);
     // At the write button the equality message carries no name.
-    ExpectRefusal(WriteCheck(current.driver, {false, false}, id), NextStep::StayOpen, IDS_ALREADY_LATEST);
+    ExpectRefusal(WriteCheck(current.driver, current.images, {false, false}, id), NextStep::StayOpen,
+                  IDS_ALREADY_LATEST);
 
     for (bool force : {false, true}) {
         Camera gone = Unreachable();
-        ExpectRefusal(WriteCheck(gone.driver, {force, false}, id), NextStep::StayOpen, IDS_NOT_PLUGGED_IN);
+        ExpectRefusal(WriteCheck(gone.driver, gone.images, {force, false}, id), NextStep::StayOpen,
+                      IDS_NOT_PLUGGED_IN);
     }
+}
+
+TEST(WriteCheck, OldSwitchTargetsTheOlderFirmware) {
+    int id = 133;
+    Camera old(kOldTarget);
+    ExpectRefusal(WriteCheck(old.driver, old.images, {false, true}, id), NextStep::StayOpen,
+                  IDS_ALREADY_LATEST);
+    ExpectSilent(WriteCheck(old.driver, old.images, {true, true}, id), NextStep::RunUpdate);
+    Camera current(kTarget);
+    ExpectSilent(WriteCheck(current.driver, current.images, {false, true}, id), NextStep::RunUpdate);
+    EXPECT_EQ(id, 134);
+}
+
+TEST(UpdateChecks, TargetVersionOverAnIncompleteFlashIsNotTheTarget) {
+    // An update cut off after the first page: the camera names the new firmware.
+    Camera torn(kTarget);
+    torn.driver.flash = CutOffAfterFirstPage(kTarget);
+    ExpectSilent(OpeningCheck(torn.inventory, torn.driver, torn.images, {}), NextStep::WaitForUser);
+    int id = 133;
+    ExpectSilent(WriteCheck(torn.driver, torn.images, {}, id), NextStep::RunUpdate);
+    EXPECT_EQ(torn.driver.opens, torn.driver.closes); // one session each, read back inside it
+
+    // Only the last byte differs.
+    Camera last(kTarget);
+    last.driver.flash.back() ^= 0x01;
+    ExpectSilent(OpeningCheck(last.inventory, last.driver, last.images, {}), NextStep::WaitForUser);
+
+    // A read-back that fails proves nothing: the update is offered.
+    Camera unread(kTarget);
+    unread.driver.readFails = true;
+    ExpectSilent(OpeningCheck(unread.inventory, unread.driver, unread.images, {}), NextStep::WaitForUser);
+
+    // A firmware that differs is not read back at all.
+    Camera older(kOlder);
+    ExpectSilent(OpeningCheck(older.inventory, older.driver, older.images, {}), NextStep::WaitForUser);
+    EXPECT_EQ(older.driver.reads, 0);
 }
 
 TEST(WriteCheck, DoesNotAskTheInventory) {
     // A camera unplugged since opening shows up as a driver that does not open.
     Camera camera = Unreachable();
     int id = 133;
-    ExpectRefusal(WriteCheck(camera.driver, {}, id), NextStep::StayOpen, IDS_NOT_PLUGGED_IN);
+    ExpectRefusal(WriteCheck(camera.driver, camera.images, {}, id), NextStep::StayOpen, IDS_NOT_PLUGGED_IN);
     EXPECT_EQ(camera.inventory.askedClass, "");
 }
 

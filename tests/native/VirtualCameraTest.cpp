@@ -5,6 +5,14 @@
 
 #include <algorithm>
 #include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "Fakes.h"
 #include "FirmwareImage.h"
@@ -40,7 +48,40 @@ protected:
         return camera.ReqToDriver(kRequestWriteFlash, 0, data.data(), length);
     }
 
+    // Between steps, as `vcam unplug` would from another process: at the step m_unplugAtStep
+    // counts down to.
+    VirtualCamera::Pacing UnplugAtStep() {
+        return {{}, {}, [this] {
+                    if (m_unplugAtStep > 0 && --m_unplugAtStep == 0) {
+                        CameraSettings settings = *LoadSettings(m_folder.Path());
+                        settings.plugged = false;
+                        ASSERT_TRUE(SaveSettings(m_folder.Path(), settings));
+                    }
+                }};
+    }
+    // After a camera went away mid-operation: every call fails and changes nothing, the camera
+    // stays unplugged, and once it is plugged in again a new session works.
+    void ExpectGoneUntilPluggedBack(VirtualCamera& camera, const FlashImage& flash) {
+        std::uint8_t version[52] = {};
+        std::uint8_t byte = 0;
+        EXPECT_FALSE(camera.GetCodeVersion(version));
+        EXPECT_FALSE(camera.EraseSF());
+        EXPECT_FALSE(camera.ReqToDriver(kRequestWriteFlash, 0, &byte, 1));
+        EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, 0, &byte, 1));
+        EXPECT_FALSE(camera.UnInitialize_DriverInterface());
+        EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
+        EXPECT_FALSE(LoadSettings(m_folder.Path())->plugged);
+        EXPECT_EQ(Flash(), flash);
+
+        Plug({}, Flash()); // as `vcam plug` does, keeping the flash
+        ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+        EXPECT_TRUE(camera.GetCodeVersion(version));
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(version)), ReportedCodeVersion(flash));
+        EXPECT_TRUE(camera.UnInitialize_DriverInterface());
+    }
+
     TempFolder m_folder;
+    int m_unplugAtStep = 0;
 };
 
 } // namespace
@@ -279,26 +320,261 @@ TEST_F(VirtualCameraTest, ChanceFaultsFollowTheSeed) {
     EXPECT_LT(failures, 90);
 }
 
-TEST_F(VirtualCameraTest, RealisticTimingsSleepAndAccountDeviceTime) {
+// Realistic timings on a clock that moves only when the camera waits, or when the work between
+// two steps (the hook) takes its time: the camera waits before each step, for the step's own time
+// counted from the previous step's end, so the work comes out of the next wait.
+TEST_F(VirtualCameraTest, RealisticTimingsWaitBeforeEachStepAgainstARunningDeadline) {
     CameraSettings settings;
     settings.realisticTimings = true;
+    Plug(settings, FlashImage(kFlashSize, 0x00)); // fully programmed: every erased sector shows
+    const FlashImage image = MakeFirmwareImage(kVersion);
+    constexpr std::chrono::microseconds kWork{300};
+
+    VirtualCamera::TimePoint clock{};
+    struct Wait {
+        std::chrono::microseconds until; // the deadline, from the clock's start
+        FlashImage flash;                // what the flash held while the camera waited
+    };
+    std::vector<Wait> waits;
+    VirtualCamera::Pacing pacing;
+    pacing.now = [&clock] { return clock; };
+    pacing.sleepUntil = [&](VirtualCamera::TimePoint until) {
+        EXPECT_GE(until, clock);
+        waits.push_back(
+            {std::chrono::duration_cast<std::chrono::microseconds>(until.time_since_epoch()), Flash()});
+        clock = until;
+    };
+    pacing.betweenSteps = [&clock, kWork] { clock += kWork; };
+    VirtualCamera camera(m_folder.Path(), pacing);
+
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    ASSERT_EQ(waits.size(), 1u);
+    EXPECT_EQ(waits[0].until.count(), 2000);
+
+    // The erase: 16 sectors of 850 ms / 16, each waited for before it is cleared.
+    waits.clear();
+    const auto eraseStart = std::chrono::duration_cast<std::chrono::microseconds>(clock.time_since_epoch());
+    ASSERT_TRUE(camera.EraseSF());
+    ASSERT_EQ(waits.size(), 16u);
+    for (std::size_t k = 0; k < 16; ++k) {
+        EXPECT_EQ((waits[k].until - eraseStart).count(), static_cast<long>(53125 * (k + 1))) << k;
+        EXPECT_TRUE(AllErased(waits[k].flash.data(), 4096 * k)) << k;
+        EXPECT_EQ(waits[k].flash[4096 * k], 0x00) << "sector " << k << " cleared before its time";
+    }
+
+    // The write: 139 pages, each taking its bytes over USB and 1.4 ms to program.
+    waits.clear();
+    const auto writeStart = std::chrono::duration_cast<std::chrono::microseconds>(clock.time_since_epoch());
+    ASSERT_TRUE(Write(camera, image, 35428));
+    ASSERT_EQ(waits.size(), 139u);
+    for (std::size_t k = 0; k < 139; ++k) {
+        const std::size_t bytes = std::min<std::size_t>(256 * (k + 1), 35428);
+        EXPECT_EQ((waits[k].until - writeStart).count(), static_cast<long>(bytes + 1400 * (k + 1))) << k;
+        const FlashImage& flash = waits[k].flash;
+        EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + 256 * k, image.begin())) << k;
+        EXPECT_TRUE(AllErased(flash.data() + 256 * k, kFlashSize - 256 * k)) << k;
+    }
+
+    // The read: 16 transfers of 4 KiB.
+    waits.clear();
+    ASSERT_EQ(Read(camera), image);
+    EXPECT_EQ(waits.size(), 16u);
+
+    const long device = 2000 + 850000 + 139 * 1400 + 35428 + 65536;
+    EXPECT_EQ(State().counters.deviceMicros, static_cast<std::uint64_t>(device));
+    // The work between steps came out of the waits; only the last step of each of the four
+    // operations adds its own.
+    EXPECT_EQ(std::chrono::duration_cast<std::chrono::microseconds>(clock.time_since_epoch()).count(),
+              device + 4 * kWork.count());
+}
+
+TEST_F(VirtualCameraTest, WithoutRealisticTimingsNothingWaitsButDeviceTimeCounts) {
+    CameraSettings settings;
+    settings.timePercent = 37; // 850 ms is not a whole number of 37 % shares of 16 sectors
     Plug(settings);
-    std::chrono::microseconds slept{0};
-    VirtualCamera camera(m_folder.Path(), [&slept](std::chrono::microseconds t) { slept += t; });
+    int steps = 0;
+    VirtualCamera::Pacing pacing;
+    pacing.now = [] {
+        ADD_FAILURE() << "the clock was read";
+        return VirtualCamera::TimePoint{};
+    };
+    pacing.sleepUntil = [](VirtualCamera::TimePoint) { ADD_FAILURE() << "the camera slept"; };
+    pacing.betweenSteps = [&steps] { ++steps; };
+    VirtualCamera camera(m_folder.Path(), pacing);
     ASSERT_GT(camera.Initialize_DriverInterface(), 0);
     ASSERT_TRUE(camera.EraseSF());
-    ASSERT_TRUE(Write(camera, MakeFirmwareImage(kVersion), 35428));
-    // 2 ms open, 850 ms bulk erase, 139 pages at 1.4 ms plus 35,428 bytes over USB.
-    EXPECT_EQ(slept.count(), 2000 + 850000 + 139 * 1400 + 35428);
-    EXPECT_EQ(State().counters.deviceMicros, static_cast<std::uint64_t>(slept.count()));
+    EXPECT_EQ(steps, 17);
+    EXPECT_EQ(State().counters.deviceMicros, (2000u + 850000u) * 37 / 100);
+}
 
+TEST_F(VirtualCameraTest, UnplugDuringAnEraseStopsAtTheNextSector) {
     Plug();
-    std::chrono::microseconds none{0};
-    VirtualCamera quick(m_folder.Path(), [&none](std::chrono::microseconds t) { none += t; });
-    ASSERT_GT(quick.Initialize_DriverInterface(), 0);
-    ASSERT_TRUE(quick.EraseSF());
-    EXPECT_EQ(none.count(), 0);
-    EXPECT_EQ(State().counters.deviceMicros, 852000u);
+    VirtualCamera camera(m_folder.Path(), UnplugAtStep());
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    m_unplugAtStep = 4; // three sectors cleared, then the camera is gone
+    EXPECT_FALSE(camera.EraseSF());
+    FlashImage expected = MakeFirmwareImage(kVersion);
+    std::fill_n(expected.begin(), 3 * 4096, 0xFF);
+    EXPECT_EQ(Flash(), expected);
+    ExpectGoneUntilPluggedBack(camera, expected);
+}
+
+TEST_F(VirtualCameraTest, UnplugDuringAWriteStopsAtTheNextPage) {
+    Plug();
+    VirtualCamera camera(m_folder.Path(), UnplugAtStep());
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    ASSERT_TRUE(camera.EraseSF());
+    const FlashImage image = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgG");
+    m_unplugAtStep = 10; // nine pages programmed
+    EXPECT_FALSE(Write(camera, image, 35428));
+    FlashImage expected(kFlashSize, 0xFF);
+    std::copy_n(image.begin(), 9 * 256, expected.begin());
+    EXPECT_EQ(Flash(), expected);
+    ExpectGoneUntilPluggedBack(camera, expected);
+}
+
+TEST_F(VirtualCameraTest, UnplugDuringAReadFailsIt) {
+    Plug();
+    VirtualCamera camera(m_folder.Path(), UnplugAtStep());
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    m_unplugAtStep = 3;
+    bool ok = true;
+    Read(camera, &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(State().counters.reads, 1u);
+    ExpectGoneUntilPluggedBack(camera, MakeFirmwareImage(kVersion));
+}
+
+TEST_F(VirtualCameraTest, PluggingInAnewEndsTheOpenSession) {
+    Plug();
+    VirtualCamera camera(m_folder.Path());
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    // Out and in again between two calls, as a pulled and re-inserted cable does.
+    Plug();
+    std::uint8_t version[52];
+    EXPECT_FALSE(camera.GetCodeVersion(version));
+    EXPECT_FALSE(camera.EraseSF());
+    EXPECT_EQ(Flash(), MakeFirmwareImage(kVersion));
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    EXPECT_TRUE(camera.GetCodeVersion(version));
+
+    // Plugged in anew during an erase: the old session stops at the next sector.
+    VirtualCamera erasing(m_folder.Path(), VirtualCamera::Pacing{{}, {}, [this, steps = 0]() mutable {
+                                                                     if (++steps == 3)
+                                                                         Plug();
+                                                                 }});
+    ASSERT_GT(erasing.Initialize_DriverInterface(), 0);
+    EXPECT_FALSE(erasing.EraseSF());
+    EXPECT_EQ(Flash(), MakeFirmwareImage(kVersion)); // the new plugging's flash, untouched
+    EXPECT_EQ(State().counters.erases, 0u);          // and its counters
+}
+
+// A process killed during an erase, at full realistic speed: whatever moment it ends, the flash
+// holds whole sectors, the first ones erased and the rest as they were, and the folder reads.
+TEST_F(VirtualCameraTest, ProcessKilledDuringAnEraseLeavesWholeSectors) {
+    CameraSettings settings;
+    settings.realisticTimings = true;
+    Plug(settings, FlashImage(kFlashSize, 0x00));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        VirtualCamera camera(m_folder.Path());
+        _exit(camera.Initialize_DriverInterface() > 0 && camera.EraseSF() ? 0 : 1);
+    }
+    // Killed as soon as the first sector shows, some 50 ms into an erase of 850 ms.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (Flash()[0] != 0xFF && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status)) << "the erase ended before the process was killed";
+
+    const FlashImage flash = Flash();
+    std::size_t erased = 0;
+    while (erased < 16 && AllErased(flash.data() + erased * 4096, 4096))
+        ++erased;
+    EXPECT_GE(erased, 1u);
+    EXPECT_LT(erased, 16u);
+    EXPECT_TRUE(std::all_of(flash.begin() + static_cast<std::ptrdiff_t>(erased * 4096), flash.end(),
+                            [](std::uint8_t b) { return b == 0x00; }));
+    ASSERT_TRUE(LoadState(m_folder.Path()));
+    EXPECT_EQ(State().counters.erases, 1u);
+
+    VirtualCamera camera(m_folder.Path());
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+}
+
+// vcam changes the settings from another process while an operation runs: the change takes
+// effect at the next step, and is still there afterwards.
+TEST_F(VirtualCameraTest, SettingsChangedDuringAnOperationTakeEffectAndStay) {
+    Plug();
+    CameraSettings changed;
+    int steps = 0;
+    VirtualCamera camera(m_folder.Path(),
+                         VirtualCamera::Pacing{{}, {}, [&] {
+                                                   if (++steps != 5)
+                                                       return;
+                                                   changed = *LoadSettings(m_folder.Path());
+                                                   changed.seed = 99;
+                                                   changed.corruptOffset = 7;
+                                                   changed.Rule(Fault::WriteNothing).firstCalls = 1000;
+                                                   ASSERT_TRUE(SaveSettings(m_folder.Path(), changed));
+                                               }});
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0); // step 1
+    FlashImage erased(kFlashSize, 0xFF);
+    ASSERT_TRUE(SaveFlash(m_folder.Path(), erased));
+    const FlashImage image = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgG");
+    // Pages 0 to 2 are programmed at steps 2 to 4; from step 5 on the write lies.
+    EXPECT_TRUE(Write(camera, image, 35428));
+    FlashImage expected = erased;
+    std::copy_n(image.begin(), 3 * 256, expected.begin());
+    EXPECT_EQ(Flash(), expected);
+    EXPECT_EQ(FormatSettings(*LoadSettings(m_folder.Path())), FormatSettings(changed));
+    EXPECT_EQ(State().counters.writes, 1u);
+    EXPECT_TRUE(camera.UnInitialize_DriverInterface());
+    EXPECT_EQ(FormatSettings(*LoadSettings(m_folder.Path())), FormatSettings(changed));
+}
+
+// Programs and reads that ask for less than the faults' partial byte counts, or end right before
+// the corrupted byte, stay inside buffers of exactly their length (the sanitizer watches).
+TEST_F(VirtualCameraTest, PartialFaultsStayInsideExactlySizedBuffers) {
+    CameraSettings settings;
+    settings.Rule(Fault::WritePartial).firstCalls = 100;
+    settings.Rule(Fault::ReadShort).firstCalls = 100;
+    settings.partialBytes = 100000;
+    Plug(settings, FlashImage(kFlashSize, 0xFF));
+    VirtualCamera camera(m_folder.Path());
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    const FlashImage image = MakeFirmwareImage(kVersion);
+    const std::unique_ptr<std::uint8_t[]> data(new std::uint8_t[1000]);
+    std::copy_n(image.begin(), 1000, data.get());
+    EXPECT_TRUE(camera.ReqToDriver(kRequestWriteFlash, 0, data.get(), 1000));
+    const std::unique_ptr<std::uint8_t[]> back(new std::uint8_t[1000]);
+    EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, 0, back.get(), 1000));
+    EXPECT_TRUE(std::equal(back.get(), back.get() + 1000, image.begin()));
+    const FlashImage flash = Flash();
+    EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + 1000, image.begin()));
+    EXPECT_TRUE(AllErased(flash.data() + 1000, kFlashSize - 1000));
+}
+
+TEST_F(VirtualCameraTest, ReadEndingJustBeforeTheCorruptedByteReturnsTheFlash) {
+    CameraSettings settings;
+    settings.Rule(Fault::ReadCorrupt).firstCalls = 100;
+    settings.corruptOffset = 5000;
+    Plug(settings);
+    VirtualCamera camera(m_folder.Path());
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    const FlashImage image = MakeFirmwareImage(kVersion);
+
+    const std::unique_ptr<std::uint8_t[]> before(new std::uint8_t[5000]);
+    EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, 0, before.get(), 5000));
+    EXPECT_TRUE(std::equal(before.get(), before.get() + 5000, image.begin()));
+
+    const std::unique_ptr<std::uint8_t[]> across(new std::uint8_t[4001]);
+    EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, 1000, across.get(), 4001));
+    EXPECT_TRUE(std::equal(across.get(), across.get() + 4000, image.begin() + 1000));
+    EXPECT_EQ(across[4000], image[5000] ^ 0xFF);
 }
 
 TEST(CameraState, FormatAndParseRoundTrip) {
@@ -336,7 +612,7 @@ TEST(CameraState, MalformedTextIsRejected) {
 
 TEST_F(VirtualCameraTest, HostileStateFolderReadsAsNoCamera) {
     Plug();
-    { std::ofstream(m_folder.Path() / "camera.ini") << "plugged=1\nseed=banana\n"; }
+    { std::ofstream(m_folder.Path() / "camera.ini") << "plugged=1\nseed=banana\n# end\n"; }
     VirtualCamera camera(m_folder.Path());
     EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
 
@@ -349,4 +625,66 @@ TEST_F(VirtualCameraTest, HostileStateFolderReadsAsNoCamera) {
         out << 'x'; // one byte too many
     }
     EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
+}
+
+// Each state file is replaced whole and closes with its own last line. A writer ended before its
+// rename leaves only its temporary file; a file cut short by anything else is no camera, never a
+// camera with other settings.
+TEST_F(VirtualCameraTest, TornStateFilesReadAsTheLastWholeStateOrNoCamera) {
+    CameraSettings settings;
+    settings.seed = 42;
+    settings.corruptOffset = 1234;
+    settings.Rule(Fault::ReadFlip) = {3, 250000};
+    Plug(settings);
+    VirtualCamera camera(m_folder.Path());
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    ASSERT_TRUE(camera.EraseSF());
+    ASSERT_TRUE(camera.UnInitialize_DriverInterface());
+    const CameraState whole = State();
+    ASSERT_EQ(whole.counters.erases, 1u);
+
+    // The camera's own writes leave nothing beside the three files.
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(m_folder.Path()))
+        files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"camera.ini", "counters.ini", "flash.bin"}));
+
+    auto readText = [this](const char* name) {
+        std::ifstream in(m_folder.Path() / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    auto writeText = [this](const std::string& name, const std::string& text) {
+        std::ofstream(m_folder.Path() / name, std::ios::binary | std::ios::trunc) << text;
+    };
+
+    // Temporary files left by writers that were ended, whole and half-written.
+    const std::string newer = FormatSettings(CameraSettings{}) + "# end\n";
+    writeText("camera.ini.4242-17.tmp", newer);
+    writeText("counters.ini.4242-17.tmp", "calls=9");
+    writeText("camera.ini.4243-17.tmp", newer.substr(0, 40));
+    ASSERT_TRUE(LoadState(m_folder.Path()));
+    EXPECT_EQ(FormatState(*LoadState(m_folder.Path())), FormatState(whole));
+    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    ASSERT_TRUE(camera.UnInitialize_DriverInterface());
+
+    for (const char* name : {"camera.ini", "counters.ini"}) {
+        const std::string text = readText(name);
+        const std::string expected = FormatState(State());
+        for (std::size_t length = 0; length < text.size(); ++length) {
+            writeText(name, text.substr(0, length));
+            const std::optional<CameraState> cut = LoadState(m_folder.Path());
+            if (cut) {
+                EXPECT_EQ(FormatState(*cut), expected) << name << " cut to " << length << " bytes";
+                continue;
+            }
+            if (length % 16 == 0) { // opening is slower; a sample of the lengths will do
+                VirtualCamera fresh(m_folder.Path());
+                EXPECT_EQ(fresh.Initialize_DriverInterface(), 0) << name << " cut to " << length << " bytes";
+            }
+        }
+        writeText(name, text);
+    }
+    EXPECT_EQ(FormatSettings(State().settings), FormatSettings(whole.settings));
+    EXPECT_GT(camera.Initialize_DriverInterface(), 0);
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "CameraState.h"
+#include "CutOffRecovery.h"
 #include "FirmwareImage.h"
 #include "FirmwareVersion.h"
 #include "FlashWorker.h"
@@ -29,7 +30,8 @@ class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_folder = std::filesystem::path(ModuleFolder()) / "vcam-ui";
-        std::filesystem::remove_all(m_folder);
+        std::error_code ignored; // a program that a failed test left behind may hold it still
+        std::filesystem::remove_all(m_folder, ignored);
         _putenv_s("TERVOLIN_VCAM", m_folder.string().c_str());
         m_screens = std::filesystem::path(ModuleFolder()) / "screens" / "ui";
         std::filesystem::create_directories(m_screens);
@@ -79,6 +81,34 @@ protected:
         return text;
     }
     bool Ends(DWORD* exitCode = nullptr) { return m_program.WaitForExit(15000, exitCode); }
+    DWORD Thread(HWND window) const { return GetWindowThreadProcessId(window, nullptr); }
+    HWND Focus(HWND window) const {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(Thread(window), &info) ? info.hwndFocus : nullptr;
+    }
+    // Starts over a camera slow enough that an update takes a few seconds; `main` as above.
+    void StartOverLeisurelyCamera(HWND& main, const std::string& fault = "") {
+        main = nullptr;
+        Plug(kOlder, "--realistic");
+        ASSERT_EQ(Vcam("set time-percent=300"), 0);
+        if (!fault.empty()) {
+            ASSERT_EQ(Vcam("fault " + fault), 0);
+        }
+        Start();
+        main = Wait(Screen::MainWindow);
+    }
+    // A copy of the program's folder, without the message-box library.
+    std::filesystem::path CopyProgram(const std::string& name) {
+        const std::filesystem::path app = std::filesystem::path(ModuleFolder()) / name;
+        std::filesystem::remove_all(app);
+        std::filesystem::create_directories(app / "lang");
+        for (const char* file : {"Tervolin.exe", "RevezoDaRur.dll", "ravozev.dll"})
+            std::filesystem::copy_file(Bin() / file, app / file);
+        for (const auto& entry : std::filesystem::directory_iterator(Bin() / "lang"))
+            std::filesystem::copy_file(entry.path(), app / "lang" / entry.path().filename());
+        return app;
+    }
     CameraState State() const { return LoadState(m_folder).value_or(CameraState{}); }
     FlashImage Flash() const { return LoadFlash(m_folder).value_or(FlashImage{}); }
     std::string CodeVersion() const { return ReportedCodeVersion(Flash()); }
@@ -98,6 +128,7 @@ TEST_F(ProgramTest, NoCameraSaysSoOnceAndEndsWithoutOpeningTheDriver) {
     HWND box = Wait(Screen::MessageBox);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(WindowText(box), "Firmware update");
+    EXPECT_TRUE(IsSkinnedBox(box));
     EXPECT_TRUE(MessageBoxHasIcon(box));
     EXPECT_EQ(Answer(box), "The camera is not plugged in");
     DWORD exitCode = 1;
@@ -201,16 +232,143 @@ TEST_F(ProgramTest, SystemCommandSixteenOpensTheAboutBox) {
     Start();
     HWND main = Wait(Screen::MainWindow);
     ASSERT_NE(main, nullptr);
-    PostMessageA(main, WM_SYSCOMMAND, 0x0013, 0);
-    HWND about = Wait(Screen::MessageBox);
-    ASSERT_NE(about, nullptr);
-    EXPECT_EQ(WindowText(about), "About Tervolin");
-    EXPECT_FALSE(IsWindowEnabled(main));
-    PressButton(GetDlgItem(about, IDOK));
-    Sleep(500);
-    EXPECT_TRUE(IsWindowEnabled(main));
+    // Its OK button, Enter and Escape each end it.
+    for (WPARAM key : {WPARAM{0}, WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}}) {
+        PostMessageA(main, WM_SYSCOMMAND, 0x0013, 0);
+        HWND about = Wait(Screen::MessageBox);
+        ASSERT_NE(about, nullptr) << key;
+        EXPECT_EQ(WindowText(about), "About Tervolin");
+        EXPECT_FALSE(IsWindowEnabled(main));
+        if (key == 0)
+            PressButton(GetDlgItem(about, IDOK));
+        else
+            PressKey(about, GetDlgItem(about, IDOK), key);
+        Sleep(500);
+        EXPECT_FALSE(IsWindow(about)) << key;
+        EXPECT_TRUE(IsWindowEnabled(main)) << key;
+    }
     PressButton(GetDlgItem(main, 2));
     EXPECT_TRUE(Ends());
+    EXPECT_EQ(State().counters.erases, 0u);
+}
+
+TEST_F(ProgramTest, EnterWritesUnlessTheFocusIsOnCancelAndEscapeCancels) {
+    Plug(kOlder);
+    Start();
+    HWND main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(SendMessageA(main, DM_GETDEFID, 0, 0), MAKELRESULT(IDOK, DC_HASDEFID));
+    PressKey(main, GetDlgItem(main, IDOK), VK_ESCAPE);
+    EXPECT_TRUE(Ends());
+
+    Start();
+    main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    // Tab from the write button to Cancel, then Enter.
+    PressKey(main, GetDlgItem(main, IDOK), VK_TAB);
+    Sleep(300);
+    EXPECT_EQ(Focus(main), GetDlgItem(main, IDCANCEL));
+    PostMessageA(GetDlgItem(main, IDCANCEL), WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_TRUE(Ends());
+    EXPECT_EQ(State().counters.erases, 0u);
+
+    Start();
+    main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    PressKey(main, GetDlgItem(main, IDOK), VK_RETURN);
+    HWND box = Wait(Screen::MessageBox, 60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Answer(box), "Upgrading the firmware successful, you can unplug and re-plug your webcam.");
+    EXPECT_TRUE(Ends());
+    EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
+}
+
+TEST_F(ProgramTest, PressesDuringAnUpdateStartNoSecondOne) {
+    HWND main = nullptr;
+    StartOverLeisurelyCamera(main);
+    ASSERT_NE(main, nullptr);
+    HWND write = GetDlgItem(main, IDOK);
+    DoubleClick(write); // two presses, queued at once
+    HWND update = Wait(Screen::UpdateDialog, 10000);
+    ASSERT_NE(update, nullptr);
+    // What reaches the hidden main window while the update runs: a click, a command, Enter.
+    PressButton(write);
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(write));
+    PostMessageA(write, WM_KEYDOWN, VK_RETURN, 1);
+    Sleep(1000);
+    EXPECT_EQ(CountScreens(m_program.ProcessId(), Screen::UpdateDialog), 1);
+    HWND box = Wait(Screen::MessageBox, 60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Answer(box), "Upgrading the firmware successful, you can unplug and re-plug your webcam.");
+    EXPECT_TRUE(Ends());
+    const CameraCounters counters = State().counters;
+    EXPECT_EQ(counters.erases, 1u);
+    EXPECT_EQ(counters.opens, 4u); // opening check, write check, write, read-back
+    EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
+}
+
+TEST_F(ProgramTest, QuitRequestDuringTheUpdateWaitsForItsOutcome) {
+    HWND main = nullptr;
+    StartOverLeisurelyCamera(main, "write-nothing 3");
+    ASSERT_NE(main, nullptr);
+    PressButton(GetDlgItem(main, IDOK));
+    HWND update = Wait(Screen::UpdateDialog, 10000);
+    ASSERT_NE(update, nullptr);
+    PostThreadMessageA(Thread(update), WM_QUIT, 0, 0);
+    Sleep(1000);
+    EXPECT_TRUE(IsWindowVisible(update));
+    HWND box = Wait(Screen::MessageBox, 60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(State().counters.erases, 3u); // every attempt ran
+    EXPECT_EQ(Answer(box), "Firmware update could not be completed");
+    // The quit is honoured once the outcome is known: the main window does not wait again.
+    EXPECT_TRUE(Ends());
+}
+
+TEST_F(ProgramTest, CloseAndSessionEndDuringTheUpdateEndNothing) {
+    HWND main = nullptr;
+    StartOverLeisurelyCamera(main, "write-nothing 3");
+    ASSERT_NE(main, nullptr);
+    PressButton(GetDlgItem(main, IDOK));
+    HWND update = Wait(Screen::UpdateDialog, 10000);
+    ASSERT_NE(update, nullptr);
+    for (HWND window : {update, main}) {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        PostMessageA(window, WM_ENDSESSION, FALSE, 0);
+    }
+    Sleep(1000);
+    EXPECT_TRUE(IsWindowVisible(update));
+    // A session that really ends is held until the worker is done.
+    PostMessageA(update, WM_ENDSESSION, TRUE, 0);
+    HWND box = Wait(Screen::MessageBox, 60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(State().counters.erases, 3u);
+    EXPECT_EQ(Answer(box), "Firmware update could not be completed");
+    main = Wait(Screen::MainWindow, 5000);
+    ASSERT_NE(main, nullptr);
+    PressButton(GetDlgItem(main, IDCANCEL));
+    EXPECT_TRUE(Ends());
+}
+
+TEST_F(ProgramTest, MessagesReachTheUserWithoutTheSkinnedBox) {
+    // A copy of the program without its message-box library, then with one that cannot show
+    // its box; the camera is missing, so the program has something to say.
+    const std::filesystem::path app = CopyProgram("no-message-box");
+    Plug(kOlder);
+    ASSERT_EQ(Vcam("unplug"), 0);
+    for (bool broken : {false, true}) {
+        if (broken)
+            std::filesystem::copy_file(std::filesystem::path(ModuleFolder()) / "broken_message_box.dll",
+                                       app / "ZARidezi.dll");
+        ASSERT_TRUE(m_program.Start((app / "Tervolin.exe").wstring(), ""));
+        HWND box = Wait(Screen::MessageBox);
+        ASSERT_NE(box, nullptr) << broken;
+        EXPECT_FALSE(IsSkinnedBox(box)) << broken;
+        EXPECT_EQ(WindowText(box), "Firmware update") << broken;
+        EXPECT_EQ(Answer(box), "The camera is not plugged in") << broken;
+        EXPECT_TRUE(Ends()) << broken;
+    }
 }
 
 TEST_F(ProgramTest, CameraUnpluggedBeforeTheWriteButtonKeepsTheWindow) {
@@ -326,6 +484,63 @@ TEST_F(ProgramTest, FrenchLanguageModuleSpeaksFrenchEverywhere) {
     EXPECT_EQ(Answer(box), "Mise \xE0 jour du firmware r\xE9ussie, vous pouvez d\xE9"
                            "brancher puis rebrancher votre webcam.");
     EXPECT_TRUE(Ends());
+}
+
+TEST_F(ProgramTest, CablePulledInAnyStageFailsTheUpdateAndAPressAfterPluggingRestores) {
+    // /force: a pull during the read-back leaves the whole image, and the next try must still run.
+    Plug(kOlder, "--realistic");
+    ASSERT_EQ(Vcam("set time-percent=500"), 0);
+    Start("/force");
+    HWND main = Wait(Screen::MainWindow);
+    ASSERT_NE(main, nullptr);
+    const struct {
+        const char* name;
+        LRESULT position; // where the update dialog's bar stands once the stage has begun
+        DWORD into;       // when to pull, in milliseconds into the stage: while its call runs
+    } stages[] = {{"read-back", 75, 120}, {"erase", 0, 1000}, {"write", 10, 300}};
+    for (const auto& stage : stages) {
+        PressButton(GetDlgItem(main, IDOK));
+        HWND update = Wait(Screen::UpdateDialog, 10000);
+        ASSERT_NE(update, nullptr) << stage.name;
+        HWND bar = GetDlgItem(update, 1003);
+        for (DWORD end = GetTickCount() + 60000; SendMessageA(bar, PBM_GETPOS, 0, 0) < stage.position;)
+            ASSERT_LT(GetTickCount(), end) << stage.name;
+        Sleep(stage.into);
+        // The cable goes: what vcam unplug writes, at once.
+        CameraSettings settings = LoadSettings(m_folder).value();
+        settings.plugged = false;
+        ASSERT_TRUE(SaveSettings(m_folder, settings));
+        HWND box = Wait(Screen::MessageBox, 60000);
+        ASSERT_NE(box, nullptr) << stage.name;
+        EXPECT_EQ(Answer(box), "Firmware update could not be completed") << stage.name;
+        EXPECT_FALSE(LoadSettings(m_folder).value().plugged) << stage.name; // never plugged back by the model
+        main = Wait(Screen::MainWindow, 5000);
+        ASSERT_NE(main, nullptr) << stage.name;
+        ASSERT_EQ(Vcam("plug"), 0); // with the flash the pull left
+        ASSERT_EQ(Vcam("set realistic-timings=1 time-percent=500"), 0);
+    }
+    ASSERT_EQ(Vcam("set realistic-timings=0"), 0);
+    EXPECT_NE(Flash(), MakeFirmwareImage(kTarget)); // the write was cut short
+    PressButton(GetDlgItem(main, IDOK));
+    HWND box = Wait(Screen::MessageBox, 60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Answer(box), "Upgrading the firmware successful, you can unplug and re-plug your webcam.");
+    EXPECT_TRUE(Ends());
+    EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
+}
+
+TEST_F(ProgramTest, UpdatesCutOffAnywhereAreRestoredByTheNextRun) {
+    // Erase, write, read-back, erase, write: each ended at a seeded moment, then run again.
+    const CutOffTally tally = RunCutOffRecovery(Bin(), m_folder, 5, 20261207);
+    for (const std::string& problem : tally.problems)
+        ADD_FAILURE() << problem;
+    EXPECT_EQ(tally.cutOffs, 5);
+    EXPECT_EQ(tally.recovered, 5);
+    EXPECT_EQ(tally.falseSuccesses, 0);
+    // One of them left a camera that names the new firmware over a flash that is not all there.
+    EXPECT_GE(tally.tornUnderNewName, 1);
+    for (const std::string& cut : tally.cuts)
+        std::printf("%s\n", cut.c_str());
 }
 
 TEST(OutOfMemory, EndsWithAPlainMessageAndExitCodeThree) {

@@ -12,6 +12,7 @@
 #include "DriverLibrary.h"
 #include "FirmwareImage.h"
 #include "FirmwareVersion.h"
+#include "GeneratedImages.h"
 #include "SetupApiInventory.h"
 #include "TextIds.h"
 #include "UpdateChecks.h"
@@ -159,19 +160,20 @@ TEST_F(IdentificationTest, DeviceRecordIsThePlatformsOwnSize) {
 TEST_F(IdentificationTest, OpeningCheckThroughTheShell) {
     CSetupApiInventory inventory;
     CDriverLibrary driver;
+    GeneratedImages images;
     PlugFirmware(kTarget);
 
     // Flash present but no device in the inventory: refused, and the driver is not opened.
-    Decision decision = OpeningCheck(inventory, driver, {});
+    Decision decision = OpeningCheck(inventory, driver, images, {});
     EXPECT_EQ(decision.next, NextStep::CloseCancelled);
     ASSERT_TRUE(decision.message);
     EXPECT_EQ(decision.message->textId, IDS_NOT_PLUGGED_IN);
     EXPECT_EQ(LoadState(m_folder)->counters.opens, 0u);
 
     ASSERT_TRUE(RegisterCameraDevice(CameraHardwareIds()));
-    decision = OpeningCheck(inventory, driver, {});
+    decision = OpeningCheck(inventory, driver, images, {});
     ASSERT_TRUE(decision.message);
     EXPECT_EQ(decision.message->textId, IDS_ALREADY_LATEST);
     EXPECT_EQ(decision.message->suffix, "\n\nQuellmar Vistrel Solentra V2.0.7");
-    EXPECT_EQ(OpeningCheck(inventory, driver, {true, false}).next, NextStep::WaitForUser);
+    EXPECT_EQ(OpeningCheck(inventory, driver, images, {true, false}).next, NextStep::WaitForUser);
 }

@@ -13,6 +13,7 @@ struct Search {
     DWORD processId;
     Screen screen;
     HWND found;
+    int count;
 };
 
 Screen Classify(HWND window) {
@@ -34,13 +35,18 @@ BOOL CALLBACK FindScreen(HWND window, LPARAM parameter) {
     if (lstrcmpA(className, "#32770") != 0 || Classify(window) != search.screen)
         return TRUE;
     search.found = window;
-    return FALSE;
+    ++search.count;
+    return TRUE;
+}
+
+Search SearchScreens(DWORD processId, Screen screen) {
+    Search search{processId, screen, nullptr, 0};
+    EnumWindows(FindScreen, reinterpret_cast<LPARAM>(&search));
+    return search;
 }
 
 HWND FindScreenNow(DWORD processId, Screen screen) {
-    Search search{processId, screen, nullptr};
-    EnumWindows(FindScreen, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return SearchScreens(processId, screen).found;
 }
 
 std::vector<HWND> Children(HWND parent) {
@@ -59,16 +65,24 @@ std::string ClassOf(HWND window) {
 } // namespace
 
 CProgramRun::~CProgramRun() {
-    if (m_process.hProcess != nullptr) {
-        if (IsRunning())
-            TerminateProcess(m_process.hProcess, 99);
-        CloseHandle(m_process.hThread);
-        CloseHandle(m_process.hProcess);
+    Stop();
+}
+
+void CProgramRun::Stop() {
+    if (m_process.hProcess == nullptr)
+        return;
+    if (IsRunning()) {
+        TerminateProcess(m_process.hProcess, 99);
+        WaitForSingleObject(m_process.hProcess, 5000);
     }
+    CloseHandle(m_process.hThread);
+    CloseHandle(m_process.hProcess);
+    m_process = PROCESS_INFORMATION{};
 }
 
 bool CProgramRun::Start(const std::wstring& program, const std::string& arguments,
                         const std::wstring& directory) {
+    Stop();
     std::wstring commandLine = L"\"" + program + L"\"";
     if (!arguments.empty())
         commandLine += L" " + std::wstring(arguments.begin(), arguments.end());
@@ -118,7 +132,14 @@ std::string ChildText(HWND parent, int id) {
 }
 
 std::string MessageBoxText(HWND box) {
-    return ChildText(box, kMessageTextId);
+    if (GetDlgItem(box, kMessageTextId) != nullptr)
+        return ChildText(box, kMessageTextId);
+    // The platform's box numbers its text differently: its one static with text.
+    for (HWND child : Children(box)) {
+        if (ClassOf(child) == "Static" && !WindowText(child).empty())
+            return WindowText(child);
+    }
+    return {};
 }
 
 std::vector<std::string> MessageBoxButtons(HWND box) {
@@ -141,6 +162,28 @@ bool MessageBoxHasIcon(HWND box) {
 
 void PressButton(HWND button) {
     PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void DoubleClick(HWND control) {
+    const LPARAM point = MAKELPARAM(10, 10);
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageA(control, WM_LBUTTONUP, 0, point);
+    PostMessageA(control, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+    PostMessageA(control, WM_LBUTTONUP, 0, point);
+}
+
+void PressKey(HWND dialog, HWND control, WPARAM key) {
+    PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    PostMessageA(control, WM_KEYDOWN, key, 1);
+    PostMessageA(control, WM_KEYUP, key, 0xC0000001);
+}
+
+bool IsSkinnedBox(HWND box) {
+    return (GetWindowLongA(box, GWL_STYLE) & WS_CAPTION) == 0;
+}
+
+int CountScreens(DWORD processId, Screen screen) {
+    return SearchScreens(processId, screen).count;
 }
 
 HWND ButtonWithText(HWND parent, const std::string& text) {

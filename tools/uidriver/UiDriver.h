@@ -16,13 +16,16 @@ public:
     CProgramRun(const CProgramRun&) = delete;
     CProgramRun& operator=(const CProgramRun&) = delete;
 
-    // Starts `program` with `arguments`, in `directory` when one is given.
+    // Starts `program` with `arguments`, in `directory` when one is given; a run this object
+    // started before is ended first.
     bool Start(const std::wstring& program, const std::string& arguments,
                const std::wstring& directory = L"");
     DWORD ProcessId() const { return m_process.dwProcessId; }
     // True when the program ended within `milliseconds`; its exit code then in `exitCode`.
     bool WaitForExit(DWORD milliseconds, DWORD* exitCode = nullptr);
     bool IsRunning() const;
+    // Ends the program at once, as a power cut or the task manager would, should it still run.
+    void Stop();
 
 private:
     PROCESS_INFORMATION m_process{};
@@ -45,6 +48,14 @@ std::vector<std::string> MessageBoxButtons(HWND box);
 bool MessageBoxHasIcon(HWND box);
 // Presses a button the way a click does; returns at once.
 void PressButton(HWND button);
+// Queues a double click on a control as the mouse sends it: down, up, double-click, up.
+void DoubleClick(HWND control);
+// Moves a dialog's focus to one of its controls, then queues a key press to that control.
+void PressKey(HWND dialog, HWND control, WPARAM key);
+// Whether a message box is the program's skinned one (captionless, on a skin) or the platform's.
+bool IsSkinnedBox(HWND box);
+// Counts the visible top-level windows of the process that show `screen`.
+int CountScreens(DWORD processId, Screen screen);
 HWND ButtonWithText(HWND parent, const std::string& text);
 
 // Saves the window as it shows on the screen as a PNG file.

@@ -13,6 +13,7 @@
 #include "DriverLibrary.h"
 #include "FirmwareImage.h"
 #include "FirmwareVersion.h"
+#include "GeneratedImages.h"
 #include "SetupApiInventory.h"
 #include "TextIds.h"
 #include "UpdateChecks.h"
@@ -107,9 +108,9 @@ int Plug(const std::filesystem::path& folder, int argc, char** argv) {
 }
 
 int Unplug(const std::filesystem::path& folder) {
-    if (std::optional<CameraState> state = LoadState(folder)) {
-        state->settings.plugged = false;
-        if (!SaveState(folder, *state))
+    if (std::optional<CameraSettings> settings = LoadSettings(folder)) {
+        settings->plugged = false;
+        if (!SaveSettings(folder, *settings))
             return Fail("cannot write the camera's folder");
     }
     if (!RemoveCameraDevice())
@@ -145,15 +146,18 @@ int Status(const std::filesystem::path& folder) {
     return 0;
 }
 
-// Rewrites the state with lines added after it, which the parser takes in order.
+// Rewrites the settings with lines added after them, which the parser takes in order. The
+// counters are the camera's own: vcam never writes them but by plugging in.
 int Amend(const std::filesystem::path& folder, const std::string& lines) {
-    const std::optional<CameraState> state = LoadState(folder);
-    if (!state)
+    const std::optional<CameraSettings> settings = LoadSettings(folder);
+    if (!settings)
         return Fail("no camera; plug it in first");
-    const std::optional<CameraState> amended = ParseState(FormatState(*state) + lines);
+    const std::optional<CameraState> amended = ParseState(FormatSettings(*settings) + lines);
     if (!amended)
         return Fail("bad setting; see vcam --help");
-    return SaveState(folder, *amended) ? 0 : Fail("cannot write the camera's folder");
+    if (FormatCounters(amended->counters) != FormatCounters({}))
+        return Fail("the call counters are the camera's own; plugging in clears them");
+    return SaveSettings(folder, amended->settings) ? 0 : Fail("cannot write the camera's folder");
 }
 
 int SetFault(const std::filesystem::path& folder, int argc, char** argv) {
@@ -232,7 +236,8 @@ int Identify(int argc, char** argv) {
                 TargetFirmwareFor(flags.old).imageResourceId);
 
     CSetupApiInventory inventory;
-    const Decision decision = OpeningCheck(inventory, driver, flags);
+    GeneratedImages images;
+    const Decision decision = OpeningCheck(inventory, driver, images, flags);
     std::printf("switches:     %s%s\n", flags.force ? "/force " : "", flags.old ? "/old" : "");
     std::printf("opening:      %s", NextStepName(decision.next));
     if (decision.message)

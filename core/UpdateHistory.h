@@ -1,0 +1,69 @@
+// The update history: one line for every ending that involved the camera, appended to a file that
+// a support desk can read. A line is tab-separated key=value pairs in UTF-8; text that came from
+// the camera is kept to printable ASCII, with everything else escaped.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "FlashWorker.h"
+
+// How a run of the program, or a step of it, ended.
+enum class Ending {
+    Updated,       // an update was verified
+    UpdateFailed,  // every attempt failed
+    Cancelled,     // the user left the main window
+    NoCamera,      // no camera found, or the driver could not be reached
+    AlreadyLatest, // the camera has the target firmware already
+};
+
+// The program's exit codes.
+enum ExitCode : int {
+    kExitTargetInstalled = 0,
+    kExitUpdateFailed = 1,
+    kExitCancelled = 2,
+    kExitOutOfMemory = 3,
+    kExitNoCamera = 4,
+    kExitAlreadyRunning = 5,
+};
+
+const char* EndingName(Ending ending);
+
+struct HistoryRecord {
+    std::string time;    // UTC, ISO 8601
+    std::string version; // the program's
+    bool force = false;
+    bool old = false;
+    std::string before; // the code version the camera reported, as it reported it; empty if unread
+    int targetImage = 0;
+    std::string targetName;
+    Ending ending = Ending::Cancelled;
+    int exitCode = 0;
+    std::vector<FlashAttempt> attempts; // an update's, in order
+    std::string after;                  // the code version when the record was written
+};
+
+constexpr std::uint64_t kHistoryLimit = 1024 * 1024; // past this size the file starts afresh
+constexpr char kHistoryHeader[] =
+    "# Tervolin update history: one record per line, tab-separated key=value pairs, UTF-8\n";
+
+// `text` with every byte outside printable ASCII, and the backslash, written as \xNN.
+std::string EscapeText(std::string_view text);
+// One line, ending in a line feed.
+std::string FormatRecord(const HistoryRecord& record);
+// The pairs of a whole record line, with or without its line feed; nothing for a comment, a torn
+// line, two lines run together, or anything else.
+std::optional<std::map<std::string, std::string>> ParseRecord(std::string_view line);
+
+// Appends one line to history.log in `folder`, creating both as needed. When the file has passed
+// kHistoryLimit it becomes history.1.log, replacing an older one. The line goes out in one write,
+// on a line of its own even after a torn one. False when anything failed; nothing waits or retries.
+bool AppendHistory(const std::filesystem::path& folder, const std::string& line);
+// The records of history.log in `folder`, oldest first; lines that are not whole records are
+// left out.
+std::vector<std::map<std::string, std::string>> ReadHistory(const std::filesystem::path& folder);

@@ -1,0 +1,130 @@
+// The update history: its records, their escaping, the file's rotation, and that a torn or
+// unwritable file never costs a record that was written whole.
+#include "UpdateHistory.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "Fakes.h"
+
+namespace {
+
+HistoryRecord Sample(const std::string& before = "SN9C250 0. 0. 5.11SBFgE") {
+    HistoryRecord r;
+    r.time = "2026-12-07T01:02:03Z";
+    r.version = "1.0.0.0";
+    r.force = true;
+    r.old = false;
+    r.before = before;
+    r.targetImage = 133;
+    r.targetName = "Quellmar Vistrel Solentra V2.0.7";
+    r.ending = Ending::UpdateFailed;
+    r.exitCode = 1;
+    r.attempts = {{false, true, 29u}, {true, false, std::nullopt}, {true, true, 40000u}};
+    r.after = "SN9C250 BOOT ROM 1.00";
+    return r;
+}
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+TEST(UpdateHistory, RecordHoldsEveryFieldOnOneLine) {
+    const std::string line = FormatRecord(Sample());
+    ASSERT_EQ(line.back(), '\n');
+    EXPECT_EQ(line.find('\n'), line.size() - 1);
+    const auto record = ParseRecord(line.substr(0, line.size() - 1));
+    ASSERT_TRUE(record);
+    const std::map<std::string, std::string> expected = {
+        {"time", "2026-12-07T01:02:03Z"},
+        {"version", "1.0.0.0"},
+        {"switches", "/force"},
+        {"before", "SN9C250 0. 0. 5.11SBFgE"},
+        {"target", "133"},
+        {"target-name", "Quellmar Vistrel Solentra V2.0.7"},
+        {"ending", "update-failed"},
+        {"exit", "1"},
+        {"attempts", "erase:failed,read:ok,differs@29;erase:ok,read:failed;erase:ok,read:ok,differs@40000"},
+        {"after", "SN9C250 BOOT ROM 1.00"},
+    };
+    EXPECT_EQ(*record, expected);
+
+    HistoryRecord quiet = Sample();
+    quiet.force = false;
+    quiet.attempts.clear();
+    quiet.ending = Ending::Cancelled;
+    const auto cancelled = ParseRecord(FormatRecord(quiet));
+    ASSERT_TRUE(cancelled);
+    EXPECT_EQ(cancelled->at("switches"), "-");
+    EXPECT_EQ(cancelled->at("attempts"), "-");
+    EXPECT_EQ(cancelled->at("ending"), "cancelled");
+}
+
+TEST(UpdateHistory, CameraTextIsEscapedToPrintableAscii) {
+    EXPECT_EQ(EscapeText(std::string("SN9C\0\t\x85\\=\xFF", 10)), "SN9C\\x00\\x09\\x85\\x5C=\\xFF");
+    // A version text with a tab or line feed in it cannot split the record.
+    const auto record = ParseRecord(FormatRecord(Sample(std::string("a\tb=c\nd\0", 8))));
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->at("before"), "a\\x09b=c\\x0Ad\\x00");
+}
+
+TEST(UpdateHistory, NewFileStartsWithItsHeaderAndLinesAppend) {
+    TempFolder folder;
+    const std::filesystem::path history = folder.Path() / "Tervolin";
+    ASSERT_TRUE(AppendHistory(history, FormatRecord(Sample())));
+    ASSERT_TRUE(AppendHistory(history, FormatRecord(Sample("second"))));
+    const std::string text = ReadAll(history / "history.log");
+    EXPECT_EQ(text.rfind(kHistoryHeader, 0), 0u);
+    EXPECT_EQ(text, kHistoryHeader + FormatRecord(Sample()) + FormatRecord(Sample("second")));
+    ASSERT_EQ(ReadHistory(history).size(), 2u);
+    EXPECT_EQ(ReadHistory(history)[1].at("before"), "second");
+}
+
+TEST(UpdateHistory, PastTheLimitTheFileMovesAsideAndStartsAfresh) {
+    TempFolder folder;
+    const std::filesystem::path log = folder.Path() / "history.log";
+    const std::filesystem::path older = folder.Path() / "history.1.log";
+    { std::ofstream(older) << "an older history\n"; }
+    const std::string full = kHistoryHeader + std::string(kHistoryLimit, 'x') + "\n";
+    { std::ofstream(log, std::ios::binary) << full; }
+    ASSERT_TRUE(AppendHistory(folder.Path(), FormatRecord(Sample())));
+    EXPECT_EQ(ReadAll(older), full); // replaced the older one
+    EXPECT_EQ(ReadAll(log), kHistoryHeader + FormatRecord(Sample()));
+
+    // At the limit exactly, it goes on.
+    const std::string atLimit = std::string(kHistoryLimit - 1, 'y') + "\n";
+    { std::ofstream(log, std::ios::binary | std::ios::trunc) << atLimit; }
+    ASSERT_TRUE(AppendHistory(folder.Path(), FormatRecord(Sample())));
+    EXPECT_EQ(ReadAll(log), atLimit + FormatRecord(Sample()));
+}
+
+TEST(UpdateHistory, TornLineCostsNoWholeRecord) {
+    TempFolder folder;
+    ASSERT_TRUE(AppendHistory(folder.Path(), FormatRecord(Sample("first"))));
+    // A writer cut off halfway through the second record.
+    const std::string second = FormatRecord(Sample("second"));
+    {
+        std::ofstream out(folder.Path() / "history.log", std::ios::binary | std::ios::app);
+        out << second.substr(0, second.size() / 2);
+    }
+    ASSERT_TRUE(AppendHistory(folder.Path(), FormatRecord(Sample("third"))));
+    const auto records = ReadHistory(folder.Path());
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0], *ParseRecord(FormatRecord(Sample("first"))));
+    EXPECT_EQ(records[1], *ParseRecord(FormatRecord(Sample("third"))));
+    // Cut short at a field boundary it is still no record: the last field is missing.
+    EXPECT_FALSE(ParseRecord(second.substr(0, second.find("\tafter="))));
+}
+
+TEST(UpdateHistory, UnwritableFolderFailsQuietly) {
+    TempFolder folder;
+    const std::filesystem::path file = folder.Path() / "not-a-folder";
+    { std::ofstream(file) << "x"; }
+    EXPECT_FALSE(AppendHistory(file, FormatRecord(Sample())));
+    EXPECT_FALSE(AppendHistory(file / "deeper", FormatRecord(Sample())));
+    EXPECT_TRUE(ReadHistory(file).empty());
+}

@@ -1,0 +1,147 @@
+// Cut-off and recovery rounds.
+#include "CutOffRecovery.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <random>
+
+#include "CameraState.h"
+#include "FirmwareImage.h"
+#include "FirmwareVersion.h"
+#include "UiDriver.h"
+
+namespace {
+
+constexpr char kOlder[] = "SN9C250 0. 0. 5.11SBFgE";
+constexpr char kSucceeded[] = "Upgrading the firmware successful, you can unplug and re-plug your webcam.";
+constexpr char kAlreadyLatest[] = "You already have the latest firmware";
+constexpr char kQuestion[] =
+    "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V2.0.7";
+
+// The stages as the update dialog's bar shows them, and how long each lasts on the slowed camera.
+struct Stage {
+    const char* name;
+    int firstPosition; // the bar's position once the stage has begun
+    DWORD longest;     // milliseconds into the stage at which the cut may fall
+};
+constexpr Stage kStages[] = {{"erase", 0, 2300}, {"write", 10, 600}, {"read-back", 75, 150}};
+constexpr int kTimePercent = 300;
+
+int Vcam(const std::filesystem::path& bin, const std::string& arguments) {
+    const std::wstring wide(arguments.begin(), arguments.end());
+    return RunCommand(L"\"" + (bin / "vcam.exe").wstring() + L"\" " + wide);
+}
+
+LRESULT BarPosition(HWND update) {
+    DWORD_PTR position = 0;
+    SendMessageTimeoutA(GetDlgItem(update, 1003), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 1000, &position);
+    return static_cast<LRESULT>(position);
+}
+
+// What a cut-off left in the flash, in sectors erased and pages of the image written.
+std::string Describe(const FlashImage& flash, const FlashImage& older, const FlashImage& image) {
+    if (flash == older)
+        return "old firmware intact";
+    if (flash == image)
+        return "image complete";
+    int erased = 0;
+    for (std::size_t sector = 0; sector < kFlashSize; sector += 4096)
+        erased += std::all_of(flash.begin() + sector, flash.begin() + sector + 4096,
+                              [](std::uint8_t byte) { return byte == 0xFF; });
+    int written = 0;
+    for (std::size_t page = 0; page < kFirmwareDataEnd; page += 256)
+        written += std::equal(flash.begin() + page, flash.begin() + page + 256, image.begin() + page);
+    return std::to_string(erased) + " of 16 sectors erased, " + std::to_string(written) +
+           " of 139 pages written";
+}
+
+// Waits until the bar says `stage` has begun, then for `delay`, and ends the program.
+bool CutOff(CProgramRun& program, HWND update, const Stage& stage, DWORD delay) {
+    for (const DWORD end = GetTickCount() + 60000; BarPosition(update) < stage.firstPosition; Sleep(2)) {
+        if (GetTickCount() > end || !program.IsRunning())
+            return false;
+    }
+    Sleep(delay);
+    program.Stop();
+    return true;
+}
+
+// One run of the program at full speed, answered as a user would; adds its verdict to `tally`.
+void Recover(const std::filesystem::path& bin, const std::filesystem::path& camera, const FlashImage& image,
+             CutOffTally& tally, const std::string& round) {
+    CProgramRun program;
+    if (!program.Start((bin / "Tervolin.exe").wstring(), "")) {
+        tally.problems.push_back(round + ": the program did not start again");
+        return;
+    }
+    const DWORD pid = program.ProcessId();
+    HWND main = nullptr;
+    HWND box = nullptr;
+    for (const DWORD end = GetTickCount() + 20000; !main && !box && GetTickCount() < end; Sleep(20)) {
+        main = WaitForScreen(pid, Screen::MainWindow, 0);
+        box = main ? nullptr : WaitForScreen(pid, Screen::MessageBox, 0);
+    }
+    if (main != nullptr) {
+        if (ChildText(main, 1002) != kQuestion)
+            tally.problems.push_back(round + ": the main window asks \"" + ChildText(main, 1002) + "\"");
+        PressButton(GetDlgItem(main, IDOK));
+        box = WaitForScreen(pid, Screen::MessageBox, 60000);
+    }
+    if (box == nullptr) {
+        tally.problems.push_back(round + ": the program showed neither its question nor a message");
+        return;
+    }
+    const std::string text = MessageBoxText(box);
+    PressButton(GetDlgItem(box, IDOK));
+    const bool sound = LoadFlash(camera) == image;
+    const bool saysFine = text == kSucceeded || (main == nullptr && text.rfind(kAlreadyLatest, 0) == 0);
+    if (saysFine && sound)
+        ++tally.recovered;
+    else if (saysFine)
+        ++tally.falseSuccesses;
+    else
+        tally.problems.push_back(round + ": the program said \"" + text + "\"");
+    if (!program.WaitForExit(15000))
+        tally.problems.push_back(round + ": the program did not end after its message");
+}
+
+} // namespace
+
+CutOffTally RunCutOffRecovery(const std::filesystem::path& bin, const std::filesystem::path& camera,
+                              int rounds, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    const FlashImage image = MakeFirmwareImage(TargetFirmwareFor(false).codeVersion);
+    const FlashImage older = MakeFirmwareImage(kOlder);
+    CutOffTally tally;
+    for (int i = 0; i < rounds; ++i) {
+        const Stage& stage = kStages[i % 3];
+        const DWORD delay = std::uniform_int_distribution<DWORD>(0, stage.longest)(random);
+        const std::string round =
+            "round " + std::to_string(i + 1) + " (" + stage.name + ", " + std::to_string(delay) + " ms in)";
+        Vcam(bin, std::string("plug --version \"") + kOlder + "\" --realistic");
+        Vcam(bin, "set time-percent=" + std::to_string(kTimePercent));
+
+        CProgramRun program;
+        HWND update = nullptr;
+        if (program.Start((bin / "Tervolin.exe").wstring(), "")) {
+            if (HWND main = WaitForScreen(program.ProcessId(), Screen::MainWindow)) {
+                PressButton(GetDlgItem(main, IDOK));
+                update = WaitForScreen(program.ProcessId(), Screen::UpdateDialog, 10000);
+            }
+        }
+        if (update == nullptr || !CutOff(program, update, stage, delay)) {
+            tally.problems.push_back(round + ": no update to cut off");
+            continue;
+        }
+        ++tally.cutOffs;
+        const FlashImage left = LoadFlash(camera).value_or(FlashImage{});
+        tally.cuts.push_back(round + ": " + Describe(left, older, image));
+        tally.tornUnderNewName +=
+            left != image && ReportedCodeVersion(left) == TargetFirmwareFor(false).codeVersion;
+        Vcam(bin, "set realistic-timings=0");
+        Recover(bin, camera, image, tally, round);
+    }
+    return tally;
+}
