@@ -3,7 +3,11 @@
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build="$repo/build"
-win_build="$build/win"
+# The cross builds, x86 first: it is the one users run (the camera vendor's driver library is
+# 32-bit); x64 is built and tested beside it.
+win32_build="$build/win32"
+win64_build="$build/win64"
+win_build="$win32_build"
 native_build="$build/native"
 fuzz_build="$build/fuzz"
 
@@ -81,10 +85,19 @@ configure_fuzz() {
     cmake --build "$fuzz_build" -j "$jobs"
 }
 
+# Builds the native tree and the named Windows trees (win32, win64; both when none is named).
 configure_and_build() {
+    local arch toolchain archs=("$@")
+    [ "${#archs[@]}" -gt 0 ] || archs=(win32 win64)
     cmake -S "$repo" -B "$native_build" -DCMAKE_BUILD_TYPE=Debug >/dev/null
     cmake --build "$native_build" -j "$jobs"
-    cmake -S "$repo" -B "$win_build" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64.cmake" >/dev/null
-    cmake --build "$win_build" -j "$jobs"
+    for arch in "${archs[@]}"; do
+        case "$arch" in
+        win32) toolchain=mingw-w64-i686.cmake ;;
+        *) toolchain=mingw-w64-x86_64.cmake ;;
+        esac
+        cmake -S "$repo" -B "$build/$arch" -DCMAKE_BUILD_TYPE=Release \
+            -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/$toolchain" >/dev/null
+        cmake --build "$build/$arch" -j "$jobs"
+    done
 }

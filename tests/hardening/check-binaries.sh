@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Reads every program, DLL and language module the build ships and checks that each is marked for
-# ASLR with high entropy and for DEP, that programs carry relocations, and that nothing imports a
-# system DLL at link time that is not on the platform's known-DLL list (those are always taken
-# from the system, never from beside the program).
+# ASLR and for DEP (and on x64 for high-entropy ASLR, which 32-bit images do not have), that
+# programs carry relocations, that 32-bit programs are large-address aware (4 GiB under 64-bit
+# Windows), and that nothing imports a system DLL at link time that is not on the platform's
+# known-DLL list (those are always taken from the system, never from beside the program).
 #   check-binaries.sh BIN_FOLDER
 set -euo pipefail
 bin=$1
@@ -16,8 +17,19 @@ for file in "$bin"/*.exe "$bin"/*.dll "$bin"/lang/*.dll; do
     checked=$((checked + 1))
     headers=$($objdump -p "$file")
     flags=$(printf '%s\n' "$headers" | awk '/^DllCharacteristics/ { print $2 }')
-    # 0x20 high-entropy address space, 0x40 relocatable (ASLR), 0x100 no-execute (DEP)
-    if (( (16#$flags & 0x160) != 0x160 )); then
+    # 0x40 relocatable (ASLR), 0x100 no-execute (DEP); on x64 also 0x20 high-entropy addresses
+    required=0x140
+    if [[ "$headers" == *"file format pei-i386"* ]]; then
+        characteristics=$(printf '%s\n' "$headers" | awk '/^Characteristics/ && !seen { print $2; seen = 1 }')
+        # 0x20 IMAGE_FILE_LARGE_ADDRESS_AWARE; it only matters for the process image
+        if [[ "$file" == *.exe ]] && (( (characteristics & 0x20) == 0 )); then
+            echo "FAIL $file: Characteristics $characteristics lacks large address awareness"
+            failures=$((failures + 1))
+        fi
+    else
+        required=0x160
+    fi
+    if (( (16#$flags & required) != required )); then
         echo "FAIL $file: DllCharacteristics $flags lacks ASLR, high entropy or DEP"
         failures=$((failures + 1))
     fi

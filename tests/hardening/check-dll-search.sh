@@ -3,8 +3,9 @@
 # calls made by the program and by its own DLLs, that it restricts the DLL search to the system
 # folder and its own folder before it loads any library, and that every library is then named by
 # full path in one of those folders, or by bare name with the search limited to the system folder.
-# Two runs cover every library: a camera plugged in (the driver library is opened), and no camera
-# with French chosen (the language module and the message box library are loaded).
+# Two runs cover every library: a camera plugged in (the driver library is opened, and its five
+# functions must be looked up by their plain names), and no camera with French chosen (the
+# language module and the message box library are loaded).
 #   check-dll-search.sh BIN_FOLDER
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -35,7 +36,8 @@ TERVOLIN_VCAM=$(winpath "$work/camera")
 
 # Only the calls that decide where libraries come from are logged.
 wine reg add "$debug_key" /v RelayInclude /f /d "$(printf 'KERNEL32.%s;' SetDefaultDllDirectories \
-    SetDllDirectoryA SetDllDirectoryW LoadLibraryA LoadLibraryW LoadLibraryExA LoadLibraryExW)" >/dev/null
+    SetDllDirectoryA SetDllDirectoryW LoadLibraryA LoadLibraryW LoadLibraryExA LoadLibraryExW \
+    GetProcAddress)" >/dev/null
 
 failures=0
 fail() {
@@ -43,14 +45,14 @@ fail() {
     failures=$((failures + 1))
 }
 
-# Runs the program until the trace shows a load of `last`, then ends it; the trace in `log`.
+# Runs the program until a line of the trace matches `last`, then ends it; the trace in `log`.
 trace_program() {
     local last=$1
-    log="$work/relay-$last.log"
+    log="$work/relay-$((++runs)).log"
     WINEDEBUG=+pid,+loaddll,+relay wine "$bin/Tervolin.exe" 2>"$log" &
     program_pid=$!
     for _ in $(seq 1 300); do
-        grep -q "LoadLibrary.*$last" "$log" && break
+        grep -q "$last" "$log" && break
         sleep 0.1
     done
     sleep 0.5
@@ -61,10 +63,11 @@ trace_program() {
 
 # Checks the trace in `log` and that each of the libraries named in the arguments was loaded.
 check_trace() {
-    # The program's process: the first in the trace. Its image and those of our DLLs, as address
-    # ranges: a call that returns into one of them was made by our code.
+    # The program's process: the one that loaded Tervolin.exe (under WoW64 a 32-bit launcher
+    # starts a 64-bit program and comes first in the trace). Its image and those of our DLLs,
+    # as address ranges: a call that returns into one of them was made by our code.
     local pid ranges=() path base size
-    pid=$(grep -m1 -o '^[0-9a-f]\{4\}' "$log")
+    pid=$(grep -m1 'Loaded L".*\\Tervolin\.exe"' "$log" | grep -o '^[0-9a-f]\{4\}' || true)
     while read -r path base; do
         path=$(sed 's/\\\\/\\/g' <<<"$path")
         [[ "$(lower <<<"$path")" == "$program_dir\\"* ]] || continue
@@ -75,6 +78,7 @@ check_trace() {
     [ "${#ranges[@]}" -gt 0 ] || { fail "the program's image was not found in the trace"; return; }
 
     local restricted=no loads="" line ret ours range call flags name folder
+    resolved=""
     while IFS= read -r line; do
         ret=$((16#${line##*ret=}))
         ours=no
@@ -89,6 +93,9 @@ check_trace() {
             # 0x200 the program's folder, 0x800 the system folder, nothing else
             [ $((16#$flags)) -eq $((0x200 | 0x800)) ] || fail "search set to $flags, not the two folders"
             restricted=yes
+            ;;
+        GetProcAddress)
+            resolved="$resolved $(sed -n 's/.*GetProcAddress([0-9a-f]*,[0-9a-f]* "\(.*\)").*/\1/p' <<<"$line")"
             ;;
         SetDllDirectoryA | SetDllDirectoryW)
             grep -q '(.* L\?"")' <<<"$line" || fail "a folder was added to the search: $line"
@@ -124,13 +131,19 @@ check_trace() {
     echo "loaded:$loads"
 }
 
+runs=0
+resolved=""
 wine "$bin/vcam.exe" plug --version "SN9C250 0. 0. 5.11SBFgE" >/dev/null
-trace_program RevezoDaRur
+trace_program 'GetProcAddress.*"UnInitialize_DriverInterface"'
 check_trace "$system_dir\\gdiplus.dll" "$program_dir\\ravozev.dll" "$program_dir\\revezodarur.dll"
+for name in Initialize_DriverInterface GetCodeVersion EraseSF ReqToDriver UnInitialize_DriverInterface; do
+    [[ " $resolved " == *" $name "* ]] || fail "the program did not look up $name (looked up:$resolved)"
+done
+echo "looked up:$resolved"
 
 wine "$bin/vcam.exe" unplug >/dev/null
 wine reg add "$language_key" /v Language /d fr /f >/dev/null
-trace_program ZARidezi
+trace_program 'LoadLibrary.*ZARidezi'
 check_trace "$program_dir\\ravozev.dll" "$program_dir\\lang\\tervolin.fr.dll" "$program_dir\\zaridezi.dll"
 
 echo "$failures problems"

@@ -685,3 +685,32 @@ TEST_F(ProgramTest, PlantedLibrariesAreIgnored) {
     EXPECT_TRUE(loaded.empty()) << loaded.front();
     _putenv_s("TERVOLIN_PLANTED", "");
 }
+
+TEST_F(ProgramTest, DriverLookAlikeBesideTheProgramFindsNoCamera) {
+    // The program in a folder of its own with, in place of its driver library, a look-alike that
+    // would answer as a camera with the target firmware if it were called: one that exports only
+    // decorated names, one that lacks an export. Neither is used, and the program ends normally.
+    const std::filesystem::path root = std::filesystem::path(ModuleFolder()) / "lookalike";
+    Plug(kOlder);
+    for (const char* lookalike : {"foreign_driver_decorated.dll", "foreign_driver_without_close.dll"}) {
+        SCOPED_TRACE(lookalike);
+        std::filesystem::remove_all(root);
+        std::filesystem::create_directories(root / "lang");
+        for (const char* file : {"Tervolin.exe", "ZARidezi.dll", "ravozev.dll"})
+            std::filesystem::copy_file(Bin() / file, root / file);
+        std::filesystem::copy_file(std::filesystem::path(ModuleFolder()) / lookalike,
+                                   root / "RevezoDaRur.dll");
+
+        CProgramRun run;
+        ASSERT_TRUE(run.Start((root / "Tervolin.exe").wstring(), ""));
+        HWND box = WaitForScreen(run.ProcessId(), Screen::MessageBox);
+        ASSERT_NE(box, nullptr);
+        Shot(box);
+        EXPECT_EQ(Answer(box), "The camera is not plugged in");
+        DWORD exitCode = 1;
+        EXPECT_TRUE(run.WaitForExit(15000, &exitCode));
+        EXPECT_EQ(exitCode, 0u);
+    }
+    EXPECT_EQ(State().counters.calls, 0u);
+    std::filesystem::remove_all(root);
+}

@@ -1,6 +1,7 @@
 // Camera identification through the real Windows shell: the device inventory of SetupAPI with
 // the virtual camera registered in it, and the driver DLL loaded from beside the program.
 #include <windows.h>
+#include <setupapi.h>
 
 #include <gtest/gtest.h>
 
@@ -109,6 +110,51 @@ TEST_F(IdentificationTest, MissingOrForeignDriverLibraryNeverOpens) {
     CDriverLibrary foreign(std::wstring(system) + L"\\version.dll");
     EXPECT_FALSE(foreign.IsLoaded());
     EXPECT_EQ(CheckCodeVersion(foreign, false), kVersionNoDriver);
+}
+
+TEST_F(IdentificationTest, DriverLookAlikesWithoutThePlainExportsNeverOpen) {
+    PlugFirmware(kTarget);
+    // Each look-alike answers as a camera with the target firmware: a program that called into
+    // one would see kVersionEqual, never kVersionNoDriver.
+    for (const wchar_t* name : {L"foreign_driver_decorated.dll", L"foreign_driver_without_close.dll"}) {
+        SCOPED_TRACE(testing::Message() << std::filesystem::path(name).string());
+        CDriverLibrary library(ProgramFolder() + name);
+        EXPECT_FALSE(library.IsLoaded());
+        EXPECT_EQ(library.Initialize_DriverInterface(), 0);
+        std::uint8_t buffer[52] = {};
+        EXPECT_FALSE(library.GetCodeVersion(buffer));
+        EXPECT_FALSE(library.EraseSF());
+        EXPECT_FALSE(library.ReqToDriver(7, 0, buffer, sizeof buffer));
+        EXPECT_FALSE(library.UnInitialize_DriverInterface());
+        EXPECT_EQ(CheckCodeVersion(library, false), kVersionNoDriver);
+    }
+
+    // The decorated look-alike does export the five functions, only not under the plain names.
+    CModule decorated;
+    ASSERT_TRUE(decorated.Load(ProgramFolder() + L"foreign_driver_decorated.dll"));
+    EXPECT_EQ(decorated.Proc<FARPROC>("Initialize_DriverInterface"), nullptr);
+#ifdef _WIN64
+    EXPECT_NE(decorated.Proc<FARPROC>("_Z26Initialize_DriverInterfacev"), nullptr);
+#else
+    EXPECT_NE(decorated.Proc<FARPROC>("Initialize_DriverInterface@0"), nullptr);
+    EXPECT_NE(decorated.Proc<FARPROC>("ReqToDriver@16"), nullptr);
+#endif
+}
+
+TEST_F(IdentificationTest, DeviceRecordIsThePlatformsOwnSize) {
+    // SP_DEVINFO_DATA is 28 bytes on x86 (the driver's platform) and 32 on x64, and SetupAPI
+    // refuses a record whose cbSize is not its own size.
+    EXPECT_EQ(sizeof(SP_DEVINFO_DATA), sizeof(void*) == 4 ? 28u : 32u);
+    ASSERT_TRUE(RegisterCameraDevice(CameraHardwareIds()));
+    HDEVINFO list = SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
+    ASSERT_NE(list, INVALID_HANDLE_VALUE);
+    SP_DEVINFO_DATA record[2] = {};
+    record[0].cbSize = sizeof(void*) == 4 ? 32 : 28;
+    EXPECT_FALSE(SetupDiEnumDeviceInfo(list, 0, record));
+    record[0].cbSize = sizeof(SP_DEVINFO_DATA);
+    EXPECT_TRUE(SetupDiEnumDeviceInfo(list, 0, record));
+    SetupDiDestroyDeviceInfoList(list);
+    EXPECT_EQ(FindCamera(), kCameraFound);
 }
 
 TEST_F(IdentificationTest, OpeningCheckThroughTheShell) {
