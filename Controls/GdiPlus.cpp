@@ -40,6 +40,8 @@ CGdiPlus::CGdiPlus() {
     all &= Bind(m_hModule, "GdipBitmapLockBits", GdipBitmapLockBits);
     all &= Bind(m_hModule, "GdipBitmapUnlockBits", GdipBitmapUnlockBits);
     all &= Bind(m_hModule, "GdipCreateHBITMAPFromBitmap", GdipCreateHBITMAPFromBitmap);
+    all &= Bind(m_hModule, "GdipCreateBitmapFromHBITMAP", GdipCreateBitmapFromHBITMAP);
+    all &= Bind(m_hModule, "GdipSaveImageToFile", GdipSaveImageToFile);
     all &= Bind(m_hModule, "GdipCreateFromHDC", GdipCreateFromHDC);
     all &= Bind(m_hModule, "GdipDeleteGraphics", GdipDeleteGraphics);
     all &= Bind(m_hModule, "GdipSetPageScale", GdipSetPageScale);

@@ -87,6 +87,8 @@ public:
                                                gdip::BitmapData*);
     gdip::GpStatus(WINAPI* GdipBitmapUnlockBits)(gdip::GpBitmap*, gdip::BitmapData*);
     gdip::GpStatus(WINAPI* GdipCreateHBITMAPFromBitmap)(gdip::GpBitmap*, HBITMAP*, gdip::ARGB);
+    gdip::GpStatus(WINAPI* GdipCreateBitmapFromHBITMAP)(HBITMAP, HPALETTE, gdip::GpBitmap**);
+    gdip::GpStatus(WINAPI* GdipSaveImageToFile)(gdip::GpImage*, const WCHAR*, const CLSID*, const void*);
     gdip::GpStatus(WINAPI* GdipCreateFromHDC)(HDC, gdip::GpGraphics**);
     gdip::GpStatus(WINAPI* GdipDeleteGraphics)(gdip::GpGraphics*);
     gdip::GpStatus(WINAPI* GdipSetPageScale)(gdip::GpGraphics*, gdip::REAL);

@@ -106,6 +106,26 @@ std::optional<std::map<std::string, std::string>> ParseRecord(std::string_view l
     return pairs;
 }
 
+std::string DescribeAttempts(std::string_view attempts) {
+    if (attempts == "-")
+        return "-";
+    std::string text = "1 ";
+    int number = 1;
+    for (const char c : attempts) {
+        if (c == ';')
+            text += "; " + std::to_string(++number) + " ";
+        else if (c == ':')
+            text += ' ';
+        else if (c == ',')
+            text += ", ";
+        else if (c == '@')
+            text += " at ";
+        else
+            text += c;
+    }
+    return text;
+}
+
 bool AppendHistory(const std::filesystem::path& folder, const std::string& line) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);

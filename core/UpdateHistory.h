@@ -60,6 +60,9 @@ std::string FormatRecord(const HistoryRecord& record);
 // line, two lines run together, or anything else.
 std::optional<std::map<std::string, std::string>> ParseRecord(std::string_view line);
 
+// A record's attempts field as a reader would say it: "1 erase ok, read ok, differs at 0; 2 ...".
+std::string DescribeAttempts(std::string_view attempts);
+
 // Appends one line to history.log in `folder`, creating both as needed. When the file has passed
 // kHistoryLimit it becomes history.1.log, replacing an older one. The line goes out in one write,
 // on a line of its own even after a torn one. False when anything failed; nothing waits or retries.

@@ -101,3 +101,31 @@ configure_and_build() {
         cmake --build "$build/$arch" -j "$jobs"
     done
 }
+
+# The program's version, from the one header the version resource takes it from.
+program_version() {
+    sed -n 's/^#define TERVOLIN_VERSION_TEXT "\(.*\)"/\1/p' "$repo/res/Version.h"
+}
+
+# Writes OUT_FOLDER/Tervolin-<version>-<x86|x64>.zip from the program folder BIN (the program, its
+# three libraries, lang/ and the read-me for users, under a folder named like the package) and
+# prints its path. The architecture is read from the program itself.
+make_package() {
+    local bin=$1 out=$2 arch name stage
+    case "$(file -b "$bin/Tervolin.exe")" in
+    *80386*) arch=x86 ;;
+    *x86-64*) arch=x64 ;;
+    *) echo "make_package: $bin/Tervolin.exe is not a Windows program" >&2; return 1 ;;
+    esac
+    name="Tervolin-$(program_version)-$arch"
+    stage=$(mktemp -d)
+    mkdir -p "$stage/$name/lang" "$out"
+    cp "$bin/Tervolin.exe" "$bin/RevezoDaRur.dll" "$bin/ZARidezi.dll" "$bin/ravozev.dll" "$stage/$name/"
+    cp "$bin"/lang/*.dll "$stage/$name/lang/"
+    sed 's/$/\r/' "$repo/res/ReadMe.txt" >"$stage/$name/ReadMe.txt"
+    rm -f "$out/$name.zip"
+    (cd "$stage" && TZ=UTC find "$name" -exec touch -d '2000-01-01 00:00:00' {} + &&
+        zip -q -X -r "$out/$name.zip" "$name")
+    rm -rf "$stage"
+    echo "$out/$name.zip"
+}

@@ -64,6 +64,14 @@ TEST(UpdateHistory, RecordHoldsEveryFieldOnOneLine) {
     EXPECT_EQ(cancelled->at("ending"), "cancelled");
 }
 
+TEST(UpdateHistory, AttemptsReadAsSentences) {
+    EXPECT_EQ(DescribeAttempts(ParseRecord(FormatRecord(Sample()))->at("attempts")),
+              "1 erase failed, read ok, differs at 29; 2 erase ok, read failed; 3 erase ok, read ok, differs "
+              "at 40000");
+    EXPECT_EQ(DescribeAttempts("-"), "-");
+    EXPECT_EQ(DescribeAttempts("erase:ok,read:ok"), "1 erase ok, read ok");
+}
+
 TEST(UpdateHistory, CameraTextIsEscapedToPrintableAscii) {
     EXPECT_EQ(EscapeText(std::string("SN9C\0\t\x85\\=\xFF", 10)), "SN9C\\x00\\x09\\x85\\x5C=\\xFF");
     // A version text with a tab or line feed in it cannot split the record.

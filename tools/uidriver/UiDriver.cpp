@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "PngWriter.h"
+#include "GdiPlus.h"
 
 namespace {
 
@@ -202,39 +202,33 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
     InflateRect(&rect, 8, 8);
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const CGdiPlus& gdiplus = CGdiPlus::Api();
+    static ULONG_PTR token = 0; // started once, for the life of the process
+    if (token == 0) {
+        const gdip::StartupInput input;
+        gdiplus.GdiplusStartup(&token, &input, nullptr);
+    }
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
-    const auto* bgra = static_cast<const std::uint8_t*>(bits);
-    for (std::size_t i = 0; bgra != nullptr && i < static_cast<std::size_t>(width) * height; ++i) {
-        rgb[i * 3] = bgra[i * 4 + 2];
-        rgb[i * 3 + 1] = bgra[i * 4 + 1];
-        rgb[i * 3 + 2] = bgra[i * 4];
-    }
     SelectObject(memory, old);
-    DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    if (bgra == nullptr)
-        return false;
 
-    const std::vector<std::uint8_t> png =
-        EncodePng(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), rgb);
-    std::ofstream out(path.c_str(), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    return static_cast<bool>(out);
+    // GDI+'s own PNG encoder, image/png.
+    static const CLSID kPngEncoder = {
+        0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    gdip::GpBitmap* image = nullptr;
+    bool saved = false;
+    if (gdiplus.GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image) == gdip::Ok) {
+        saved = gdiplus.GdipSaveImageToFile(reinterpret_cast<gdip::GpImage*>(image), path.c_str(),
+                                            &kPngEncoder, nullptr) == gdip::Ok;
+        gdiplus.GdipDisposeImage(reinterpret_cast<gdip::GpImage*>(image));
+    }
+    DeleteObject(bitmap);
+    return saved;
 }
 
 int RunCommand(const std::wstring& commandLine) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "SetupApiInventory.h"
 #include "TextIds.h"
 #include "UpdateChecks.h"
+#include "UpdateHistory.h"
 #include "VirtualCamera.h"
 
 namespace {
@@ -40,6 +42,8 @@ constexpr char kUsage[] =
     "        partial-bytes, realistic-timings (0 or 1), time-percent (stretches the timings)\n"
     "  identify [SWITCHES]...\n"
     "        what the updater finds: camera present, code version, and its opening decision\n"
+    "  history [N]\n"
+    "        the updater's last N records (10 unless given) from %LOCALAPPDATA%\\Tervolin\\history.log\n"
     "\n"
     "The camera's folder: TERVOLIN_VCAM, else a folder of the current user's.\n";
 
@@ -248,6 +252,37 @@ int Identify(int argc, char** argv) {
     return 0;
 }
 
+int History(int argc, char** argv) {
+    char* end = nullptr;
+    const long count = argc == 1 ? std::strtol(argv[0], &end, 10) : 10;
+    if (argc > 1 || (argc == 1 && (*end != '\0' || count <= 0)))
+        return Fail("usage: vcam history [N]");
+    const char* local = std::getenv("LOCALAPPDATA");
+    if (local == nullptr || *local == '\0')
+        return Fail("LOCALAPPDATA is not set");
+    const std::filesystem::path folder = std::filesystem::path(local) / "Tervolin";
+    const auto records = ReadHistory(folder);
+    if (records.empty()) {
+        std::printf("no records in %s\n", (folder / "history.log").string().c_str());
+        return 0;
+    }
+    auto field = [](const std::map<std::string, std::string>& record, const char* key) {
+        const auto found = record.find(key);
+        return found == record.end() ? std::string("?") : found->second;
+    };
+    std::printf("%-20s  %-14s %4s  %-8s %-26s %-26s %s\n", "time (UTC)", "ending", "exit", "switches",
+                "before", "after", "attempts");
+    const std::size_t first = records.size() > static_cast<std::size_t>(count) ? records.size() - count : 0;
+    for (std::size_t i = first; i < records.size(); ++i) {
+        const auto& r = records[i];
+        std::printf("%-20s  %-14s %4s  %-8s %-26s %-26s %s\n", field(r, "time").c_str(),
+                    field(r, "ending").c_str(), field(r, "exit").c_str(), field(r, "switches").c_str(),
+                    field(r, "before").c_str(), field(r, "after").c_str(),
+                    DescribeAttempts(field(r, "attempts")).c_str());
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -269,6 +304,8 @@ int main(int argc, char** argv) {
         return Set(folder, argc - 2, argv + 2);
     if (command == "identify")
         return Identify(argc - 2, argv + 2);
+    if (command == "history")
+        return History(argc - 2, argv + 2);
     std::fputs(kUsage, stderr);
     return 2;
 }

@@ -102,6 +102,8 @@ int main(int argc, char** argv) {
     DWORD exitCode = 0;
     if (!program.WaitForExit(20000, &exitCode))
         std::printf("the program did not end\n");
-    std::printf("program ended: %s\n", succeeded ? "update successful" : "no successful update");
+    else
+        std::printf("program ended: %s, exit code %lu\n",
+                    succeeded ? "update successful" : "no successful update", exitCode);
     return succeeded ? 0 : 1;
 }
