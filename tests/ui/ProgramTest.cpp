@@ -95,6 +95,15 @@ protected:
         EXPECT_TRUE(Ends(&exitCode));
         EXPECT_EQ(exitCode, expected);
     }
+    // Answers an update's outcome, which must be success; the program then ends with 0 and the
+    // camera holds the image.
+    void ExpectSuccessAndEnd() {
+        HWND box = Wait(Screen::MessageBox, 60000);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(Answer(box), "Upgrading the firmware successful, you can unplug and re-plug your webcam.");
+        EndsWith(0);
+        EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
+    }
     std::vector<std::map<std::string, std::string>> History() const {
         return ReadHistory(m_local / "Tervolin");
     }
@@ -326,11 +335,7 @@ TEST_F(ProgramTest, EnterWritesUnlessTheFocusIsOnCancelAndEscapeCancels) {
     main = Wait(Screen::MainWindow);
     ASSERT_NE(main, nullptr);
     PressKey(main, GetDlgItem(main, IDOK), VK_RETURN);
-    HWND box = Wait(Screen::MessageBox, 60000);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(Answer(box), "Upgrading the firmware successful, you can unplug and re-plug your webcam.");
-    EXPECT_TRUE(Ends());
-    EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
+    ExpectSuccessAndEnd();
 }
 
 TEST_F(ProgramTest, PressesDuringAnUpdateStartNoSecondOne) {
@@ -347,14 +352,10 @@ TEST_F(ProgramTest, PressesDuringAnUpdateStartNoSecondOne) {
     PostMessageA(write, WM_KEYDOWN, VK_RETURN, 1);
     Sleep(1000);
     EXPECT_EQ(CountScreens(m_program.ProcessId(), Screen::UpdateDialog), 1);
-    HWND box = Wait(Screen::MessageBox, 60000);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(Answer(box), "Upgrading the firmware successful, you can unplug and re-plug your webcam.");
-    EXPECT_TRUE(Ends());
+    ExpectSuccessAndEnd();
     const CameraCounters counters = State().counters;
     EXPECT_EQ(counters.erases, 1u);
     EXPECT_EQ(counters.opens, 5u); // opening check, write check, write, read-back, version after
-    EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
 }
 
 TEST_F(ProgramTest, QuitRequestDuringTheUpdateWaitsForItsOutcome) {
@@ -574,11 +575,7 @@ TEST_F(ProgramTest, CablePulledInAnyStageFailsTheUpdateAndAPressAfterPluggingRes
     ASSERT_EQ(Vcam("set realistic-timings=0"), 0);
     EXPECT_NE(Flash(), MakeFirmwareImage(kTarget)); // the write was cut short
     PressButton(GetDlgItem(main, IDOK));
-    HWND box = Wait(Screen::MessageBox, 60000);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(Answer(box), "Upgrading the firmware successful, you can unplug and re-plug your webcam.");
-    EXPECT_TRUE(Ends());
-    EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
+    ExpectSuccessAndEnd();
 }
 
 TEST_F(ProgramTest, UpdatesCutOffAnywhereAreRestoredByTheNextRun) {
@@ -603,11 +600,7 @@ TEST_F(ProgramTest, HistoryThatCannotBeWrittenChangesNothing) {
     HWND main = Wait(Screen::MainWindow);
     ASSERT_NE(main, nullptr);
     PressButton(GetDlgItem(main, IDOK));
-    HWND box = Wait(Screen::MessageBox, 60000);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(Answer(box), "Upgrading the firmware successful, you can unplug and re-plug your webcam.");
-    EndsWith(0);
-    EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
+    ExpectSuccessAndEnd();
 }
 
 TEST(OutOfMemory, EndsWithAPlainMessageAndExitCodeThree) {
