@@ -24,7 +24,8 @@ public:
 // TERVOLIN_HOLD_MS keeps a screen up that long at the points a test marks, for a look at it.
 inline DWORD HoldTime() {
     char value[16] = {};
-    return GetEnvironmentVariableA("TERVOLIN_HOLD_MS", value, sizeof value) ? std::strtoul(value, nullptr, 10) : 0;
+    return GetEnvironmentVariableA("TERVOLIN_HOLD_MS", value, sizeof value) ? std::strtoul(value, nullptr, 10)
+                                                                            : 0;
 }
 
 // Handles this thread's messages for a while, letting the controls pre-translate theirs as the
