@@ -105,7 +105,9 @@ void CGdipButton::PreSubclassWindow() {
         m_nKind = RadioButton;
     else
         m_nKind = PushButton;
-    m_nTextFormat = (style & (BS_LEFT | BS_RIGHT)) ? 0x300 : DT_CENTER;
+    // BS_LEFT and BS_RIGHT alone place the caption at that side; both (BS_CENTER) or neither centre it.
+    const UINT side = style & BS_CENTER;
+    m_nTextFormat = side == BS_LEFT ? DT_LEFT : side == BS_RIGHT ? DT_RIGHT : DT_CENTER;
     CButton::PreSubclassWindow();
     ::SetWindowLongA(m_hWnd, GWL_STYLE, static_cast<LONG>(GetStyle() | BS_OWNERDRAW));
 }

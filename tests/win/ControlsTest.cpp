@@ -254,6 +254,72 @@ TEST(GdipButton, CheckBoxAndRadioGroup) {
 
 namespace {
 
+// Buttons of template 910 with BS_LEFT, BS_RIGHT and BS_CENTER, on the artwork's faces, side by
+// side; the script reads where each caption's pixels lie.
+class AlignmentDialog : public CDialog {
+public:
+    AlignmentDialog() : CDialog(910) {}
+    CGdipButton left, right, centre;
+    void DoDataExchange(CDataExchange* exchange) override {
+        DDX_Control(exchange, 1107, left);
+        DDX_Control(exchange, 1108, right);
+        DDX_Control(exchange, 1109, centre);
+    }
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        MoveWindow(CRect(100, 100, 500, 300));
+        int x = 10;
+        for (CGdipButton* button : {&left, &right, &centre}) {
+            StyleSkinButton(*button, "Ab");
+            button->SetWindowPos(nullptr, x, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            x += 120;
+        }
+        PostMessage(WM_APP);
+        return TRUE;
+    }
+    BEGIN_MSG_MAP(AlignmentDialog)
+    MESSAGE_HANDLER(WM_APP, OnScript)
+    CHAIN_MSG_MAP(CDialog)
+    END_MSG_MAP()
+
+    // The first and last columns of the button's middle row where the grey caption shows.
+    static std::pair<int, int> CaptionColumns(const CGdipButton& button) {
+        int first = -1, last = -1;
+        for (int x = 0; x < 100; ++x) {
+            for (int y = 14; y < 30; ++y) {
+                if (GetRValue(ScreenPixel(ScreenPoint(button.GetSafeHwnd(), x, y))) < 0xC0) {
+                    first = first < 0 ? x : first;
+                    last = x;
+                    break;
+                }
+            }
+        }
+        return {first, last};
+    }
+    LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
+        Pump(200);
+        const auto [leftFirst, leftLast] = CaptionColumns(left);
+        const auto [rightFirst, rightLast] = CaptionColumns(right);
+        const auto [centreFirst, centreLast] = CaptionColumns(centre);
+        EXPECT_GE(leftFirst, 0);
+        EXPECT_LT(leftLast, 40) << leftFirst;
+        EXPECT_GT(rightFirst, 60) << rightLast;
+        EXPECT_LT(std::abs((centreFirst + centreLast) - 100), 8) << centreFirst << " " << centreLast;
+        Sleep(HoldTime());
+        EndDialog(IDOK);
+        return 0;
+    }
+};
+
+} // namespace
+
+TEST(GdipButton, LeftAndRightStylesPlaceTheCaption) {
+    AlignmentDialog dialog;
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+namespace {
+
 // A label that records what it would open instead of opening it.
 class RecordingLabel : public CLabel {
 public:
