@@ -238,14 +238,16 @@ CLabel& CLabel::SetFontFace(const char* face, bool smooth, bool glow) {
 
 void CLabel::ShellOpen(const char* verb, const std::string& file) {
     // The shell is loaded from the system folder only when a link is followed: it is large, and
-    // no label of the program is a link.
-    wchar_t system[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    CModule shell;
-    if (length == 0 || length >= MAX_PATH || !shell.Load(std::wstring(system) + L"\\shell32.dll", 0))
-        return;
+    // no label of the program is a link. It stays loaded while the label lives, since what
+    // ShellExecuteA starts may go on inside it after the call has returned.
+    if (!m_shell) {
+        wchar_t system[MAX_PATH];
+        const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH || !m_shell.Load(std::wstring(system) + L"\\shell32.dll", 0))
+            return;
+    }
     using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-    if (const auto execute = shell.Proc<ShellExecuteFn>("ShellExecuteA"))
+    if (const auto execute = m_shell.Proc<ShellExecuteFn>("ShellExecuteA"))
         execute(nullptr, verb, file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

@@ -7,6 +7,7 @@
 
 #include "Controls.h"
 #include "Gdi.h"
+#include "Module.h"
 
 constexpr UINT LABEL_NOTIFY_CLICK = 0x8200;
 
@@ -104,4 +105,5 @@ private:
     int m_nFlashCount = -1;
     std::string m_strText;
     std::string m_strDisplayText;
+    CModule m_shell; // loaded when the first link is followed
 };

@@ -466,6 +466,20 @@ TEST(Label, LinksOpenTheirTargetOrNotifyTheParent) {
     EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
+TEST(Label, FollowedLinkKeepsTheShellLoadedWhileTheLabelLives) {
+    struct ShellLabel : CLabel {
+        using CLabel::ShellOpen;
+    };
+    // Nothing else in this process has the shell loaded, so its presence is the label's doing.
+    ASSERT_EQ(GetModuleHandleW(L"shell32.dll"), nullptr);
+    {
+        ShellLabel label;
+        label.ShellOpen("open", "Z:\\no-such-folder\\no-such-file.tervolin");
+        EXPECT_NE(GetModuleHandleW(L"shell32.dll"), nullptr);
+    }
+    EXPECT_EQ(GetModuleHandleW(L"shell32.dll"), nullptr);
+}
+
 TEST(Label, CentreImageStyleEmbossAndRepaints) {
     LabelDialog dialog;
     dialog.script = [](LabelDialog& d) {
