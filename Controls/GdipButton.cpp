@@ -228,7 +228,8 @@ void CGdipButton::DrawItem(LPDRAWITEMSTRUCT item) {
     if (item->itemState & ODS_DISABLED)
         m_pCurrent = &m_faces[Disabled];
     else if ((item->itemState & ODS_SELECTED) || m_bChecked) {
-        if (m_bHovering)
+        // Under the pointer the pressed-hover face, where there is one; else the pressed face.
+        if (m_bHovering && !m_faces[PressedHover].IsEmpty())
             m_pCurrent = &m_faces[PressedHover];
         else if (!m_faces[Pressed].IsEmpty())
             m_pCurrent = &m_faces[Pressed];

@@ -313,6 +313,52 @@ public:
 
 } // namespace
 
+namespace {
+
+// The check box of template 910 with the artwork's faces, which have no pressed-hover image.
+class CheckedDialog : public CDialog {
+public:
+    CheckedDialog() : CDialog(910) {}
+    CGdipButton check;
+    void DoDataExchange(CDataExchange* exchange) override { DDX_Control(exchange, 1101, check); }
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        MoveWindow(CRect(100, 100, 500, 300));
+        StyleSkinButton(check, "Check");
+        PostMessage(WM_APP);
+        return TRUE;
+    }
+    BEGIN_MSG_MAP(CheckedDialog)
+    MESSAGE_HANDLER(WM_APP, OnScript)
+    CHAIN_MSG_MAP(CDialog)
+    END_MSG_MAP()
+    COLORREF Face() const {
+        RedrawWindow(check.GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        Pump(30);
+        return ScreenPixel(ScreenPoint(check.GetSafeHwnd(), 12, 22));
+    }
+    LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
+        Pump(200);
+        MoveCursor(ScreenPoint(check.GetSafeHwnd(), 12, 22));
+        MoveCursor(ScreenPoint(check.GetSafeHwnd(), 14, 22));
+        EXPECT_TRUE(Near(Face(), kHoverFace)) << std::hex << Face();
+        check.SendMessage(BM_SETCHECK, 1);
+        EXPECT_TRUE(Near(Face(), kPressedFace)) << std::hex << Face();
+        MoveCursor(ScreenPoint(*this, 300, 150));
+        EXPECT_TRUE(Near(Face(), kPressedFace)) << std::hex << Face();
+        Sleep(HoldTime());
+        EndDialog(IDOK);
+        return 0;
+    }
+};
+
+} // namespace
+
+TEST(GdipButton, CheckedBoxUnderThePointerShowsItsPressedFace) {
+    CheckedDialog dialog;
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
 TEST(GdipButton, LeftAndRightStylesPlaceTheCaption) {
     AlignmentDialog dialog;
     EXPECT_EQ(dialog.DoModal(), IDOK);
