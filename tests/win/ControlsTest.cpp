@@ -161,7 +161,9 @@ TEST(GdipButton, FacesAreComposedOverTheParentAndRecapturedOnRequest) {
         MoveCursor(ScreenPoint(d, 20, 100));
         // A button larger than its face shows the skin it was laid over around the face.
         d.write.SetWindowPos(nullptr, 0, 0, 120, 50, SWP_NOMOVE | SWP_NOZORDER);
-        d.write.SendMessage(WM_GDIPBUTTON_RECAPTURE, reinterpret_cast<WPARAM>(GetDC(d)));
+        HDC dialogDc = GetDC(d);
+        d.write.SendMessage(WM_GDIPBUTTON_RECAPTURE, reinterpret_cast<WPARAM>(dialogDc));
+        ReleaseDC(d, dialogDc);
         d.Face();
         EXPECT_TRUE(Near(ScreenPixel(ScreenPoint(d.write.GetSafeHwnd(), 110, 46)), kSkinRed))
             << std::hex << ScreenPixel(ScreenPoint(d.write.GetSafeHwnd(), 110, 46));
