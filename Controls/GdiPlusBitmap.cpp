@@ -137,6 +137,7 @@ bool CPNGResource::LoadFromResource(WORD id) {
     }
     if (status != gdip::Ok || m_pBitmap == nullptr) {
         ReleaseImage();
+        Record(status != gdip::Ok ? status : gdip::GenericError);
         return false;
     }
     return true;

@@ -99,6 +99,18 @@ TEST(PngResource, FacesAreOpaqueAndFailedLoadsLeaveTheHolderEmpty) {
     DeleteObject(empty);
 }
 
+TEST(PngResource, UndecodableDataLeavesTheHolderEmptyAndSaysWhy) {
+    for (WORD id : {WORD{951}, WORD{952}}) { // garbage after the signature; a real face cut short
+        CPNGResource png;
+        ASSERT_TRUE(png.LoadFromResource(130));
+        EXPECT_FALSE(png.LoadFromResource(id)) << id;
+        EXPECT_FALSE(png.HasImage()) << id;
+        EXPECT_EQ(png.GetImageWidth(), 0u) << id;
+        EXPECT_NE(png.GetLastStatus(), gdip::Ok) << id;
+        EXPECT_EQ(png.GetLastStatus(), gdip::Ok) << id; // reading it resets it
+    }
+}
+
 TEST(PngResource, UnallocatableBufferThrowsWithItsMessage) {
     try {
         GlobalBuffer buffer(~static_cast<SIZE_T>(0) - 4096);
