@@ -151,6 +151,41 @@ TEST(TransparentDialog, LaysOutTheMainWindowTemplateAtNinetySixDpiOverTheSkin) {
     EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
+TEST(DialogFontAdjuster, ApplyAgainRestoresFirstAndRestorePutsTheFontsBack) {
+    SkinDialog dialog;
+    dialog.script = [](SkinDialog& d) {
+        auto fontOf = [](HWND window) {
+            return reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+        };
+        // What the dialog says its font is goes back on every control.
+        const HFONT original = fontOf(d);
+        ASSERT_NE(original, nullptr);
+        ASSERT_NE(fontOf(d.GetDlgItem(1000)), original);
+        CDialogFontAdjuster adjuster;
+        adjuster.Apply(GetModuleHandleA(nullptr), d, 102, 192.0);
+        const HFONT first = adjuster.Font();
+        EXPECT_EQ(fontOf(d.GetDlgItem(1000)), first);
+        EXPECT_GT(ChildRect(d, 1000).Width(), 297);
+
+        // A second Apply first undoes the first: its font is gone, and the one it kept is the
+        // dialog's own, not the first application's.
+        adjuster.Apply(GetModuleHandleA(nullptr), d, 102, 144.0);
+        const HFONT second = adjuster.Font();
+        LOGFONTW font{};
+        EXPECT_EQ(GetObjectW(first, sizeof font, &font), 0);
+        EXPECT_EQ(fontOf(d.GetDlgItem(1)), second);
+        adjuster.Restore();
+        EXPECT_EQ(fontOf(d), original);
+        for (int id : {1000, 1001, 1002, 1, 2})
+            EXPECT_EQ(fontOf(d.GetDlgItem(id)), original) << id;
+        EXPECT_EQ(GetObjectW(second, sizeof font, &font), 0);
+        EXPECT_EQ(adjuster.Font(), nullptr);
+        adjuster.Restore(); // not applied: nothing to do
+        EXPECT_EQ(fontOf(d.GetDlgItem(1000)), original);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
 TEST(TransparentDialog, LayerWindowIsClickThroughOwnsTheDialogAndFollowsIt) {
     SkinDialog dialog;
     dialog.script = [](SkinDialog& d) {
