@@ -11,6 +11,7 @@
 
 #include "GdipButton.h"
 #include "Label.h"
+#include "MemDC.h"
 #include "ProgressCtrlST.h"
 #include "SkinStyle.h"
 #include "TransparentDialogBase.h"
@@ -670,4 +671,54 @@ TEST(ProgressCtrlST, FillFollowsThePositionAndClamps) {
         EXPECT_EQ(d.bar.SetBitmapResources(136, 137, true), 0);
     };
     EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(MemDC, DrawsInTheTargetsCoordinatesAndCopiesItsRectangleWhenItGoes) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 100, 100);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const RECT all{0, 0, 100, 100};
+    const RECT area{20, 30, 60, 70};
+    const RECT corner{20, 30, 25, 35};
+    const RECT clip{10, 10, 30, 30};
+    HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    FillRect(dc, &all, white);
+    CDCHandle target(dc);
+    {
+        CMemDC memory(&target, &area);
+        FillRect(memory, &area, blue);
+        FillRect(memory, &corner, red);
+        EXPECT_EQ(GetPixel(dc, 40, 50), RGB(255, 255, 255)); // nothing reaches the target before
+    }
+    EXPECT_EQ(GetPixel(dc, 20, 30), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 59, 69), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(dc, 19, 30), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(dc, 60, 69), RGB(255, 255, 255));
+
+    // Without a rectangle it covers the target's clip box.
+    IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+    {
+        CMemDC memory(&target);
+        BITMAP surface{};
+        GetObject(GetCurrentObject(memory, OBJ_BITMAP), sizeof surface, &surface);
+        EXPECT_EQ(surface.bmWidth, 20);
+        EXPECT_EQ(surface.bmHeight, 20);
+        FillRect(memory, &clip, green);
+    }
+    SelectClipRgn(dc, nullptr);
+    EXPECT_EQ(GetPixel(dc, 10, 10), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(dc, 29, 29), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(dc, 9, 10), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(dc, 30, 31), RGB(0, 0, 255));
+
+    for (HBRUSH brush : {white, blue, red, green})
+        DeleteObject(brush);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
 }
