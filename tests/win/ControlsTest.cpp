@@ -673,6 +673,61 @@ TEST(ProgressCtrlST, FillFollowsThePositionAndClamps) {
     EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
+TEST(ProgressCtrlST, VerticalBarFillsFromTheBottomInsideItsUnpaintedBorder) {
+    ProgressDialog dialog;
+    dialog.script = [](ProgressDialog& d) {
+        d.bar.ModifyStyle(0, PBS_VERTICAL);
+        d.bar.SetWindowPos(nullptr, 0, 0, 13, 122, SWP_NOMOVE | SWP_NOZORDER);
+        const CRect client = d.bar.GetClientRect();
+        ASSERT_EQ(client.Height(), 120);
+        // Bitmaps drawn for a vertical bar: a red fill and a grey track as tall as its client.
+        auto solid = [&](COLORREF colour) {
+            HDC screen = GetDC(nullptr);
+            HDC dc = CreateCompatibleDC(screen);
+            HBITMAP bitmap = CreateCompatibleBitmap(screen, client.Width(), client.Height());
+            ReleaseDC(nullptr, screen);
+            HGDIOBJ old = SelectObject(dc, bitmap);
+            HBRUSH brush = CreateSolidBrush(colour);
+            const RECT all{0, 0, client.Width(), client.Height()};
+            FillRect(dc, &all, brush);
+            DeleteObject(brush);
+            SelectObject(dc, old);
+            DeleteDC(dc);
+            return bitmap;
+        };
+        ASSERT_EQ(d.bar.SetBitmaps(solid(RGB(200, 20, 40)), solid(RGB(128, 128, 128)), true), 0);
+        auto isFill = [](COLORREF c) { return GetRValue(c) > 120 && GetGValue(c) < 90; };
+        auto column = [&](int x) {
+            std::string rows;
+            for (int y = 0; y < client.Height(); ++y)
+                rows += isFill(ScreenPixel(ScreenPoint(d.bar.GetSafeHwnd(), x, y))) ? '#' : '.';
+            return rows;
+        };
+        d.bar.SetPos(25);
+        d.bar.Invalidate();
+        d.bar.UpdateWindow();
+        Pump(30);
+        // A quarter from the bottom up, in the middle column.
+        const std::string middle = column(client.Width() / 2);
+        EXPECT_EQ(middle.find('#'), std::string::size_type(90)) << middle;
+        EXPECT_EQ(middle.find('.', 90), std::string::npos) << middle;
+        Sleep(HoldTime());
+
+        // The window's border is the frame's, whatever the bar paints inside it.
+        RECT window;
+        GetWindowRect(d.bar.GetSafeHwnd(), &window);
+        d.bar.SetPos(100);
+        d.bar.Invalidate();
+        d.bar.UpdateWindow();
+        Pump(30);
+        for (const POINT edge :
+             {POINT{window.left, window.top + 60}, POINT{window.right - 1, window.top + 60},
+              POINT{window.left + 6, window.bottom - 1}})
+            EXPECT_FALSE(isFill(ScreenPixel(edge))) << edge.x << "," << edge.y;
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
 TEST(MemDC, DrawsInTheTargetsCoordinatesAndCopiesItsRectangleWhenItGoes) {
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
