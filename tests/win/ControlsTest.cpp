@@ -515,6 +515,33 @@ TEST(Label, LinksOpenTheirTargetOrNotifyTheParent) {
     EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
+TEST(Label, TransparentLabelsOverTheSkinShowTheirTextAndNoGhosts) {
+    ButtonDialog dialog;
+    dialog.script = [](ButtonDialog& d) {
+        // Pixels of the label from column `fromX` on that `is` picks out.
+        auto count = [](const CLabel& label, int fromX, bool (*is)(COLORREF)) {
+            const CRect client = label.GetClientRect();
+            int found = 0;
+            for (int y = 0; y < client.Height(); y += 1)
+                for (int x = fromX; x < client.Width(); x += 1)
+                    found += is(ScreenPixel(ScreenPoint(label.GetSafeHwnd(), x, y)));
+            return found;
+        };
+        auto grey = [](COLORREF c) { return GetRValue(c) < 0xC0; }; // on the light band
+        auto white = [](COLORREF c) { return GetGValue(c) > 0xE0 && GetBValue(c) > 0xE0; }; // on the red band
+        EXPECT_GT(count(d.question, 0, grey), 300);
+        EXPECT_GT(count(d.title, 0, white), 150);
+        EXPECT_EQ(count(d.title, 0, grey), 0); // the red band shows through, not a painted box
+
+        d.question.SetWindowText("Ab");
+        Pump(100);
+        EXPECT_GT(count(d.question, 0, grey), 10);
+        EXPECT_EQ(count(d.question, 200, grey), 0); // nothing left of the longer text
+        Sleep(HoldTime());
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
 TEST(Label, FollowedLinkKeepsTheShellLoadedWhileTheLabelLives) {
     struct ShellLabel : CLabel {
         using CLabel::ShellOpen;
