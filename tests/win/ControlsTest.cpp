@@ -139,6 +139,53 @@ TEST(GdipButton, FacesFollowThePointerAndTheButton) {
     EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
+TEST(GdipButton, CaptionsTakeEachFacesColourAndTwoLinesAreCentred) {
+    ButtonDialog dialog;
+    dialog.script = [](ButtonDialog& d) {
+        // Rows of the caption area (x 20 to 80) that hold pixels near `colour`.
+        auto rows = [&](COLORREF colour) {
+            d.Face();
+            std::string found;
+            for (int y = 0; y < 44; ++y) {
+                bool hit = false;
+                for (int x = 20; x < 80 && !hit; ++x)
+                    hit = Near(ScreenPixel(ScreenPoint(d.write.GetSafeHwnd(), x, y)), colour, 24);
+                found += hit ? '#' : '.';
+            }
+            return found;
+        };
+        auto lines = [](const std::string& r) {
+            int count = 0;
+            for (std::size_t i = 0; i < r.size(); ++i)
+                count += r[i] == '#' && (i == 0 || r[i - 1] == '.');
+            return count;
+        };
+        const COLORREF grey = RGB(0x69, 0x69, 0x69), white = RGB(0xFF, 0xFF, 0xFF);
+        MoveCursor(ScreenPoint(d, 20, 100));
+        EXPECT_EQ(lines(rows(grey)), 1) << rows(grey); // normal
+        MoveCursor(d.FacePoint());
+        MoveCursor(ScreenPoint(d.write.GetSafeHwnd(), 14, 22));
+        EXPECT_EQ(lines(rows(grey)), 1) << rows(grey); // hover
+        SendButton(MOUSEEVENTF_LEFTDOWN);
+        EXPECT_EQ(lines(rows(white)), 1) << rows(white); // pressed: white on dark red
+        EXPECT_EQ(lines(rows(grey)), 0) << rows(grey);
+        SendButton(MOUSEEVENTF_LEFTUP);
+        MoveCursor(ScreenPoint(d, 20, 100));
+        d.write.EnableWindow(false);
+        EXPECT_EQ(lines(rows(grey)), 1) << rows(grey); // disabled
+        d.write.EnableWindow(true);
+
+        // Two lines, one above the other, as far from the top as from the bottom.
+        d.write.SetWindowText("One\nTwo");
+        d.write.SendMessage(WM_GDIPBUTTON_RECAPTURE, 0);
+        const std::string two = rows(grey);
+        EXPECT_EQ(lines(two), 2) << two;
+        const std::size_t top = two.find('#'), bottom = two.size() - 1 - two.rfind('#');
+        EXPECT_LE(top > bottom ? top - bottom : bottom - top, 3u) << two;
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
 TEST(GdipButton, DoubleClickGivesTwoClicks) {
     ButtonDialog dialog;
     dialog.script = [](ButtonDialog& d) {
