@@ -131,6 +131,22 @@ protected:
         Start();
         main = Wait(Screen::MainWindow);
     }
+    // Presses write over the leisurely camera with nothing ever written, so every attempt fails;
+    // returns the update dialog, or null.
+    HWND StartFailingUpdate(HWND& main) {
+        StartOverLeisurelyCamera(main, "write-nothing 3");
+        if (main == nullptr)
+            return nullptr;
+        PressButton(GetDlgItem(main, IDOK));
+        return Wait(Screen::UpdateDialog, 10000);
+    }
+    // Answers the outcome of such an update, which must come after all three attempts.
+    void ExpectFailureAfterThreeAttempts() {
+        HWND box = Wait(Screen::MessageBox, 60000);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(State().counters.erases, 3u);
+        EXPECT_EQ(Answer(box), "Firmware update could not be completed");
+    }
     // A copy of the program's folder, without the message-box library.
     std::filesystem::path CopyProgram(const std::string& name) {
         const std::filesystem::path app = std::filesystem::path(ModuleFolder()) / name;
@@ -360,28 +376,19 @@ TEST_F(ProgramTest, PressesDuringAnUpdateStartNoSecondOne) {
 
 TEST_F(ProgramTest, QuitRequestDuringTheUpdateWaitsForItsOutcome) {
     HWND main = nullptr;
-    StartOverLeisurelyCamera(main, "write-nothing 3");
-    ASSERT_NE(main, nullptr);
-    PressButton(GetDlgItem(main, IDOK));
-    HWND update = Wait(Screen::UpdateDialog, 10000);
+    HWND update = StartFailingUpdate(main);
     ASSERT_NE(update, nullptr);
     PostThreadMessageA(Thread(update), WM_QUIT, 0, 0);
     Sleep(1000);
     EXPECT_TRUE(IsWindowVisible(update));
-    HWND box = Wait(Screen::MessageBox, 60000);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(State().counters.erases, 3u); // every attempt ran
-    EXPECT_EQ(Answer(box), "Firmware update could not be completed");
+    ExpectFailureAfterThreeAttempts();
     // The quit is honoured once the outcome is known: the main window does not wait again.
     EndsWith(1);
 }
 
 TEST_F(ProgramTest, CloseAndSessionEndDuringTheUpdateEndNothing) {
     HWND main = nullptr;
-    StartOverLeisurelyCamera(main, "write-nothing 3");
-    ASSERT_NE(main, nullptr);
-    PressButton(GetDlgItem(main, IDOK));
-    HWND update = Wait(Screen::UpdateDialog, 10000);
+    HWND update = StartFailingUpdate(main);
     ASSERT_NE(update, nullptr);
     for (HWND window : {update, main}) {
         PostMessageA(window, WM_CLOSE, 0, 0);
@@ -392,10 +399,7 @@ TEST_F(ProgramTest, CloseAndSessionEndDuringTheUpdateEndNothing) {
     EXPECT_TRUE(IsWindowVisible(update));
     // A session that really ends is held until the worker is done.
     PostMessageA(update, WM_ENDSESSION, TRUE, 0);
-    HWND box = Wait(Screen::MessageBox, 60000);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(State().counters.erases, 3u);
-    EXPECT_EQ(Answer(box), "Firmware update could not be completed");
+    ExpectFailureAfterThreeAttempts();
     main = Wait(Screen::MainWindow, 5000);
     ASSERT_NE(main, nullptr);
     PressButton(GetDlgItem(main, IDCANCEL));
