@@ -11,6 +11,11 @@ namespace {
 
 constexpr int kAttempts = 3;
 
+// The log entry of the attempt under way, when the job keeps a log.
+FlashAttempt* CurrentAttempt(const FlashContext& context) {
+    return context.attempts != nullptr && !context.attempts->empty() ? &context.attempts->back() : nullptr;
+}
+
 } // namespace
 
 std::unique_ptr<std::uint8_t[]> AllocateBuffer(std::size_t size) {
@@ -31,8 +36,8 @@ void WriteFirmware(const FlashContext& context, WindowHandle window) {
 
     context.sink.Post(window, WM_FLASH_PROGRESS, 0, kStageErase);
     const bool erased = context.driver.EraseSF();
-    if (context.attempts != nullptr && !context.attempts->empty())
-        context.attempts->back().erased = erased;
+    if (FlashAttempt* attempt = CurrentAttempt(context))
+        attempt->erased = erased;
     if (erased) {
         context.sink.Post(window, WM_FLASH_PROGRESS, 10, kStageWrite);
         // The write's own report is not trusted either way: the read-back decides.
@@ -49,11 +54,11 @@ bool VerifyFirmware(const FlashContext& context, WindowHandle window) {
     if (!session.IsOpen())
         return false;
     const FlashAttempt result = ReadBackAgainst(context.driver, image, context.allocate);
-    if (context.attempts != nullptr && !context.attempts->empty()) {
-        context.attempts->back().readBack = result.readBack;
-        context.attempts->back().firstDifference = result.firstDifference;
+    if (FlashAttempt* attempt = CurrentAttempt(context)) {
+        attempt->readBack = result.readBack;
+        attempt->firstDifference = result.firstDifference;
     }
-    return result.readBack && !result.firstDifference;
+    return result.Verified();
 }
 
 FlashAttempt ReadBackAgainst(DriverApi& driver, const std::uint8_t* image, BufferAllocator allocate) {
@@ -81,7 +86,7 @@ FlashAttempt ReadBackAgainst(DriverApi& driver, const std::uint8_t* image, Buffe
 
 bool FlashHoldsImage(DriverApi& driver, const std::uint8_t* image, BufferAllocator allocate) {
     const FlashAttempt result = ReadBackAgainst(driver, image, allocate);
-    return result.readBack && !result.firstDifference;
+    return result.Verified();
 }
 
 unsigned FlashThreadProc(const FlashContext& context, WindowHandle window) {

@@ -47,6 +47,9 @@ struct FlashAttempt {
     bool erased = false;                          // the erase reported success
     bool readBack = false;                        // the read-back request reported success
     std::optional<std::uint32_t> firstDifference; // where the comparison found the flash differing
+
+    // The flash was read back whole and held the image.
+    bool Verified() const { return readBack && !firstDifference; }
 };
 
 // What one flashing job works with. The image id is read afresh at every step.

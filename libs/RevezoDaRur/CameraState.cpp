@@ -311,12 +311,7 @@ std::filesystem::path DefaultStateFolder() {
 }
 
 std::optional<CameraSettings> LoadSettings(const std::filesystem::path& folder) {
-    std::string text;
-    const std::optional<CameraState> state =
-        ReadStateFile(folder / kSettingsFile, text) ? ParseState(text) : std::nullopt;
-    if (!state)
-        return std::nullopt;
-    return state->settings;
+    return SettingsReader(folder).Read();
 }
 
 SettingsReader::SettingsReader(const std::filesystem::path& folder) : m_path(folder / kSettingsFile) {}
@@ -340,11 +335,10 @@ bool SaveSettings(const std::filesystem::path& folder, const CameraSettings& set
 
 std::optional<CameraCounters> LoadCounters(const std::filesystem::path& folder) {
     std::string text;
-    const std::optional<CameraState> state =
-        ReadStateFile(folder / kCountersFile, text) ? ParseState(text) : std::nullopt;
-    if (!state)
+    if (!ReadStateFile(folder / kCountersFile, text))
         return std::nullopt;
-    return state->counters;
+    const std::optional<CameraState> state = ParseState(text);
+    return state ? std::optional<CameraCounters>(state->counters) : std::nullopt;
 }
 
 bool SaveCounters(const std::filesystem::path& folder, const CameraCounters& counters) {

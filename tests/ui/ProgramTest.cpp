@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <map>
 #include <string>
 
@@ -147,16 +148,14 @@ protected:
         EXPECT_EQ(State().counters.erases, 3u);
         EXPECT_EQ(Answer(box), "Firmware update could not be completed");
     }
-    // A copy of the program's folder, without the message-box library.
-    std::filesystem::path CopyProgram(const std::string& name) {
-        const std::filesystem::path app = std::filesystem::path(ModuleFolder()) / name;
+    // The program's folder copied to `app`, made afresh: the given files and the language modules.
+    static void CopyProgram(const std::filesystem::path& app, std::initializer_list<const char*> files) {
         std::filesystem::remove_all(app);
         std::filesystem::create_directories(app / "lang");
-        for (const char* file : {"Tervolin.exe", "RevezoDaRur.dll", "ravozev.dll"})
+        for (const char* file : files)
             std::filesystem::copy_file(Bin() / file, app / file);
         for (const auto& entry : std::filesystem::directory_iterator(Bin() / "lang"))
             std::filesystem::copy_file(entry.path(), app / "lang" / entry.path().filename());
-        return app;
     }
     CameraState State() const { return LoadState(m_folder).value_or(CameraState{}); }
     FlashImage Flash() const { return LoadFlash(m_folder).value_or(FlashImage{}); }
@@ -409,7 +408,8 @@ TEST_F(ProgramTest, CloseAndSessionEndDuringTheUpdateEndNothing) {
 TEST_F(ProgramTest, MessagesReachTheUserWithoutTheSkinnedBox) {
     // A copy of the program without its message-box library, then with one that cannot show
     // its box; the camera is missing, so the program has something to say.
-    const std::filesystem::path app = CopyProgram("no-message-box");
+    const std::filesystem::path app = std::filesystem::path(ModuleFolder()) / "no-message-box";
+    CopyProgram(app, {"Tervolin.exe", "RevezoDaRur.dll", "ravozev.dll"});
     Plug(kOlder);
     ASSERT_EQ(Vcam("unplug"), 0);
     for (bool broken : {false, true}) {
@@ -635,12 +635,9 @@ TEST_F(ProgramTest, PlantedLibrariesAreIgnored) {
     const std::filesystem::path root = std::filesystem::path(ModuleFolder()) / "planted";
     const std::filesystem::path app = root / "app", current = root / "current", markers = root / "markers";
     std::filesystem::remove_all(root);
-    for (const auto& folder : {app, current, markers, app / "lang"})
+    for (const auto& folder : {current, markers})
         std::filesystem::create_directories(folder);
-    for (const char* file : {"Tervolin.exe", "RevezoDaRur.dll", "ZARidezi.dll", "ravozev.dll"})
-        std::filesystem::copy_file(Bin() / file, app / file);
-    for (const auto& entry : std::filesystem::directory_iterator(Bin() / "lang"))
-        std::filesystem::copy_file(entry.path(), app / "lang" / entry.path().filename());
+    CopyProgram(app, {"Tervolin.exe", "RevezoDaRur.dll", "ZARidezi.dll", "ravozev.dll"});
     const std::filesystem::path planted = std::filesystem::path(ModuleFolder()) / "planted_dll.dll";
     for (const char* name : {"gdiplus.dll", "comctl32.dll"})
         std::filesystem::copy_file(planted, app / name);
@@ -691,10 +688,7 @@ TEST_F(ProgramTest, DriverLookAlikeBesideTheProgramFindsNoCamera) {
     Plug(kOlder);
     for (const char* lookalike : {"foreign_driver_decorated.dll", "foreign_driver_without_close.dll"}) {
         SCOPED_TRACE(lookalike);
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root / "lang");
-        for (const char* file : {"Tervolin.exe", "ZARidezi.dll", "ravozev.dll"})
-            std::filesystem::copy_file(Bin() / file, root / file);
+        CopyProgram(root, {"Tervolin.exe", "ZARidezi.dll", "ravozev.dll"});
         std::filesystem::copy_file(std::filesystem::path(ModuleFolder()) / lookalike,
                                    root / "RevezoDaRur.dll");
 

@@ -254,20 +254,30 @@ TEST(GdipButton, FontSettingsAndTheirQuirks) {
 
 namespace {
 
-// The check box and radio group of template 910 as image buttons on a plain dialog.
+// The buttons of template 910 as image buttons on a plain dialog: a check box, a radio group, an
+// owner-drawn button, and push buttons with BS_LEFT, BS_RIGHT and BS_CENTER. `setup` runs at
+// initialisation, `script` inside the modal loop.
 class KindsDialog : public CDialog {
 public:
     KindsDialog() : CDialog(910) {}
-    CGdipButton check, one, two, three, owner;
+    CGdipButton check, one, two, three, owner, left, right, centre;
+    std::function<void(KindsDialog&)> setup;
+    std::function<void(KindsDialog&)> script;
+
     void DoDataExchange(CDataExchange* exchange) override {
-        DDX_Control(exchange, 1101, check);
-        DDX_Control(exchange, 1102, one);
-        DDX_Control(exchange, 1103, two);
-        DDX_Control(exchange, 1104, three);
-        DDX_Control(exchange, 1105, owner);
+        const struct {
+            int id;
+            CGdipButton* button;
+        } bound[] = {{1101, &check}, {1102, &one},  {1103, &two},   {1104, &three},
+                     {1105, &owner}, {1107, &left}, {1108, &right}, {1109, &centre}};
+        for (const auto& b : bound)
+            DDX_Control(exchange, b.id, *b.button);
     }
     BOOL OnInitDialog() override {
         CDialog::OnInitDialog();
+        MoveWindow(CRect(100, 100, 500, 300));
+        if (setup)
+            setup(*this);
         PostMessage(WM_APP);
         return TRUE;
     }
@@ -276,141 +286,96 @@ public:
     CHAIN_MSG_MAP(CDialog)
     END_MSG_MAP()
     LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
-        EXPECT_EQ(check.GetKind(), CGdipButton::CheckBox);
-        EXPECT_EQ(one.GetKind(), CGdipButton::RadioButton);
-        EXPECT_EQ(owner.GetKind(), CGdipButton::CheckBox); // BS_OWNERDRAW has both low bits
-        check.SendMessage(BM_SETCHECK, 1);
-        EXPECT_EQ(check.SendMessage(BM_GETCHECK), BST_CHECKED);
-        two.SendMessage(BM_SETCHECK, 1);
-        three.SendMessage(BM_SETCHECK, 1);
-        EXPECT_EQ(two.SendMessage(BM_GETCHECK), BST_UNCHECKED);
-        EXPECT_EQ(three.SendMessage(BM_GETCHECK), BST_CHECKED);
-        one.SendMessage(BM_SETCHECK, 1);
-        EXPECT_EQ(three.SendMessage(BM_GETCHECK), BST_UNCHECKED);
-        EXPECT_EQ(check.SendMessage(BM_GETCHECK), BST_CHECKED); // another group
-        check.SendMessage(WM_KEYDOWN, VK_SPACE, 0);
-        EXPECT_EQ(check.SendMessage(BM_GETCHECK), BST_UNCHECKED);
+        Pump(200);
+        if (script)
+            script(*this);
         EndDialog(IDOK);
         return 0;
     }
 };
+
+// The button's face away from its caption, repainted first.
+COLORREF FaceOf(const CGdipButton& button) {
+    RedrawWindow(button.GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump(30);
+    return ScreenPixel(ScreenPoint(button.GetSafeHwnd(), 12, 22));
+}
+
+// The first and last columns of a 100 x 44 face where its grey caption shows.
+std::pair<int, int> CaptionColumns(const CGdipButton& button) {
+    int first = -1, last = -1;
+    for (int x = 0; x < 100; ++x) {
+        for (int y = 14; y < 30; ++y) {
+            if (GetRValue(ScreenPixel(ScreenPoint(button.GetSafeHwnd(), x, y))) < 0xC0) {
+                first = first < 0 ? x : first;
+                last = x;
+                break;
+            }
+        }
+    }
+    return {first, last};
+}
 
 } // namespace
 
 TEST(GdipButton, CheckBoxAndRadioGroup) {
     KindsDialog dialog;
+    dialog.script = [](KindsDialog& d) {
+        EXPECT_EQ(d.check.GetKind(), CGdipButton::CheckBox);
+        EXPECT_EQ(d.one.GetKind(), CGdipButton::RadioButton);
+        EXPECT_EQ(d.owner.GetKind(), CGdipButton::CheckBox); // BS_OWNERDRAW has both low bits
+        d.check.SendMessage(BM_SETCHECK, 1);
+        EXPECT_EQ(d.check.SendMessage(BM_GETCHECK), BST_CHECKED);
+        d.two.SendMessage(BM_SETCHECK, 1);
+        d.three.SendMessage(BM_SETCHECK, 1);
+        EXPECT_EQ(d.two.SendMessage(BM_GETCHECK), BST_UNCHECKED);
+        EXPECT_EQ(d.three.SendMessage(BM_GETCHECK), BST_CHECKED);
+        d.one.SendMessage(BM_SETCHECK, 1);
+        EXPECT_EQ(d.three.SendMessage(BM_GETCHECK), BST_UNCHECKED);
+        EXPECT_EQ(d.check.SendMessage(BM_GETCHECK), BST_CHECKED); // another group
+        d.check.SendMessage(WM_KEYDOWN, VK_SPACE, 0);
+        EXPECT_EQ(d.check.SendMessage(BM_GETCHECK), BST_UNCHECKED);
+    };
     EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
-namespace {
+TEST(GdipButton, CheckedBoxUnderThePointerShowsItsPressedFace) {
+    // The artwork's faces have no pressed-hover image.
+    KindsDialog dialog;
+    dialog.setup = [](KindsDialog& d) { StyleSkinButton(d.check, "Check"); };
+    dialog.script = [](KindsDialog& d) {
+        MoveCursor(ScreenPoint(d.check.GetSafeHwnd(), 12, 22));
+        MoveCursor(ScreenPoint(d.check.GetSafeHwnd(), 14, 22));
+        EXPECT_TRUE(Near(FaceOf(d.check), kHoverFace)) << std::hex << FaceOf(d.check);
+        d.check.SendMessage(BM_SETCHECK, 1);
+        EXPECT_TRUE(Near(FaceOf(d.check), kPressedFace)) << std::hex << FaceOf(d.check);
+        MoveCursor(ScreenPoint(d, 300, 150));
+        EXPECT_TRUE(Near(FaceOf(d.check), kPressedFace)) << std::hex << FaceOf(d.check);
+        Sleep(HoldTime());
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
 
-// Buttons of template 910 with BS_LEFT, BS_RIGHT and BS_CENTER, on the artwork's faces, side by
-// side; the script reads where each caption's pixels lie.
-class AlignmentDialog : public CDialog {
-public:
-    AlignmentDialog() : CDialog(910) {}
-    CGdipButton left, right, centre;
-    void DoDataExchange(CDataExchange* exchange) override {
-        DDX_Control(exchange, 1107, left);
-        DDX_Control(exchange, 1108, right);
-        DDX_Control(exchange, 1109, centre);
-    }
-    BOOL OnInitDialog() override {
-        CDialog::OnInitDialog();
-        MoveWindow(CRect(100, 100, 500, 300));
+TEST(GdipButton, LeftAndRightStylesPlaceTheCaption) {
+    KindsDialog dialog;
+    dialog.setup = [](KindsDialog& d) {
         int x = 10;
-        for (CGdipButton* button : {&left, &right, &centre}) {
+        for (CGdipButton* button : {&d.left, &d.right, &d.centre}) {
             StyleSkinButton(*button, "Ab");
             button->SetWindowPos(nullptr, x, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
             x += 120;
         }
-        PostMessage(WM_APP);
-        return TRUE;
-    }
-    BEGIN_MSG_MAP(AlignmentDialog)
-    MESSAGE_HANDLER(WM_APP, OnScript)
-    CHAIN_MSG_MAP(CDialog)
-    END_MSG_MAP()
-
-    // The first and last columns of the button's middle row where the grey caption shows.
-    static std::pair<int, int> CaptionColumns(const CGdipButton& button) {
-        int first = -1, last = -1;
-        for (int x = 0; x < 100; ++x) {
-            for (int y = 14; y < 30; ++y) {
-                if (GetRValue(ScreenPixel(ScreenPoint(button.GetSafeHwnd(), x, y))) < 0xC0) {
-                    first = first < 0 ? x : first;
-                    last = x;
-                    break;
-                }
-            }
-        }
-        return {first, last};
-    }
-    LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
-        Pump(200);
-        const auto [leftFirst, leftLast] = CaptionColumns(left);
-        const auto [rightFirst, rightLast] = CaptionColumns(right);
-        const auto [centreFirst, centreLast] = CaptionColumns(centre);
+    };
+    dialog.script = [](KindsDialog& d) {
+        const auto [leftFirst, leftLast] = CaptionColumns(d.left);
+        const auto [rightFirst, rightLast] = CaptionColumns(d.right);
+        const auto [centreFirst, centreLast] = CaptionColumns(d.centre);
         EXPECT_GE(leftFirst, 0);
         EXPECT_LT(leftLast, 40) << leftFirst;
         EXPECT_GT(rightFirst, 60) << rightLast;
         EXPECT_LT(std::abs((centreFirst + centreLast) - 100), 8) << centreFirst << " " << centreLast;
         Sleep(HoldTime());
-        EndDialog(IDOK);
-        return 0;
-    }
-};
-
-} // namespace
-
-namespace {
-
-// The check box of template 910 with the artwork's faces, which have no pressed-hover image.
-class CheckedDialog : public CDialog {
-public:
-    CheckedDialog() : CDialog(910) {}
-    CGdipButton check;
-    void DoDataExchange(CDataExchange* exchange) override { DDX_Control(exchange, 1101, check); }
-    BOOL OnInitDialog() override {
-        CDialog::OnInitDialog();
-        MoveWindow(CRect(100, 100, 500, 300));
-        StyleSkinButton(check, "Check");
-        PostMessage(WM_APP);
-        return TRUE;
-    }
-    BEGIN_MSG_MAP(CheckedDialog)
-    MESSAGE_HANDLER(WM_APP, OnScript)
-    CHAIN_MSG_MAP(CDialog)
-    END_MSG_MAP()
-    COLORREF Face() const {
-        RedrawWindow(check.GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        Pump(30);
-        return ScreenPixel(ScreenPoint(check.GetSafeHwnd(), 12, 22));
-    }
-    LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
-        Pump(200);
-        MoveCursor(ScreenPoint(check.GetSafeHwnd(), 12, 22));
-        MoveCursor(ScreenPoint(check.GetSafeHwnd(), 14, 22));
-        EXPECT_TRUE(Near(Face(), kHoverFace)) << std::hex << Face();
-        check.SendMessage(BM_SETCHECK, 1);
-        EXPECT_TRUE(Near(Face(), kPressedFace)) << std::hex << Face();
-        MoveCursor(ScreenPoint(*this, 300, 150));
-        EXPECT_TRUE(Near(Face(), kPressedFace)) << std::hex << Face();
-        Sleep(HoldTime());
-        EndDialog(IDOK);
-        return 0;
-    }
-};
-
-} // namespace
-
-TEST(GdipButton, CheckedBoxUnderThePointerShowsItsPressedFace) {
-    CheckedDialog dialog;
-    EXPECT_EQ(dialog.DoModal(), IDOK);
-}
-
-TEST(GdipButton, LeftAndRightStylesPlaceTheCaption) {
-    AlignmentDialog dialog;
+    };
     EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
