@@ -1,12 +1,13 @@
 // Dialog layout from the template at a chosen resolution.
-#include "DialogFontAdjuster.h"
+#include "Controls/DialogFontAdjuster.h"
 
 #include <functional>
 #include <optional>
 #include <string>
 
-#include "DialogTemplate.h"
-#include "DialogUnits.h"
+#include "Controls/DialogTemplate.h"
+#include "Controls/DialogUnits.h"
+#include "framework/Dc.h"
 
 namespace {
 
@@ -50,21 +51,23 @@ void CDialogFontAdjuster::Apply(HMODULE module, HWND dialog, int templateId, dou
         return;
     const TemplateFontInfo& font = dialogTemplate->font;
     const std::wstring face(font.faceName.begin(), font.faceName.end());
-    m_hFont = CreateFontW(FontHeightForPoints(font.pointSize, pixelsPerInch), 0, 0, 0, font.weight,
-                          font.italic, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+    m_font.Attach(CreateFontW(FontHeightForPoints(font.pointSize, pixelsPerInch), 0, 0, 0, font.weight,
+                              font.italic, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                              face.c_str()));
     m_hPreviousFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
-    SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), TRUE);
+    SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetSafeHandle()), TRUE);
 
     // Base units of the new font, measured on the dialog's own DC.
-    HDC dc = GetDC(dialog);
-    HGDIOBJ old = SelectObject(dc, m_hFont);
     TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
     SIZE letters{0, 0};
-    GetTextExtentPoint32W(dc, L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", 52, &letters);
-    SelectObject(dc, old);
-    ReleaseDC(dialog, dc);
+    {
+        CClientDC dc(dialog);
+        HGDIOBJ old = dc.SelectObject(m_font);
+        GetTextMetricsW(dc, &metrics);
+        GetTextExtentPoint32W(dc, L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", 52, &letters);
+        dc.SelectObject(old);
+    }
     const int bx = HorizontalBaseUnit(letters.cx);
     const int by = metrics.tmHeight;
 
@@ -79,7 +82,7 @@ void CDialogFontAdjuster::Apply(HMODULE module, HWND dialog, int templateId, dou
     ForEachTemplateControl(dialog, *dialogTemplate, [&](HWND control, const DialogTemplateItem& item) {
         MoveWindow(control, DialogUnitsToPixelsX(item.x, bx), DialogUnitsToPixelsY(item.y, by),
                    DialogUnitsToPixelsX(item.cx, bx), DialogUnitsToPixelsY(item.cy, by), TRUE);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), TRUE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetSafeHandle()), TRUE);
     });
 }
 
@@ -94,9 +97,7 @@ void CDialogFontAdjuster::Restore() {
             });
         }
     }
-    if (m_hFont != nullptr)
-        DeleteObject(m_hFont);
+    m_font.DeleteObject();
     m_hDialog = nullptr;
-    m_hFont = nullptr;
     m_hPreviousFont = nullptr;
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "framework/Gdi.h"
+
 class CDialogFontAdjuster {
 public:
     CDialogFontAdjuster() = default;
@@ -17,12 +19,12 @@ public:
     // Puts the previous font back on the dialog and its controls and deletes the adjuster's font.
     void Restore();
 
-    HFONT Font() const { return m_hFont; }
+    HFONT Font() const { return m_font; }
 
 private:
     int m_nTemplateId = 0;
     HMODULE m_hModule = nullptr;
     HWND m_hDialog = nullptr;
-    HFONT m_hFont = nullptr;
+    CFont m_font;
     HFONT m_hPreviousFont = nullptr;
 };

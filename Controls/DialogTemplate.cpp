@@ -1,5 +1,5 @@
 // Dialog template reader.
-#include "DialogTemplate.h"
+#include "Controls/DialogTemplate.h"
 
 #include <algorithm>
 

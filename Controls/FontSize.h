@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "Gdi.h"
+#include "framework/Gdi.h"
 
 inline void TakeFontSize(LOGFONTA& font, int height, BYTE quality) {
     CFont temporary;

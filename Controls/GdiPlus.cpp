@@ -1,5 +1,5 @@
 // Binding of the GDI+ flat interface.
-#include "GdiPlus.h"
+#include "Controls/GdiPlus.h"
 
 #include <string>
 

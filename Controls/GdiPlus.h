@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <objidl.h>
 
+#include <utility>
+
 namespace gdip {
 
 using GpStatus = int;
@@ -143,3 +145,56 @@ public:
 private:
     gdip::GpGraphics* m_graphics = nullptr;
 };
+
+// Owner of a GDI+ object that a flat-interface call creates through its out-parameter; `Free`
+// deletes it when the owner goes.
+template <typename T, void (*Free)(T*)> class CGdiPlusObject {
+public:
+    CGdiPlusObject() = default;
+    ~CGdiPlusObject() { Reset(); }
+    CGdiPlusObject(const CGdiPlusObject&) = delete;
+    CGdiPlusObject& operator=(const CGdiPlusObject&) = delete;
+
+    T* Get() const { return m_object; }
+    // Where a creating call writes the new object; what was held is deleted first.
+    T** Out() {
+        Reset();
+        return &m_object;
+    }
+    T* Detach() { return std::exchange(m_object, nullptr); }
+    void Reset() {
+        if (T* object = Detach())
+            Free(object);
+    }
+
+private:
+    T* m_object = nullptr;
+};
+
+namespace gdip {
+inline void Delete(GpFont* font) {
+    CGdiPlus::Api().GdipDeleteFont(font);
+}
+inline void Delete(GpStringFormat* format) {
+    CGdiPlus::Api().GdipDeleteStringFormat(format);
+}
+inline void Delete(GpMatrix* matrix) {
+    CGdiPlus::Api().GdipDeleteMatrix(matrix);
+}
+inline void Delete(GpGraphics* graphics) {
+    CGdiPlus::Api().GdipDeleteGraphics(graphics);
+}
+inline void Delete(GpSolidFill* brush) {
+    CGdiPlus::Api().GdipDeleteBrush(reinterpret_cast<GpBrush*>(brush));
+}
+inline void Delete(GpBitmap* bitmap) {
+    CGdiPlus::Api().GdipDisposeImage(reinterpret_cast<GpImage*>(bitmap));
+}
+} // namespace gdip
+
+using CGdiPlusFont = CGdiPlusObject<gdip::GpFont, gdip::Delete>;
+using CGdiPlusStringFormat = CGdiPlusObject<gdip::GpStringFormat, gdip::Delete>;
+using CGdiPlusMatrix = CGdiPlusObject<gdip::GpMatrix, gdip::Delete>;
+using CGdiPlusImageGraphics = CGdiPlusObject<gdip::GpGraphics, gdip::Delete>;
+using CGdiPlusSolidFill = CGdiPlusObject<gdip::GpSolidFill, gdip::Delete>;
+using CGdiPlusBitmapObject = CGdiPlusObject<gdip::GpBitmap, gdip::Delete>;

@@ -1,11 +1,11 @@
 // Decoding PNG resources through GDI+, and the opaque region of an image.
-#include "GdiPlusBitmap.h"
+#include "Controls/GdiPlusBitmap.h"
 
 #include <cstring>
 #include <vector>
 
-#include "OpaqueRegion.h"
-#include "WinApp.h"
+#include "Controls/OpaqueRegion.h"
+#include "framework/WinApp.h"
 
 namespace {
 
@@ -44,18 +44,18 @@ gdip::GpStatus CopyPixels(gdip::GpBitmap* source, gdip::GpBitmap*& copy) {
         return status;
     api.GdipBitmapUnlockBits(source, &data);
 
+    CGdiPlusBitmapObject made;
     status = api.GdipCreateBitmapFromScan0(static_cast<INT>(width), static_cast<INT>(height), 0,
-                                           gdip::PixelFormat32bppARGB, nullptr, &copy);
+                                           gdip::PixelFormat32bppARGB, nullptr, made.Out());
     if (status != gdip::Ok)
         return status;
-    status = api.GdipBitmapLockBits(copy, &all, gdip::ImageLockModeWrite | gdip::ImageLockModeUserInputBuf,
-                                    gdip::PixelFormat32bppARGB, &data);
+    status =
+        api.GdipBitmapLockBits(made.Get(), &all, gdip::ImageLockModeWrite | gdip::ImageLockModeUserInputBuf,
+                               gdip::PixelFormat32bppARGB, &data);
     if (status == gdip::Ok)
-        status = api.GdipBitmapUnlockBits(copy, &data);
-    if (status != gdip::Ok) {
-        api.GdipDisposeImage(reinterpret_cast<gdip::GpImage*>(copy));
-        copy = nullptr;
-    }
+        status = api.GdipBitmapUnlockBits(made.Get(), &data);
+    if (status == gdip::Ok)
+        copy = made.Detach();
     return status;
 }
 
@@ -128,12 +128,11 @@ bool CPNGResource::LoadFromResource(WORD id) {
     if (FAILED(CreateStreamOnHGlobal(buffer.Handle(), FALSE, stream.Out())))
         return false;
     const CGdiPlus& api = CGdiPlus::Api();
-    gdip::GpBitmap* decoded = nullptr;
-    gdip::GpStatus status = api.GdipCreateBitmapFromStream(stream.Get(), &decoded);
-    if (status == gdip::Ok && decoded != nullptr) {
+    CGdiPlusBitmapObject decoded;
+    gdip::GpStatus status = api.GdipCreateBitmapFromStream(stream.Get(), decoded.Out());
+    if (status == gdip::Ok && decoded.Get() != nullptr) {
         // The buffer goes when this function returns: keep pixels that do not depend on it.
-        status = CopyPixels(decoded, m_pBitmap);
-        api.GdipDisposeImage(reinterpret_cast<gdip::GpImage*>(decoded));
+        status = CopyPixels(decoded.Get(), m_pBitmap);
     }
     if (status != gdip::Ok || m_pBitmap == nullptr) {
         ReleaseImage();

@@ -7,7 +7,7 @@
 #include <new>
 #include <string>
 
-#include "GdiPlus.h"
+#include "Controls/GdiPlus.h"
 
 // Raised when the memory block for decoding an image cannot be allocated.
 class COutOfMemoryException : public std::bad_alloc {

@@ -1,13 +1,13 @@
 // The image button.
-#include "GdipButton.h"
+#include "Controls/GdipButton.h"
 
 #include <cstring>
 #include <vector>
 
-#include "ButtonTextLayout.h"
-#include "FontSize.h"
-#include "MemDC.h"
-#include "RedrawWithParent.h"
+#include "Controls/ButtonTextLayout.h"
+#include "Controls/FontSize.h"
+#include "Controls/MemDC.h"
+#include "Controls/RedrawWithParent.h"
 
 namespace {
 
@@ -32,9 +32,7 @@ void CGdipButton::CSurface::Release() {
 
 CGdipButton::CGdipButton()
     : m_crText(GetSysColor(COLOR_BTNTEXT)), m_crHoverText(m_crText), m_crPressedText(m_crText) {
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(85, GetDeviceCaps(screen, LOGPIXELSY), 720);
-    ReleaseDC(nullptr, screen);
+    const int height = -MulDiv(85, CClientDC(nullptr).GetDeviceCaps(LOGPIXELSY), 720);
     m_font.Attach(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                               DEFAULT_PITCH | FF_DONTCARE, "Arial"));

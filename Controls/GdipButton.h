@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "Controls.h"
-#include "Dc.h"
-#include "Gdi.h"
-#include "GdiPlusBitmap.h"
+#include "Controls/GdiPlusBitmap.h"
+#include "framework/Controls.h"
+#include "framework/Dc.h"
+#include "framework/Gdi.h"
 
 constexpr UINT WM_GDIPBUTTON_UNCHECK = 0x0500;
 constexpr UINT WM_GDIPBUTTON_RECAPTURE = 0x8CCB;

@@ -1,15 +1,15 @@
 // The text label.
-#include "Label.h"
+#include "Controls/Label.h"
 
 #include <cstring>
 #include <vector>
 
-#include "Dc.h"
-#include "FontSize.h"
-#include "GdiPlus.h"
-#include "GradientBands.h"
-#include "Module.h"
-#include "RedrawWithParent.h"
+#include "Controls/FontSize.h"
+#include "Controls/GdiPlus.h"
+#include "Controls/GradientBands.h"
+#include "Controls/RedrawWithParent.h"
+#include "framework/Dc.h"
+#include "framework/Module.h"
 
 namespace {
 
@@ -427,50 +427,47 @@ void CLabel::PaintSmooth() {
     const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
                                            wide.data(), static_cast<int>(text.size()));
 
-    gdip::GpFont* font = nullptr;
+    CGdiPlusFont font;
     LOGFONTA logFont{};
     m_font.GetLogFont(logFont);
-    api.GdipCreateFontFromLogfontA(paint, &logFont, &font);
-    gdip::GpStringFormat* format = nullptr;
-    api.GdipCreateStringFormat(0, LANG_NEUTRAL, &format);
-    api.GdipSetStringFormatAlign(format, (GetStyle() & 0x1F) == SS_CENTER ? gdip::StringAlignmentCenter
-                                                                          : gdip::StringAlignmentNear);
+    api.GdipCreateFontFromLogfontA(paint, &logFont, font.Out());
+    CGdiPlusStringFormat format;
+    api.GdipCreateStringFormat(0, LANG_NEUTRAL, format.Out());
+    api.GdipSetStringFormatAlign(format.Get(), (GetStyle() & 0x1F) == SS_CENTER ? gdip::StringAlignmentCenter
+                                                                                : gdip::StringAlignmentNear);
     const gdip::RectF layout{0, 0, static_cast<gdip::REAL>(width), static_cast<gdip::REAL>(height)};
 
     if (m_bGlow && width / 4 > 0 && height / 4 > 0) {
-        gdip::GpBitmap* glow = nullptr;
-        api.GdipCreateBitmapFromScan0(width / 4, height / 4, 0, gdip::PixelFormat32bppARGB, nullptr, &glow);
-        gdip::GpGraphics* small = nullptr;
-        api.GdipGetImageGraphicsContext(reinterpret_cast<gdip::GpImage*>(glow), &small);
-        api.GdipSetPageScale(small, 1.0f);
-        api.GdipSetPageUnit(small, gdip::UnitPixel);
-        api.GdipSetSmoothingMode(small, gdip::SmoothingModeHighQuality);
-        api.GdipSetInterpolationMode(small, gdip::InterpolationModeHighQualityBilinear);
-        api.GdipSetTextRenderingHint(small, gdip::TextRenderingHintAntiAliasGridFit);
-        api.GdipSetCompositingQuality(small, gdip::CompositingQualityHighQuality);
-        gdip::GpMatrix* matrix = nullptr;
-        api.GdipCreateMatrix2(0.27f, 0, 0, 0.27f, 0, 0, &matrix);
-        api.GdipSetWorldTransform(small, matrix);
-        gdip::GpSolidFill* white = nullptr;
-        api.GdipCreateSolidFill(0xC8FFFFFF, &white);
-        api.GdipDrawString(small, wide.data(), length, font, &layout, format,
-                           reinterpret_cast<gdip::GpBrush*>(white));
-        api.GdipDeleteGraphics(small);
-        api.GdipDeleteMatrix(matrix);
-        api.GdipDrawImageRectRect(graphics.Get(), reinterpret_cast<gdip::GpImage*>(glow), 0, 0,
+        CGdiPlusBitmapObject glow;
+        api.GdipCreateBitmapFromScan0(width / 4, height / 4, 0, gdip::PixelFormat32bppARGB, nullptr,
+                                      glow.Out());
+        {
+            // The text drawn small, which the larger drawing below blurs into a glow.
+            CGdiPlusImageGraphics small;
+            api.GdipGetImageGraphicsContext(reinterpret_cast<gdip::GpImage*>(glow.Get()), small.Out());
+            api.GdipSetPageScale(small.Get(), 1.0f);
+            api.GdipSetPageUnit(small.Get(), gdip::UnitPixel);
+            api.GdipSetSmoothingMode(small.Get(), gdip::SmoothingModeHighQuality);
+            api.GdipSetInterpolationMode(small.Get(), gdip::InterpolationModeHighQualityBilinear);
+            api.GdipSetTextRenderingHint(small.Get(), gdip::TextRenderingHintAntiAliasGridFit);
+            api.GdipSetCompositingQuality(small.Get(), gdip::CompositingQualityHighQuality);
+            CGdiPlusMatrix matrix;
+            api.GdipCreateMatrix2(0.27f, 0, 0, 0.27f, 0, 0, matrix.Out());
+            api.GdipSetWorldTransform(small.Get(), matrix.Get());
+            CGdiPlusSolidFill white;
+            api.GdipCreateSolidFill(0xC8FFFFFF, white.Out());
+            api.GdipDrawString(small.Get(), wide.data(), length, font.Get(), &layout, format.Get(),
+                               reinterpret_cast<gdip::GpBrush*>(white.Get()));
+        }
+        api.GdipDrawImageRectRect(graphics.Get(), reinterpret_cast<gdip::GpImage*>(glow.Get()), 0, 0,
                                   static_cast<gdip::REAL>(width), static_cast<gdip::REAL>(height), 0, 0,
                                   width * 0.25f, height * 0.25f, gdip::UnitPixel, nullptr, nullptr, nullptr);
-        api.GdipDisposeImage(reinterpret_cast<gdip::GpImage*>(glow));
-        api.GdipDeleteBrush(reinterpret_cast<gdip::GpBrush*>(white));
     }
 
-    gdip::GpSolidFill* brush = nullptr;
+    CGdiPlusSolidFill brush;
     const gdip::ARGB colour = (static_cast<gdip::ARGB>(m_nTextAlpha) << 24) | (GetRValue(m_crText) << 16) |
                               (GetGValue(m_crText) << 8) | GetBValue(m_crText);
-    api.GdipCreateSolidFill(colour, &brush);
-    api.GdipDrawString(graphics.Get(), wide.data(), length, font, &layout, format,
-                       reinterpret_cast<gdip::GpBrush*>(brush));
-    api.GdipDeleteBrush(reinterpret_cast<gdip::GpBrush*>(brush));
-    api.GdipDeleteStringFormat(format);
-    api.GdipDeleteFont(font);
+    api.GdipCreateSolidFill(colour, brush.Out());
+    api.GdipDrawString(graphics.Get(), wide.data(), length, font.Get(), &layout, format.Get(),
+                       reinterpret_cast<gdip::GpBrush*>(brush.Get()));
 }

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "Controls.h"
-#include "Gdi.h"
-#include "Module.h"
+#include "framework/Controls.h"
+#include "framework/Gdi.h"
+#include "framework/Module.h"
 
 constexpr UINT LABEL_NOTIFY_CLICK = 0x8200;
 

@@ -1,5 +1,5 @@
 // Off-screen surface.
-#include "MemDC.h"
+#include "Controls/MemDC.h"
 
 CMemDC::CMemDC(CDC* target, const RECT* rect) : m_pTarget(target), m_bOffscreen(!target->IsPrinting()) {
     if (rect != nullptr)

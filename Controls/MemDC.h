@@ -2,8 +2,8 @@
 // rectangle onto the target in one block when it goes.
 #pragma once
 
-#include "Dc.h"
-#include "Gdi.h"
+#include "framework/Dc.h"
+#include "framework/Gdi.h"
 
 class CMemDC : public CDC {
 public:

@@ -1,12 +1,12 @@
 // The bitmap progress bar.
-#include "ProgressCtrlST.h"
+#include "Controls/ProgressCtrlST.h"
 
 #include <cstdlib>
 
-#include "Dc.h"
-#include "Gdi.h"
-#include "ProgressGeometry.h"
-#include "WinApp.h"
+#include "Controls/ProgressGeometry.h"
+#include "framework/Dc.h"
+#include "framework/Gdi.h"
+#include "framework/WinApp.h"
 
 namespace {
 
@@ -27,30 +27,26 @@ HBITMAP LoadBitmapResource(int id) {
 
 } // namespace
 
-void CProgressCtrlST::DeleteBitmaps() {
-    if (m_hFill != nullptr)
-        DeleteObject(m_hFill);
-    if (m_hBackground != nullptr && m_hBackground != m_hFill)
-        DeleteObject(m_hBackground);
-    m_hFill = m_hBackground = nullptr;
-    m_nFillWidth = m_nFillHeight = 0;
-}
-
 int CProgressCtrlST::SetBitmaps(HBITMAP fill, HBITMAP background, bool repaint) {
-    // Release what the bar holds, but never a bitmap that is handed in again.
-    if (m_hFill != nullptr && m_hFill != fill && m_hFill != background)
-        DeleteObject(m_hFill);
-    if (m_hBackground != nullptr && m_hBackground != m_hFill && m_hBackground != fill &&
-        m_hBackground != background)
-        DeleteObject(m_hBackground);
-    m_hFill = fill;
-    m_hBackground = background;
+    // What the bar held goes when this returns, except a bitmap that is handed in again.
+    CBitmap oldFill, oldBackground;
+    oldFill.Attach(m_fill.Detach());
+    oldBackground.Attach(m_background.Detach());
+    for (CBitmap* old : {&oldFill, &oldBackground}) {
+        if (*old == fill || *old == background)
+            old->Detach();
+    }
+    m_fill.Attach(fill);
+    m_bBackgroundIsFill = background != nullptr && background == fill;
+    m_background.Attach(m_bBackgroundIsFill ? nullptr : background);
     m_nFillWidth = m_nFillHeight = 0;
 
     int width = 0, height = 0, unusedWidth = 0, unusedHeight = 0;
     if ((fill != nullptr && !BitmapSize(fill, width, height)) ||
         (background != nullptr && !BitmapSize(background, unusedWidth, unusedHeight))) {
-        DeleteBitmaps();
+        m_fill.DeleteObject();
+        m_background.DeleteObject();
+        m_bBackgroundIsFill = false;
         return 1;
     }
     m_nFillWidth = width;
@@ -88,13 +84,13 @@ LRESULT CProgressCtrlST::SetPos(int position) {
 }
 
 LRESULT CProgressCtrlST::OnEraseBkgnd(UINT message, WPARAM wParam, LPARAM lParam, bool&) {
-    if (m_hBackground != nullptr)
+    if (Background() != nullptr)
         return TRUE;
     return Default(message, wParam, lParam);
 }
 
 LRESULT CProgressCtrlST::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, bool&) {
-    if (m_hFill == nullptr)
+    if (!m_fill)
         return Default(message, wParam, lParam);
 
     CPaintDC paint(m_hWnd);
@@ -103,7 +99,7 @@ LRESULT CProgressCtrlST::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, boo
 
     CDC source;
     source.CreateCompatibleDC(paint);
-    HGDIOBJ oldSource = source.SelectObject(m_hFill);
+    HGDIOBJ oldSource = source.SelectObject(m_fill);
     CDC tiles;
     tiles.CreateCompatibleDC(paint);
     CBitmap tileBitmap;
@@ -135,7 +131,7 @@ LRESULT CProgressCtrlST::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, boo
 
     CDC background;
     background.CreateCompatibleDC(paint);
-    HGDIOBJ oldBackground = background.SelectObject(m_hBackground);
+    HGDIOBJ oldBackground = background.SelectObject(Background());
     if (filled.IsRectEmpty()) {
         paint.BitBlt(0, 0, client.Width(), client.Height(), background, 0, 0, SRCCOPY);
     } else {

@@ -3,16 +3,16 @@
 // when there is no fill bitmap.
 #pragma once
 
-#include "Controls.h"
-#include "Types.h"
+#include "framework/Controls.h"
+#include "framework/Gdi.h"
+#include "framework/Types.h"
 
 class CProgressCtrlST : public CProgressCtrl {
 public:
     CProgressCtrlST() = default;
-    ~CProgressCtrlST() override { DeleteBitmaps(); }
 
-    // Takes ownership of both bitmaps (either may be null). 0 on success; 1 when a bitmap's size
-    // cannot be read, and then the bar holds no bitmaps.
+    // Takes ownership of both bitmaps (either may be null, and both may be the same bitmap). 0 on
+    // success; 1 when a bitmap's size cannot be read, and then the bar holds no bitmaps.
     int SetBitmaps(HBITMAP fill, HBITMAP background, bool repaint);
     // Loads both from bitmap resources; a background id of -1 means none.
     int SetBitmapResources(int fillId, int backgroundId, bool repaint);
@@ -32,7 +32,7 @@ public:
     END_MSG_MAP()
 
 private:
-    void DeleteBitmaps();
+    HBITMAP Background() const { return m_bBackgroundIsFill ? m_fill : m_background; }
     LRESULT OnEraseBkgnd(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnPaint(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnNcPaint(UINT, WPARAM, LPARAM, bool&) { return 0; }
@@ -42,8 +42,9 @@ private:
     int m_nRange = 100;
     int m_nStep = 10;
     int m_nPos = 0;
-    HBITMAP m_hFill = nullptr;
-    HBITMAP m_hBackground = nullptr;
+    CBitmap m_fill;
+    CBitmap m_background; // empty when the fill serves as background too
+    bool m_bBackgroundIsFill = false;
     int m_nFillWidth = 0;
     int m_nFillHeight = 0;
 };

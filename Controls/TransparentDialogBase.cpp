@@ -1,10 +1,10 @@
 // The layered dialog base.
-#include "TransparentDialogBase.h"
+#include "Controls/TransparentDialogBase.h"
 
-#include "Dc.h"
-#include "DragLimits.h"
-#include "Gdi.h"
-#include "WinApp.h"
+#include "Controls/DragLimits.h"
+#include "framework/Dc.h"
+#include "framework/Gdi.h"
+#include "framework/WinApp.h"
 
 namespace {
 
@@ -49,8 +49,8 @@ HWND CTransparentDialogBase::CreateLayerWindow(HWND parent, HWND dialog) {
 
 CTransparentDialogBase::CTransparentDialogBase(WORD pngId, UINT templateId, HWND parent, bool movable)
     : CDialog(templateId, nullptr), m_bMovable(movable), m_nTemplateId(templateId) {
-    m_hLayerWnd = CreateLayerWindow(parent, nullptr);
-    m_hParentWnd = m_hLayerWnd; // the layer window owns the dialog, which stays in front of it
+    m_layer.Attach(CreateLayerWindow(parent, nullptr));
+    m_hParentWnd = m_layer; // the layer window owns the dialog, which stays in front of it
     if (pngId != 0) {
         m_png.ReleaseImage();
         if (m_png.LoadFromResource(pngId)) {
@@ -63,23 +63,14 @@ CTransparentDialogBase::CTransparentDialogBase(WORD pngId, UINT templateId, HWND
 CTransparentDialogBase::~CTransparentDialogBase() {
     // A dialog that never ran still made its layer window.
     DestroyLayerWindow();
-    DeleteSkinBitmap();
 }
 
 void CTransparentDialogBase::DestroyLayerWindow() {
-    if (m_hLayerWnd == nullptr)
+    if (m_layer == nullptr)
         return;
-    ::DestroyWindow(m_hLayerWnd);
-    m_hLayerWnd = nullptr;
+    m_layer.Destroy();
     // Fails without effect while another dialog's layer window exists.
     UnregisterClassA(kLayerClass, GetModuleHandleA(nullptr));
-}
-
-void CTransparentDialogBase::DeleteSkinBitmap() {
-    if (m_hSkinBitmap != nullptr) {
-        DeleteObject(m_hSkinBitmap);
-        m_hSkinBitmap = nullptr;
-    }
 }
 
 INT_PTR CTransparentDialogBase::DoModal() {
@@ -88,7 +79,7 @@ INT_PTR CTransparentDialogBase::DoModal() {
         return 0;
     }
     m_bModalRunning = TRUE;
-    if (HWND owner = ::GetParent(m_hLayerWnd))
+    if (HWND owner = ::GetParent(m_layer))
         ::EnableWindow(owner, FALSE);
     return CDialog::DoModal();
 }
@@ -97,8 +88,8 @@ bool CTransparentDialogBase::Create(UINT templateId, HWND parent) {
     m_nTemplateId = templateId;
     // The constructor's layer window was made for the constructor's parent; make a new one.
     DestroyLayerWindow();
-    m_hLayerWnd = CreateLayerWindow(parent, nullptr);
-    return CDialog::Create(templateId, m_hLayerWnd);
+    m_layer.Attach(CreateLayerWindow(parent, nullptr));
+    return CDialog::Create(templateId, m_layer);
 }
 
 BOOL CTransparentDialogBase::OnInitDialog() {
@@ -111,28 +102,28 @@ BOOL CTransparentDialogBase::OnInitDialog() {
         const int width = static_cast<int>(m_nImageWidth);
         const int height = static_cast<int>(m_nImageHeight);
         SetWindowPos(nullptr, 0, 0, width, height, kSizeOnly);
-        ::SetWindowPos(m_hLayerWnd, nullptr, 0, 0, width, height, kSizeOnly);
+        ::SetWindowPos(m_layer, nullptr, 0, 0, width, height, kSizeOnly);
         SetWindowRgn(m_hWnd, m_png.CreateOpaqueRegion(), TRUE);
         m_png.GetLastStatus();
         HBITMAP bitmap = nullptr;
         if (CGdiPlus::Api().GdipCreateHBITMAPFromBitmap(m_png.GetImage(), &bitmap, 0xFFFFFFFF) == gdip::Ok)
-            m_hSkinBitmap = bitmap;
+            m_skinBitmap.Attach(bitmap);
     }
     UpdateLayeredImage();
     return TRUE;
 }
 
 void CTransparentDialogBase::UpdateLayeredImage() {
-    if (!IsWindow(m_hLayerWnd))
+    if (!IsWindow(m_layer))
         return;
     RECT layer;
-    ::GetWindowRect(m_hLayerWnd, &layer);
+    ::GetWindowRect(m_layer, &layer);
     POINT destination{layer.left, layer.top};
     SIZE size{static_cast<LONG>(m_nImageWidth), static_cast<LONG>(m_nImageHeight)};
     POINT source{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
 
-    HDC layerDc = ::GetDC(m_hLayerWnd);
+    CClientDC layerDc(m_layer);
     CDC memory;
     memory.CreateCompatibleDC(layerDc);
     BITMAPINFO info{};
@@ -158,10 +149,9 @@ void CTransparentDialogBase::UpdateLayeredImage() {
             api.GdipDrawImageRectI(graphics.Get(), reinterpret_cast<gdip::GpImage*>(m_png.GetImage()), 0, 0,
                                    size.cx, size.cy);
         }
-        UpdateLayeredWindow(m_hLayerWnd, layerDc, &destination, &size, memory, &source, 0, &blend, ULW_ALPHA);
+        UpdateLayeredWindow(m_layer, layerDc, &destination, &size, memory, &source, 0, &blend, ULW_ALPHA);
         memory.SelectObject(old);
     }
-    ::ReleaseDC(m_hLayerWnd, layerDc);
 }
 
 void CTransparentDialogBase::OnOK() {
@@ -174,12 +164,17 @@ void CTransparentDialogBase::OnCancel() {
     m_bModalRunning = FALSE;
 }
 
+void CTransparentDialogBase::EndModalWith(int result) {
+    EndDialog(result);
+    m_bModalRunning = FALSE;
+}
+
 bool CTransparentDialogBase::DestroyWindow() {
     m_bModalRunning = FALSE;
-    if (HWND owner = ::GetParent(m_hLayerWnd))
+    if (HWND owner = ::GetParent(m_layer))
         ::EnableWindow(owner, TRUE);
-    ::ShowWindow(m_hLayerWnd, SW_HIDE);
-    DeleteSkinBitmap();
+    ::ShowWindow(m_layer, SW_HIDE);
+    m_skinBitmap.DeleteObject();
     return CDialog::DestroyWindow();
 }
 
@@ -207,9 +202,9 @@ LRESULT CTransparentDialogBase::OnEraseBkgnd(UINT message, WPARAM wParam, LPARAM
     HDC dc = reinterpret_cast<HDC>(wParam);
     CDC memory;
     memory.CreateCompatibleDC(dc);
-    if (m_hSkinBitmap != nullptr) {
+    if (m_skinBitmap) {
         const CRect client = GetClientRect();
-        HGDIOBJ old = memory.SelectObject(m_hSkinBitmap);
+        HGDIOBJ old = memory.SelectObject(m_skinBitmap);
         ::StretchBlt(dc, 0, 0, client.Width(), client.Height(), memory, 0, 0, static_cast<int>(m_nImageWidth),
                      static_cast<int>(m_nImageHeight), SRCCOPY);
         memory.SelectObject(old);
@@ -219,8 +214,8 @@ LRESULT CTransparentDialogBase::OnEraseBkgnd(UINT message, WPARAM wParam, LPARAM
 
 LRESULT CTransparentDialogBase::OnMove(UINT, WPARAM, LPARAM lParam, bool&) {
     const UINT show = IsWindowVisible() ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
-    ::SetWindowPos(m_hLayerWnd, nullptr, static_cast<short>(LOWORD(lParam)),
-                   static_cast<short>(HIWORD(lParam)), 0, 0, kFollowMove | show);
+    ::SetWindowPos(m_layer, nullptr, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)),
+                   0, 0, kFollowMove | show);
     return 0;
 }
 
@@ -252,14 +247,14 @@ void CTransparentDialogBase::DragMoveTo(const CPoint& point) {
     CRect rect = m_rcDragWindow;
     rect.OffsetRect(point.x - m_ptDragAnchor.x, point.y - m_ptDragAnchor.y);
     MoveWindow(rect, true);
-    ::SetWindowPos(m_hLayerWnd, m_hWnd, rect.left, rect.top, 0, 0, kFollowMove);
+    ::SetWindowPos(m_layer, m_hWnd, rect.left, rect.top, 0, 0, kFollowMove);
     m_rcDragWindow = GetWindowRect();
 }
 
 LRESULT CTransparentDialogBase::OnShowWindow(UINT message, WPARAM wParam, LPARAM lParam, bool&) {
-    ::ShowWindow(m_hLayerWnd, wParam ? SW_SHOWDEFAULT : SW_HIDE);
+    ::ShowWindow(m_layer, wParam ? SW_SHOWDEFAULT : SW_HIDE);
     const CPoint topLeft = NormalTopLeft(m_hWnd);
-    ::SetWindowPos(m_hLayerWnd, m_hWnd, topLeft.x, topLeft.y, 0, 0, kFollowMove);
+    ::SetWindowPos(m_layer, m_hWnd, topLeft.x, topLeft.y, 0, 0, kFollowMove);
     return Default(message, wParam, lParam);
 }
 
@@ -272,7 +267,7 @@ LRESULT CTransparentDialogBase::OnNestedEnable(UINT, WPARAM wParam, LPARAM, bool
 void CTransparentDialogBase::AlignLayerToWindowRect() {
     const CRect rect = GetWindowRect();
     const UINT show = IsWindowVisible() ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
-    ::SetWindowPos(m_hLayerWnd, nullptr, rect.left, rect.top, 0, 0, kFollowDisplay | show);
+    ::SetWindowPos(m_layer, nullptr, rect.left, rect.top, 0, 0, kFollowDisplay | show);
 }
 
 LRESULT CTransparentDialogBase::OnDisplayChange(UINT message, WPARAM wParam, LPARAM lParam, bool&) {

@@ -4,10 +4,12 @@
 // the dialog wherever it goes.
 #pragma once
 
-#include "DialogFontAdjuster.h"
-#include "Dialog.h"
-#include "GdiPlusBitmap.h"
-#include "Types.h"
+#include "Controls/DialogFontAdjuster.h"
+#include "Controls/GdiPlusBitmap.h"
+#include "framework/Dialog.h"
+#include "framework/Gdi.h"
+#include "framework/Types.h"
+#include "framework/WindowHandle.h"
 
 constexpr UINT WM_DLGBASE_ENABLE = 0xBFEF;
 constexpr UINT WM_DLGBASE_NOOP = 0xBFF0;
@@ -31,7 +33,8 @@ public:
     // One drag step: moves the dialog and the layer window so the pointer is at the anchor again.
     virtual void DragMoveTo(const CPoint& point);
 
-    HWND LayerWindow() const { return m_hLayerWnd; }
+    HWND LayerWindow() const { return m_layer; }
+    const CDialogFontAdjuster& FontAdjuster() const { return m_fontAdjuster; }
 
     BEGIN_MSG_MAP(CTransparentDialogBase)
     MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
@@ -51,24 +54,12 @@ public:
     END_MSG_MAP()
 
 protected:
-    CDialogFontAdjuster m_fontAdjuster;
-    int m_nEnableCount = 0;
-    bool m_bMovable;
-    BOOL m_bModalRunning = FALSE;
-    CPNGResource m_png;
-    UINT m_nImageWidth = 0;
-    UINT m_nImageHeight = 0;
-    HWND m_hLayerWnd = nullptr;
-    BOOL m_bDragging = FALSE;
-    CPoint m_ptDragAnchor;
-    CRect m_rcDragWindow;
-    UINT m_nTemplateId;
-    HBITMAP m_hSkinBitmap = nullptr;
+    // Ends the modal run with `result`, for answers other than OK and Cancel.
+    void EndModalWith(int result);
 
 private:
     static HWND CreateLayerWindow(HWND parent, HWND dialog);
     void DestroyLayerWindow();
-    void DeleteSkinBitmap();
     // Moves the layer window to the dialog's window rectangle (display and work-area changes).
     void AlignLayerToWindowRect();
 
@@ -86,4 +77,18 @@ private:
     LRESULT OnNestedEnable(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnDisplayChange(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnSettingChange(UINT, WPARAM, LPARAM, bool&);
+
+    CDialogFontAdjuster m_fontAdjuster;
+    int m_nEnableCount = 0;
+    bool m_bMovable;
+    BOOL m_bModalRunning = FALSE;
+    CPNGResource m_png;
+    UINT m_nImageWidth = 0;
+    UINT m_nImageHeight = 0;
+    CWindowHandle m_layer;
+    BOOL m_bDragging = FALSE;
+    CPoint m_ptDragAnchor;
+    CRect m_rcDragWindow;
+    UINT m_nTemplateId;
+    CBitmap m_skinBitmap; // the skin as a bitmap, for painting the dialog's background
 };

@@ -1,7 +1,7 @@
 // Icon painting of minimised dialogs.
-#include "DialogIcon.h"
+#include "app/DialogIcon.h"
 
-#include "Dc.h"
+#include "framework/Dc.h"
 
 bool PaintMinimizedIcon(HWND window, HICON icon) {
     if (!IsIconic(window))

@@ -1,5 +1,5 @@
 // Binding of the driver library's five exports.
-#include "DriverLibrary.h"
+#include "app/DriverLibrary.h"
 
 CDriverLibrary::CDriverLibrary() : CDriverLibrary(ProgramFolder() + L"RevezoDaRur.dll") {}
 

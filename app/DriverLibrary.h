@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "DriverApi.h"
-#include "Module.h"
+#include "core/DriverApi.h"
+#include "framework/Module.h"
 
 class CDriverLibrary final : public DriverApi {
 public:

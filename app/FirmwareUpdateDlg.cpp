@@ -1,15 +1,15 @@
 // The firmware update dialog.
-#include "FirmwareUpdateDlg.h"
+#include "app/FirmwareUpdateDlg.h"
 
-#include "DialogIcon.h"
-#include "FlashThread.h"
-#include "FlashWorker.h"
-#include "SkinStyle.h"
-#include "Strings.h"
-#include "TextIds.h"
-#include "TextModule.h"
-#include "WinApp.h"
-#include "WinThread.h"
+#include "app/DialogIcon.h"
+#include "app/FlashThread.h"
+#include "app/TextModule.h"
+#include "core/FlashWorker.h"
+#include "framework/Strings.h"
+#include "framework/WinApp.h"
+#include "framework/WinThread.h"
+#include "res/resource.h"
+#include "res/SkinStyle.h"
 
 namespace {
 
@@ -19,8 +19,9 @@ constexpr UINT_PTR kBlinkTimer = 2;
 } // namespace
 
 CFirmwareUpdateDlg::CFirmwareUpdateDlg()
-    : CTransparentDialogBase(133, 103, nullptr, true),
-      m_hIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(128))), m_hTextModule(GetTextModule()) {}
+    : CTransparentDialogBase(IDPNG_UPDATE_SKIN, IDD, nullptr, true),
+      m_hIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_TERVOLIN))),
+      m_hTextModule(GetTextModule()) {}
 
 INT_PTR CFirmwareUpdateDlg::DoModal() {
     const INT_PTR result = CTransparentDialogBase::DoModal();
@@ -31,11 +32,11 @@ INT_PTR CFirmwareUpdateDlg::DoModal() {
 
 void CFirmwareUpdateDlg::DoDataExchange(CDataExchange* exchange) {
     CTransparentDialogBase::DoDataExchange(exchange);
-    DDX_Control(exchange, 1008, m_lblTitle);
-    DDX_Control(exchange, 1007, m_lblWarning);
-    DDX_Control(exchange, 1006, m_lblDuration);
-    DDX_Control(exchange, 1005, m_lblWait);
-    DDX_Control(exchange, 1003, m_progress);
+    DDX_Control(exchange, IDC_UPDATE_TITLE, m_lblTitle);
+    DDX_Control(exchange, IDC_WARNING, m_lblWarning);
+    DDX_Control(exchange, IDC_UPDATE_DURATION, m_lblDuration);
+    DDX_Control(exchange, IDC_PLEASE_WAIT, m_lblWait);
+    DDX_Control(exchange, IDC_PROGRESS, m_progress);
 }
 
 BOOL CFirmwareUpdateDlg::OnInitDialog() {
@@ -59,7 +60,7 @@ BOOL CFirmwareUpdateDlg::OnInitDialog() {
     m_progress.ModifyStyle(0, WS_BORDER);
     m_progress.ModifyStyleEx(WS_EX_CLIENTEDGE, 0);
     m_progress.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
-    m_progress.SetBitmapResources(136, 137, true);
+    m_progress.SetBitmapResources(IDB_PROGRESS_FILL, IDB_PROGRESS_TRACK, true);
     m_progress.SendMessage(PBM_SETBKCOLOR, 0, 0);
     m_progress.SetRange(0, 100);
     m_progress.SetStep(1);

@@ -8,15 +8,17 @@
 #include <optional>
 #include <vector>
 
-#include "FlashWorker.h"
-#include "Handle.h"
-#include "Label.h"
-#include "ProgressCtrlST.h"
-#include "TransparentDialogBase.h"
-#include "UpdateInProgress.h"
+#include "app/UpdateInProgress.h"
+#include "Controls/Label.h"
+#include "Controls/ProgressCtrlST.h"
+#include "Controls/TransparentDialogBase.h"
+#include "core/FlashWorker.h"
+#include "framework/Handle.h"
+#include "res/resource.h"
 
 class CFirmwareUpdateDlg : public CTransparentDialogBase {
 public:
+    enum { IDD = IDD_FIRMWARE_UPDATE };
     CFirmwareUpdateDlg();
 
     INT_PTR DoModal() override;

@@ -1,9 +1,9 @@
 // The flashing worker's Windows seams.
-#include "FlashThread.h"
+#include "app/FlashThread.h"
 
-#include "DriverLibrary.h"
-#include "FirmwareVersion.h"
-#include "FlashWorker.h"
+#include "app/DriverLibrary.h"
+#include "core/FirmwareVersion.h"
+#include "core/FlashWorker.h"
 
 int FirmwareResourceId = kDefaultFirmwareResourceId;
 std::vector<FlashAttempt> FlashAttempts;

@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "FirmwareImages.h"
-#include "FlashWorker.h"
+#include "core/FirmwareImages.h"
+#include "core/FlashWorker.h"
 
 // The "BIN" resources of the program's own module (never of a language module).
 class CResourceImages final : public FirmwareImages {

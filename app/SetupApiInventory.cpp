@@ -1,5 +1,5 @@
 // Present devices and their first hardware-id strings, from SetupAPI.
-#include "SetupApiInventory.h"
+#include "app/SetupApiInventory.h"
 
 #include <windows.h>
 #include <setupapi.h>
@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "HardwareId.h"
+#include "core/HardwareId.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The device inventory through Windows SetupAPI.
 #pragma once
 
-#include "CameraDetection.h"
+#include "core/CameraDetection.h"
 
 class CSetupApiInventory final : public DeviceInventory {
 public:

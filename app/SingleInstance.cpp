@@ -1,5 +1,5 @@
 // The one-updater-at-a-time claim.
-#include "SingleInstance.h"
+#include "app/SingleInstance.h"
 
 CSingleInstance::CSingleInstance(const char* name) {
     m_hMutex.Attach(CreateMutexA(nullptr, FALSE, name));

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "Handle.h"
+#include "framework/Handle.h"
 
 class CSingleInstance {
 public:

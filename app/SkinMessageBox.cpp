@@ -1,10 +1,10 @@
 // SkinMessageBox over ZARidezi.dll, loaded from the program's folder.
-#include "SkinMessageBox.h"
+#include "app/SkinMessageBox.h"
 
-#include "Module.h"
-#include "Strings.h"
-#include "TextIds.h"
-#include "TextModule.h"
+#include "app/TextModule.h"
+#include "framework/Module.h"
+#include "framework/Strings.h"
+#include "res/resource.h"
 
 namespace {
 

@@ -1,18 +1,18 @@
 // Start-up and the program's entry point.
-#include "TervolinApp.h"
+#include "app/TervolinApp.h"
 
 #include <commctrl.h>
 
 #include <new>
 #include <string>
 
-#include "GdiPlus.h"
-#include "Module.h"
-#include "MultiLanguage.h"
-#include "SingleInstance.h"
-#include "TervolinDlg.h"
-#include "UpdateChecks.h"
-#include "UpdateHistory.h"
+#include "app/SingleInstance.h"
+#include "app/TervolinDlg.h"
+#include "Controls/GdiPlus.h"
+#include "core/UpdateChecks.h"
+#include "core/UpdateHistory.h"
+#include "framework/Module.h"
+#include "libs/ravozev/MultiLanguage.h"
 
 namespace {
 

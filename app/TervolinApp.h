@@ -2,9 +2,10 @@
 // reads the switches and runs the main window; when the main window closes, the program ends.
 #pragma once
 
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
 class CTervolinApp : public CWinApp {
 public:
+    CTervolinApp() : CWinApp("Tervolin") {}
     BOOL InitInstance() override;
 };

@@ -1,31 +1,32 @@
 // The main window.
-#include "TervolinDlg.h"
+#include "app/TervolinDlg.h"
 
-#include "DialogIcon.h"
-#include "DriverLibrary.h"
-#include "FirmwareUpdateDlg.h"
-#include "FirmwareVersion.h"
-#include "FlashThread.h"
-#include "SetupApiInventory.h"
-#include "SkinMessageBox.h"
-#include "SkinStyle.h"
-#include "Strings.h"
-#include "TextIds.h"
-#include "TextModule.h"
-#include "UpdateHistoryFile.h"
-#include "WinApp.h"
+#include "app/DialogIcon.h"
+#include "app/DriverLibrary.h"
+#include "app/FirmwareUpdateDlg.h"
+#include "app/FlashThread.h"
+#include "app/SetupApiInventory.h"
+#include "app/SkinMessageBox.h"
+#include "app/TextModule.h"
+#include "app/UpdateHistoryFile.h"
+#include "core/FirmwareVersion.h"
+#include "framework/Strings.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "res/SkinStyle.h"
 
 CTervolinDlg::CTervolinDlg()
-    : CTransparentDialogBase(103, 102, nullptr, true),
-      m_hIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(128))), m_hTextModule(GetTextModule()) {}
+    : CTransparentDialogBase(IDPNG_MAIN_SKIN, IDD, nullptr, true),
+      m_hIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_TERVOLIN))),
+      m_hTextModule(GetTextModule()) {}
 
 void CTervolinDlg::DoDataExchange(CDataExchange* exchange) {
     CTransparentDialogBase::DoDataExchange(exchange);
-    DDX_Control(exchange, 1, m_btnWrite);
-    DDX_Control(exchange, 2, m_btnCancel);
-    DDX_Control(exchange, 1000, m_lblTitle);
-    DDX_Control(exchange, 1001, m_lblDuration);
-    DDX_Control(exchange, 1002, m_lblQuestion);
+    DDX_Control(exchange, IDOK, m_btnWrite);
+    DDX_Control(exchange, IDCANCEL, m_btnCancel);
+    DDX_Control(exchange, IDC_TITLE, m_lblTitle);
+    DDX_Control(exchange, IDC_DURATION, m_lblDuration);
+    DDX_Control(exchange, IDC_QUESTION, m_lblQuestion);
 }
 
 BOOL CTervolinDlg::OnInitDialog() {

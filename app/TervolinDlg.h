@@ -2,20 +2,23 @@
 // when it opens, and runs the update when the user presses its write button.
 #pragma once
 
-#include "GdipButton.h"
-#include "Label.h"
-#include "TransparentDialogBase.h"
-#include "UpdateChecks.h"
-#include "UpdateHistory.h"
+#include "Controls/GdipButton.h"
+#include "Controls/Label.h"
+#include "Controls/TransparentDialogBase.h"
+#include "core/UpdateChecks.h"
+#include "core/UpdateHistory.h"
+#include "res/resource.h"
 
 // The about box: a plain dialog from its template.
 class CAboutDlg : public CDialog {
 public:
-    CAboutDlg() : CDialog(100) {}
+    enum { IDD = IDD_ABOUTBOX };
+    CAboutDlg() : CDialog(IDD) {}
 };
 
 class CTervolinDlg : public CTransparentDialogBase {
 public:
+    enum { IDD = IDD_TERVOLIN_DIALOG };
     CTervolinDlg();
 
     void SetForce(bool force) { m_bForce = force; }

@@ -1,8 +1,8 @@
 // Text module and string loading.
-#include "TextModule.h"
+#include "app/TextModule.h"
 
-#include "Strings.h"
-#include "WinApp.h"
+#include "framework/Strings.h"
+#include "framework/WinApp.h"
 
 HINSTANCE GetTextModule() {
     CWinApp* app = AfxGetApp();

@@ -1,12 +1,12 @@
 // Writing the update history.
-#include "UpdateHistoryFile.h"
+#include "app/UpdateHistoryFile.h"
 
 #include <windows.h>
 
 #include <cstdio>
 
-#include "FirmwareVersion.h"
-#include "Version.h"
+#include "core/FirmwareVersion.h"
+#include "res/Version.h"
 
 namespace {
 

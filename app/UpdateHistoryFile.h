@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "UpdateChecks.h"
-#include "UpdateHistory.h"
+#include "core/UpdateChecks.h"
+#include "core/UpdateHistory.h"
 
 class CUpdateHistoryFile {
 public:

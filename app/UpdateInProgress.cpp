@@ -1,5 +1,5 @@
 // Holding off sleep and shutdown while the firmware is written.
-#include "UpdateInProgress.h"
+#include "app/UpdateInProgress.h"
 
 #include <vector>
 

@@ -19,15 +19,18 @@
 #include <string>
 #include <vector>
 
-#include "CutOffRecovery.h"
-#include "FirmwareImage.h"
-#include "FirmwareVersion.h"
-#include "FlashThread.h"
-#include "FlashWorker.h"
-#include "GdiPlusBitmap.h"
-#include "OpaqueRegion.h"
-#include "VirtualCamera.h"
-#include "WinThread.h"
+#include "app/FlashThread.h"
+#include "Controls/GdiPlusBitmap.h"
+#include "Controls/OpaqueRegion.h"
+#include "core/FirmwareVersion.h"
+#include "core/FlashWorker.h"
+#include "framework/Gdi.h"
+#include "framework/WindowHandle.h"
+#include "framework/WinThread.h"
+#include "libs/RevezoDaRur/FirmwareImage.h"
+#include "libs/RevezoDaRur/VirtualCamera.h"
+#include "res/resource.h"
+#include "tools/uidriver/CutOffRecovery.h"
 
 namespace {
 
@@ -145,7 +148,7 @@ HRGN RegionFromLockedBlock(CPNGResource& png) {
 }
 
 int Region(int runs) {
-    for (WORD skin : {static_cast<WORD>(103), static_cast<WORD>(133)}) {
+    for (WORD skin : {static_cast<WORD>(IDPNG_MAIN_SKIN), static_cast<WORD>(IDPNG_UPDATE_SKIN)}) {
         CPNGResource png;
         if (!png.LoadFromResource(skin))
             return 2;
@@ -153,14 +156,13 @@ int Region(int runs) {
         bool same = true;
         for (int run = 0; run < runs; ++run) {
             auto start = std::chrono::steady_clock::now();
-            HRGN region = png.CreateOpaqueRegion();
+            CRgn region, block;
+            region.Attach(png.CreateOpaqueRegion());
             program.push_back(MillisecondsSince(start));
             start = std::chrono::steady_clock::now();
-            HRGN block = RegionFromLockedBlock(png);
+            block.Attach(RegionFromLockedBlock(png));
             baseline.push_back(MillisecondsSince(start));
             same = same && EqualRgn(region, block);
-            DeleteObject(region);
-            DeleteObject(block);
         }
         std::printf("region %u %.3f ms, locked block %.3f ms, %s\n", skin, Median(program), Median(baseline),
                     same ? "same region" : "DIFFERENT REGION");
@@ -174,8 +176,8 @@ int Soak(int jobs, unsigned seed) {
         return 2;
     std::mt19937_64 random(seed);
     auto below = [&random](std::uint32_t n) { return static_cast<std::uint32_t>(random() % n); };
-    HWND window =
-        CreateWindowExA(0, "STATIC", "soak", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    const CWindowHandle window(
+        CreateWindowExA(0, "STATIC", "soak", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
     int verified = 0, failed = 0, falseSuccesses = 0, hangs = 0;
     DWORD gdiStart = 0, userStart = 0;
     SIZE_T memoryStart = 0;
@@ -249,7 +251,6 @@ int Soak(int jobs, unsigned seed) {
                 "job 10: %ld GDI, %ld USER objects, %.0f KiB private memory\n",
                 jobs, MillisecondsSince(start) / 1000.0, verified, failed, falseSuccesses, hangs, gdiGrowth,
                 userGrowth, memoryGrowth);
-    DestroyWindow(window);
     return falseSuccesses == 0 && hangs == 0 ? 0 : 1;
 }
 

@@ -1,7 +1,7 @@
 // Camera detection over the device inventory.
-#include "CameraDetection.h"
+#include "core/CameraDetection.h"
 
-#include "HardwareId.h"
+#include "core/HardwareId.h"
 
 int FindCamera(DeviceInventory& inventory) {
     bool found = false;

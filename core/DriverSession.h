@@ -1,7 +1,7 @@
 // Opens the driver interface for one call site and closes it on every way out.
 #pragma once
 
-#include "DriverApi.h"
+#include "core/DriverApi.h"
 
 class DriverSession {
 public:

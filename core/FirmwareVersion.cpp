@@ -1,7 +1,7 @@
 // Code-version check and firmware display names.
-#include "FirmwareVersion.h"
+#include "core/FirmwareVersion.h"
 
-#include "DriverSession.h"
+#include "core/DriverSession.h"
 
 #include <cstdio>
 #include <cstring>

@@ -3,10 +3,11 @@
 
 #include <string>
 
-#include "DriverApi.h"
+#include "core/DriverApi.h"
+#include "res/resource.h"
 
-constexpr int kDefaultFirmwareResourceId = 133;
-constexpr int kOldFirmwareResourceId = 134;
+constexpr int kDefaultFirmwareResourceId = IDBIN_FIRMWARE;
+constexpr int kOldFirmwareResourceId = IDBIN_FIRMWARE_OLD;
 
 // The firmware an update installs: the code version it reports and the image that holds it.
 struct TargetFirmware {

@@ -1,11 +1,11 @@
 // Flashing worker: write, verify, retry.
-#include "FlashWorker.h"
+#include "core/FlashWorker.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "DriverSession.h"
+#include "core/DriverSession.h"
 
 namespace {
 

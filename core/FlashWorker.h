@@ -9,11 +9,9 @@
 #include <optional>
 #include <vector>
 
-#include "DriverApi.h"
-#include "FirmwareImages.h"
-
-constexpr unsigned WM_FLASH_PROGRESS = 1124; // WM_USER + 100
-constexpr unsigned WM_FLASH_DONE = 1125;     // WM_USER + 101
+#include "core/DriverApi.h"
+#include "core/FirmwareImages.h"
+#include "core/Messages.h"
 
 constexpr std::uint32_t kFirmwareWriteLength = 35428; // the firmware data and the first fill byte
 

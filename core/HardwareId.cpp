@@ -1,5 +1,5 @@
 // Hardware-id matching for the supported camera.
-#include "HardwareId.h"
+#include "core/HardwareId.h"
 
 #include <algorithm>
 

@@ -1,12 +1,12 @@
 // Opening check, write check and outcome report.
-#include "UpdateChecks.h"
+#include "core/UpdateChecks.h"
 
 #include <cstring>
 
-#include "DriverSession.h"
-#include "FirmwareVersion.h"
-#include "FlashWorker.h"
-#include "TextIds.h"
+#include "core/DriverSession.h"
+#include "core/FirmwareVersion.h"
+#include "core/FlashWorker.h"
+#include "res/resource.h"
 
 namespace {
 

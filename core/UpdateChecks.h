@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "CameraDetection.h"
-#include "DriverApi.h"
-#include "FirmwareImages.h"
+#include "core/CameraDetection.h"
+#include "core/DriverApi.h"
+#include "core/FirmwareImages.h"
 
 // The command-line switches, read once at start-up.
 struct SwitchFlags {

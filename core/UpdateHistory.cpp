@@ -1,5 +1,5 @@
 // The update history file.
-#include "UpdateHistory.h"
+#include "core/UpdateHistory.h"
 
 #include <cstdio>
 #include <fstream>

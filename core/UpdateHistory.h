@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "FlashWorker.h"
+#include "core/FlashWorker.h"
 
 // How a run of the program, or a step of it, ended.
 enum class Ending {

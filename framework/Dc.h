@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "Types.h"
+#include "framework/Types.h"
 
 class CDC {
 public:

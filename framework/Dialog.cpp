@@ -1,7 +1,7 @@
 // Dialog creation and the modal loop.
-#include "Dialog.h"
+#include "framework/Dialog.h"
 
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
 void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
     if (control.GetSafeHwnd() == nullptr)

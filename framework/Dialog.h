@@ -2,7 +2,7 @@
 // by id, and the OK and Cancel commands.
 #pragma once
 
-#include "Wnd.h"
+#include "framework/Wnd.h"
 
 class CDataExchange {
 public:

@@ -1,5 +1,5 @@
 // Module folders.
-#include "Module.h"
+#include "framework/Module.h"
 
 std::wstring ModuleFolder(HMODULE module) {
     std::wstring path(MAX_PATH, L'\0');

@@ -1,5 +1,5 @@
 // String-table access.
-#include "Strings.h"
+#include "framework/Strings.h"
 
 std::string LoadResourceString(HINSTANCE module, UINT id) {
     // The table is UTF-16; take it whole, whatever its length, and convert it once.

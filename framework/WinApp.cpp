@@ -1,5 +1,5 @@
 // The application object and the framework's module state.
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
 namespace {
 
@@ -8,7 +8,7 @@ HINSTANCE g_resourceModule = nullptr;
 
 } // namespace
 
-CWinApp::CWinApp() {
+CWinApp::CWinApp(const char* appName) : m_appName(appName) {
     g_app = this;
 }
 
@@ -69,5 +69,7 @@ int AfxWinMain(HINSTANCE instance, LPSTR commandLine) {
 }
 
 void AfxReportOutOfMemory() {
-    MessageBoxA(nullptr, "The program ran out of memory and has to close.", "Tervolin", MB_OK | MB_ICONERROR);
+    const CWinApp* app = AfxGetApp();
+    MessageBoxA(nullptr, "The program ran out of memory and has to close.",
+                app != nullptr ? app->GetAppName().c_str() : "", MB_OK | MB_ICONERROR);
 }

@@ -11,7 +11,8 @@ class CWnd;
 
 class CWinApp {
 public:
-    CWinApp();
+    // `appName` is what the framework's own messages are captioned with.
+    explicit CWinApp(const char* appName = "");
     virtual ~CWinApp();
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
@@ -35,10 +36,12 @@ public:
     // The code the process ends with, through ExitInstance.
     void SetExitCode(int exitCode) { m_nExitCode = exitCode; }
     const std::string& GetRegistryKey() const { return m_registryKey; }
+    const std::string& GetAppName() const { return m_appName; }
 
 private:
     friend int AfxWinMain(HINSTANCE instance, LPSTR commandLine);
 
+    std::string m_appName;
     HINSTANCE m_hInstance = nullptr;
     LPSTR m_lpCmdLine = nullptr;
     CWnd* m_pMainWnd = nullptr;

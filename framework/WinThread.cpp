@@ -1,5 +1,5 @@
 // Worker-thread start and self-deletion.
-#include "WinThread.h"
+#include "framework/WinThread.h"
 
 #include <process.h>
 

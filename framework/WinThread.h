@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "Handle.h"
+#include "framework/Handle.h"
 
 using AFX_THREADPROC = UINT(__cdecl*)(LPVOID);
 

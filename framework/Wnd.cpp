@@ -1,7 +1,7 @@
 // Window attachment, dispatch and reflection.
-#include "Wnd.h"
+#include "framework/Wnd.h"
 
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
 #include <unordered_map>
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "MessageMap.h"
-#include "Types.h"
+#include "framework/MessageMap.h"
+#include "framework/Types.h"
 
 class CWnd {
 public:

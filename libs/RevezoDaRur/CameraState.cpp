@@ -1,5 +1,5 @@
 // The virtual camera's state folder: formats, parsing and file access.
-#include "CameraState.h"
+#include "libs/RevezoDaRur/CameraState.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // Deterministic firmware images: the same code version always gives the same bytes.
-#include "FirmwareImage.h"
+#include "libs/RevezoDaRur/FirmwareImage.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "CameraState.h"
+#include "libs/RevezoDaRur/CameraState.h"
 
 constexpr std::size_t kFirmwareDataEnd = 35427; // first byte of the 0xFF fill
 

@@ -2,9 +2,9 @@
 // that stand in for the program, which carries the same bytes as resources.
 #pragma once
 
-#include "FirmwareImage.h"
-#include "FirmwareImages.h"
-#include "FirmwareVersion.h"
+#include "core/FirmwareImages.h"
+#include "core/FirmwareVersion.h"
+#include "libs/RevezoDaRur/FirmwareImage.h"
 
 class GeneratedImages final : public FirmwareImages {
 public:

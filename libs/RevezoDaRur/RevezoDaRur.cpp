@@ -1,10 +1,10 @@
 // The driver DLL's exports over the virtual camera. The C interface has one driver session per
 // process; it lives here, opened by Initialize_DriverInterface and ended by its counterpart.
-#include "RevezoDaRur.h"
+#include "libs/RevezoDaRur/RevezoDaRur.h"
 
 #include <memory>
 
-#include "VirtualCamera.h"
+#include "libs/RevezoDaRur/VirtualCamera.h"
 
 namespace {
 

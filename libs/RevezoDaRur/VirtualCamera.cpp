@@ -2,7 +2,7 @@
 // steps a real part takes (a sector erased, a page programmed, a USB transfer), each written to the
 // folder as it happens, so the driver DLL, the vcam tool and the tests all see one camera, and a
 // process ended mid-operation leaves the flash a real camera would keep.
-#include "VirtualCamera.h"
+#include "libs/RevezoDaRur/VirtualCamera.h"
 
 #include <algorithm>
 #include <cstring>

@@ -7,8 +7,8 @@
 #include <functional>
 #include <optional>
 
-#include "CameraState.h"
-#include "DriverApi.h"
+#include "core/DriverApi.h"
+#include "libs/RevezoDaRur/CameraState.h"
 
 class VirtualCamera final : public DriverApi {
 public:

@@ -1,26 +1,21 @@
 // MessageBoxSkinEx: a layered dialog of the program's toolkit with the message skin, labels for
 // its caption and text, and image buttons for the answers the style asks for. Its text, icon and
 // buttons are ordinary child windows, so automation and screen readers see them.
-#include "ZARidezi.h"
+#include "libs/ZARidezi/ZARidezi.h"
 
 #include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "GdipButton.h"
-#include "Label.h"
-#include "SkinStyle.h"
-#include "TransparentDialogBase.h"
-#include "WinApp.h"
+#include "Controls/GdipButton.h"
+#include "Controls/Label.h"
+#include "Controls/TransparentDialogBase.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "res/SkinStyle.h"
 
 namespace {
-
-constexpr WORD kSkin = 1;
-constexpr UINT kTemplate = 1;
-constexpr int kTextId = 100;
-constexpr int kCaptionId = 101;
-constexpr int kIconId = 102;
 
 constexpr int kSkinWidth = 420;
 constexpr int kMargin = 24;
@@ -80,17 +75,19 @@ HICON IconFor(UINT style) {
 
 class CSkinMessageBox : public CTransparentDialogBase {
 public:
+    enum { IDD = IDD_MESSAGE_BOX };
+
     CSkinMessageBox(HWND owner, std::string text, std::string caption, UINT style,
                     std::vector<Answer> answers)
-        : CTransparentDialogBase(kSkin, kTemplate, owner, true), m_text(std::move(text)),
+        : CTransparentDialogBase(IDPNG_MESSAGE_SKIN, IDD, owner, true), m_text(std::move(text)),
           m_caption(std::move(caption)), m_style(style), m_answers(std::move(answers)) {
         for (std::size_t i = 0; i < m_answers.size(); ++i)
             m_buttons.push_back(std::make_unique<CGdipButton>());
     }
 
     void DoDataExchange(CDataExchange* exchange) override {
-        DDX_Control(exchange, kTextId, m_message);
-        DDX_Control(exchange, kCaptionId, m_title);
+        DDX_Control(exchange, IDC_MESSAGE_TEXT, m_message);
+        DDX_Control(exchange, IDC_MESSAGE_CAPTION, m_title);
         for (std::size_t i = 0; i < m_answers.size(); ++i)
             DDX_Control(exchange, m_answers[i].id, *m_buttons[i]);
     }
@@ -101,8 +98,9 @@ public:
 
         const HICON icon = IconFor(m_style);
         if (icon != nullptr) {
-            ::SendMessageA(GetDlgItem(kIconId), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-            ::SetWindowPos(GetDlgItem(kIconId), nullptr, kMargin, 62, 32, 32, SWP_NOZORDER | SWP_SHOWWINDOW);
+            ::SendMessageA(GetDlgItem(IDC_MESSAGE_ICON), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+            ::SetWindowPos(GetDlgItem(IDC_MESSAGE_ICON), nullptr, kMargin, 62, 32, 32,
+                           SWP_NOZORDER | SWP_SHOWWINDOW);
         }
         const int textLeft = icon != nullptr ? kMargin + 32 + 16 : kMargin;
         const struct {
@@ -135,7 +133,7 @@ public:
 
         // Over the owner when it is on screen, else in the middle of the work area.
         RECT area;
-        HWND owner = ::GetParent(m_hLayerWnd);
+        HWND owner = ::GetParent(LayerWindow());
         if (owner == nullptr || !::IsWindowVisible(owner) || !::GetWindowRect(owner, &area))
             SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
         const CRect box = GetWindowRect();
@@ -149,13 +147,13 @@ public:
     // Escape: a box with only OK answers OK, one with Cancel answers Cancel, any other ignores it.
     void OnCancel() override {
         if (Offers(IDCANCEL))
-            EndWith(IDCANCEL);
+            EndModalWith(IDCANCEL);
         else if (m_answers.size() == 1 && m_answers[0].id == IDOK)
-            EndWith(IDOK);
+            EndModalWith(IDOK);
     }
     void OnOK() override {
         if (Offers(IDOK))
-            EndWith(IDOK);
+            EndModalWith(IDOK);
     }
 
     BEGIN_MSG_MAP(CSkinMessageBox)
@@ -168,10 +166,6 @@ private:
     bool Offers(int id) const {
         return std::any_of(m_answers.begin(), m_answers.end(), [id](const Answer& a) { return a.id == id; });
     }
-    void EndWith(int id) {
-        EndDialog(id);
-        m_bModalRunning = FALSE;
-    }
     LRESULT OnCommand(UINT, WPARAM wParam, LPARAM, bool& handled) {
         const int id = LOWORD(wParam);
         // OK and Cancel go through OnOK and OnCancel; the other answers end the box directly.
@@ -179,7 +173,7 @@ private:
             handled = false;
             return 0;
         }
-        EndWith(id);
+        EndModalWith(id);
         return 0;
     }
 

@@ -1,5 +1,5 @@
 // Language tags.
-#include "LanguageTag.h"
+#include "libs/ravozev/LanguageTag.h"
 
 std::optional<std::string> NormalizeLanguageTag(std::string_view value) {
     if (value.size() < 2 || value.size() > 3)

@@ -1,7 +1,7 @@
 // Binding of the language library.
-#include "MultiLanguage.h"
+#include "libs/ravozev/MultiLanguage.h"
 
-#include "ravozev.h"
+#include "libs/ravozev/ravozev.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "Module.h"
+#include "framework/Module.h"
 
 class CMultiLanguage {
 public:

@@ -1,11 +1,11 @@
 // The language library DLL: registry value, tag check, module load and its check.
-#include "ravozev.h"
+#include "libs/ravozev/ravozev.h"
 
 #include <optional>
 #include <string>
 
-#include "LanguageTag.h"
-#include "Module.h"
+#include "framework/Module.h"
+#include "libs/ravozev/LanguageTag.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "FirmwareVersion.h"
+#include "core/FirmwareVersion.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "DialogTemplate.h"
+#include "Controls/DialogTemplate.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // A block of exactly the input's size, so that any read past it is caught.

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "HardwareId.h"
+#include "core/HardwareId.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const char* text = reinterpret_cast<const char*>(data);

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "LanguageTag.h"
+#include "libs/ravozev/LanguageTag.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto tag = NormalizeLanguageTag(std::string_view(reinterpret_cast<const char*>(data), size));

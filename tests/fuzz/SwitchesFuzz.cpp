@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "UpdateChecks.h"
+#include "core/UpdateChecks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string tail(reinterpret_cast<const char*>(data), size);

@@ -1,9 +1,9 @@
 // Camera detection over a scripted device inventory.
-#include "CameraDetection.h"
+#include "core/CameraDetection.h"
 
 #include <gtest/gtest.h>
 
-#include "Fakes.h"
+#include "tests/native/Fakes.h"
 
 TEST(FindCamera, AsksForPresentImagingDevices) {
     FakeInventory inventory;

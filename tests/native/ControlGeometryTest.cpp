@@ -1,7 +1,7 @@
 // The pure arithmetic of the controls: progress fill, gradient bands, multi-line captions.
-#include "ButtonTextLayout.h"
-#include "GradientBands.h"
-#include "ProgressGeometry.h"
+#include "Controls/ButtonTextLayout.h"
+#include "Controls/GradientBands.h"
+#include "Controls/ProgressGeometry.h"
 
 #include <gtest/gtest.h>
 

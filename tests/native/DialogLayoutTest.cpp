@@ -1,6 +1,6 @@
 // Dialog-unit arithmetic and the drag limits of skinned dialogs.
-#include "DialogUnits.h"
-#include "DragLimits.h"
+#include "Controls/DialogUnits.h"
+#include "Controls/DragLimits.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Reading dialog templates: both header forms, their font, their items, and data that is cut
 // short or is not a template at all.
-#include "DialogTemplate.h"
+#include "Controls/DialogTemplate.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "CameraDetection.h"
-#include "DriverApi.h"
+#include "core/CameraDetection.h"
+#include "core/DriverApi.h"
 
 // Present devices, each with its first hardware-id string; nullopt for a device whose id
 // cannot be read (it is not visited).

@@ -1,13 +1,13 @@
 // The code-version check against the virtual camera and a scripted driver, and firmware names.
-#include "FirmwareVersion.h"
+#include "core/FirmwareVersion.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "Fakes.h"
-#include "FirmwareImage.h"
-#include "VirtualCamera.h"
+#include "libs/RevezoDaRur/FirmwareImage.h"
+#include "libs/RevezoDaRur/VirtualCamera.h"
+#include "tests/native/Fakes.h"
 
 namespace {
 

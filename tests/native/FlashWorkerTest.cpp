@@ -1,6 +1,6 @@
 // The flashing worker against the virtual camera: the stages it posts, its attempts, and above
 // all that it reports success exactly when the flash holds the image.
-#include "FlashWorker.h"
+#include "core/FlashWorker.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,10 @@
 #include <random>
 #include <string>
 
-#include "Fakes.h"
-#include "FirmwareImage.h"
-#include "FirmwareVersion.h"
-#include "VirtualCamera.h"
+#include "core/FirmwareVersion.h"
+#include "libs/RevezoDaRur/FirmwareImage.h"
+#include "libs/RevezoDaRur/VirtualCamera.h"
+#include "tests/native/Fakes.h"
 
 namespace {
 

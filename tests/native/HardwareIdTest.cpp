@@ -1,5 +1,5 @@
 // Recognising the camera's hardware id, and reading the first string of a property value.
-#include "HardwareId.h"
+#include "core/HardwareId.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Which registry values count as a language tag.
-#include "LanguageTag.h"
+#include "libs/ravozev/LanguageTag.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The runs cut out of an image's rectangle to leave its opaque pixels.
-#include "TransparentRuns.h"
+#include "Controls/TransparentRuns.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The decision tables of the opening check, the write check and the outcome report, and the
 // reading of the command-line switches.
-#include "UpdateChecks.h"
+#include "core/UpdateChecks.h"
 
 #include <gtest/gtest.h>
 
-#include "Fakes.h"
-#include "GeneratedImages.h"
-#include "TextIds.h"
+#include "libs/RevezoDaRur/GeneratedImages.h"
+#include "res/resource.h"
+#include "tests/native/Fakes.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The update history: its records, their escaping, the file's rotation, and that a torn or
 // unwritable file never costs a record that was written whole.
-#include "UpdateHistory.h"
+#include "core/UpdateHistory.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "Fakes.h"
+#include "tests/native/Fakes.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The virtual camera: NOR flash behaviour, each fault, timings, and its state folder.
-#include "VirtualCamera.h"
+#include "libs/RevezoDaRur/VirtualCamera.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "Fakes.h"
-#include "FirmwareImage.h"
+#include "libs/RevezoDaRur/FirmwareImage.h"
+#include "tests/native/Fakes.h"
 
 namespace {
 

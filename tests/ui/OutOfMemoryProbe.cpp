@@ -2,10 +2,13 @@
 // ends then: a plain message box, then exit code 3, instead of a crash.
 #include <windows.h>
 
-#include "GdiPlusBitmap.h"
-#include "Wnd.h"
+#include "Controls/GdiPlusBitmap.h"
+#include "framework/WinApp.h"
+#include "framework/Wnd.h"
 
 namespace {
+
+CWinApp g_app("Out-of-memory probe"); // the message box's caption
 
 class CThrowingWnd : public CWnd {
 public:

@@ -11,14 +11,15 @@
 #include <map>
 #include <string>
 
-#include "CameraState.h"
-#include "CutOffRecovery.h"
-#include "FirmwareImage.h"
-#include "FirmwareVersion.h"
-#include "FlashWorker.h"
-#include "UpdateHistory.h"
-#include "Module.h"
-#include "UiDriver.h"
+#include "core/FirmwareVersion.h"
+#include "core/FlashWorker.h"
+#include "core/UpdateHistory.h"
+#include "framework/Module.h"
+#include "libs/RevezoDaRur/CameraState.h"
+#include "libs/RevezoDaRur/FirmwareImage.h"
+#include "res/resource.h"
+#include "tools/uidriver/CutOffRecovery.h"
+#include "tools/uidriver/UiDriver.h"
 
 namespace {
 
@@ -229,7 +230,7 @@ TEST_F(ProgramTest, OldSwitchNamesAndInstallsTheOlderImage) {
     Start("/old");
     HWND main = Wait(Screen::MainWindow);
     ASSERT_NE(main, nullptr);
-    const std::string question = ChildText(main, 1002);
+    const std::string question = ChildText(main, IDC_QUESTION);
     EXPECT_EQ(question, "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V1.0.8");
     PressButton(GetDlgItem(main, 1));
     HWND box = Wait(Screen::MessageBox, 60000);
@@ -244,9 +245,9 @@ TEST_F(ProgramTest, SuccessfulUpdateReportsAndEnds) {
     Start();
     HWND main = Wait(Screen::MainWindow);
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(ChildText(main, 1000), "Firmware update");
-    EXPECT_EQ(ChildText(main, 1001), "Upgrading the firmware can hold more than 2 minutes");
-    EXPECT_EQ(ChildText(main, 1002),
+    EXPECT_EQ(ChildText(main, IDC_TITLE), "Firmware update");
+    EXPECT_EQ(ChildText(main, IDC_DURATION), "Upgrading the firmware can hold more than 2 minutes");
+    EXPECT_EQ(ChildText(main, IDC_QUESTION),
               "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V2.0.7");
     EXPECT_EQ(ChildText(main, 1), "OK");
     EXPECT_EQ(ChildText(main, 2), "Cancel");
@@ -452,9 +453,9 @@ TEST_F(ProgramTest, UpdateDialogIgnoresKeysAndCloseAndStepsItsBar) {
     PressButton(GetDlgItem(main, 1));
     HWND update = Wait(Screen::UpdateDialog, 10000);
     ASSERT_NE(update, nullptr);
-    HWND bar = GetDlgItem(update, 1003);
+    HWND bar = GetDlgItem(update, IDC_PROGRESS);
 
-    HWND focus = GetDlgItem(update, 1005);
+    HWND focus = GetDlgItem(update, IDC_PLEASE_WAIT);
     for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
         PostMessageA(update, WM_KEYDOWN, key, 0);
         PostMessageA(focus, WM_KEYDOWN, key, 0);
@@ -525,15 +526,15 @@ TEST_F(ProgramTest, FrenchLanguageModuleSpeaksFrenchEverywhere) {
     Start();
     HWND main = Wait(Screen::MainWindow);
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(ChildText(main, 1000), "Mise \xE0 jour du firmware");
-    EXPECT_EQ(ChildText(main, 1002).substr(0, 20), "Voulez-vous vraiment");
+    EXPECT_EQ(ChildText(main, IDC_TITLE), "Mise \xE0 jour du firmware");
+    EXPECT_EQ(ChildText(main, IDC_QUESTION).substr(0, 20), "Voulez-vous vraiment");
     EXPECT_EQ(ChildText(main, 2), "Annuler");
     PressButton(GetDlgItem(main, 1));
     HWND update = Wait(Screen::UpdateDialog, 10000);
     ASSERT_NE(update, nullptr);
-    EXPECT_EQ(ChildText(update, 1008), "Mise \xE0 jour du firmware");
-    EXPECT_EQ(ChildText(update, 1007).substr(0, 12), "Attention : ");
-    EXPECT_EQ(ChildText(update, 1005), "Veuillez patienter \x85");
+    EXPECT_EQ(ChildText(update, IDC_UPDATE_TITLE), "Mise \xE0 jour du firmware");
+    EXPECT_EQ(ChildText(update, IDC_WARNING).substr(0, 12), "Attention : ");
+    EXPECT_EQ(ChildText(update, IDC_PLEASE_WAIT), "Veuillez patienter \x85");
     HWND box = Wait(Screen::MessageBox, 60000);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(WindowText(box), "Mise \xE0 jour du firmware");
@@ -559,7 +560,7 @@ TEST_F(ProgramTest, CablePulledInAnyStageFailsTheUpdateAndAPressAfterPluggingRes
         PressButton(GetDlgItem(main, IDOK));
         HWND update = Wait(Screen::UpdateDialog, 10000);
         ASSERT_NE(update, nullptr) << stage.name;
-        HWND bar = GetDlgItem(update, 1003);
+        HWND bar = GetDlgItem(update, IDC_PROGRESS);
         for (DWORD end = GetTickCount() + 60000; SendMessageA(bar, PBM_GETPOS, 0, 0) < stage.position;)
             ASSERT_LT(GetTickCount(), end) << stage.name;
         Sleep(stage.into);
@@ -612,7 +613,7 @@ TEST(OutOfMemory, EndsWithAPlainMessageAndExitCodeThree) {
     ASSERT_TRUE(probe.Start(std::filesystem::path(ModuleFolder()) / "out_of_memory_probe.exe", ""));
     HWND box = nullptr;
     for (DWORD end = GetTickCount() + 15000; box == nullptr && GetTickCount() < end; Sleep(50)) {
-        HWND found = FindWindowA(nullptr, "Tervolin");
+        HWND found = FindWindowA(nullptr, "Out-of-memory probe");
         DWORD processId = 0;
         GetWindowThreadProcessId(found, &processId);
         if (found != nullptr && processId == probe.ProcessId() && IsWindowVisible(found))
@@ -656,7 +657,7 @@ TEST_F(ProgramTest, PlantedLibrariesAreIgnored) {
     ASSERT_TRUE(m_program.Start((app / "Tervolin.exe").wstring(), "", current.wstring()));
     HWND main = Wait(Screen::MainWindow);
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(ChildText(main, 1002),
+    EXPECT_EQ(ChildText(main, IDC_QUESTION),
               "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V2.0.7");
     PressButton(GetDlgItem(main, 2));
     EXPECT_TRUE(Ends());

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "GdipButton.h"
-#include "Label.h"
-#include "MemDC.h"
-#include "ProgressCtrlST.h"
-#include "SkinStyle.h"
-#include "TransparentDialogBase.h"
-#include "WinTestSupport.h"
+#include "Controls/GdipButton.h"
+#include "Controls/Label.h"
+#include "Controls/MemDC.h"
+#include "Controls/ProgressCtrlST.h"
+#include "Controls/TransparentDialogBase.h"
+#include "res/SkinStyle.h"
+#include "tests/win/WinTestSupport.h"
 
 namespace {
 

@@ -8,14 +8,14 @@
 #include <filesystem>
 #include <vector>
 
-#include "DriverLibrary.h"
-#include "FirmwareImage.h"
-#include "FirmwareVersion.h"
-#include "FlashThread.h"
-#include "FlashWorker.h"
-#include "UiDriver.h"
-#include "VirtualCamera.h"
-#include "WinThread.h"
+#include "app/DriverLibrary.h"
+#include "app/FlashThread.h"
+#include "core/FirmwareVersion.h"
+#include "core/FlashWorker.h"
+#include "framework/WinThread.h"
+#include "libs/RevezoDaRur/FirmwareImage.h"
+#include "libs/RevezoDaRur/VirtualCamera.h"
+#include "tools/uidriver/UiDriver.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "Controls.h"
-#include "Dialog.h"
-#include "Strings.h"
-#include "WinApp.h"
-#include "WinThread.h"
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "framework/Strings.h"
+#include "framework/WinApp.h"
+#include "framework/WinThread.h"
 
 namespace {
 

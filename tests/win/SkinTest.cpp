@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "DialogFontAdjuster.h"
-#include "DialogTemplate.h"
-#include "GdiPlusBitmap.h"
-#include "TransparentDialogBase.h"
-#include "WinApp.h"
-#include "WinTestSupport.h"
+#include "Controls/DialogFontAdjuster.h"
+#include "Controls/DialogTemplate.h"
+#include "Controls/GdiPlusBitmap.h"
+#include "Controls/TransparentDialogBase.h"
+#include "framework/WinApp.h"
+#include "tests/win/WinTestSupport.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ public:
         : CTransparentDialogBase(png, 102, nullptr, movable) {}
 
     std::function<void(SkinDialog&)> script;
-    const CDialogFontAdjuster& Adjuster() const { return m_fontAdjuster; }
+    const CDialogFontAdjuster& Adjuster() const { return FontAdjuster(); }
 
     BOOL OnInitDialog() override {
         CTransparentDialogBase::OnInitDialog();

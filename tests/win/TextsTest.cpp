@@ -11,14 +11,14 @@
 #include <thread>
 #include <vector>
 
-#include "Module.h"
-#include "MultiLanguage.h"
-#include "SkinMessageBox.h"
-#include "Strings.h"
-#include "TextModule.h"
-#include "WinApp.h"
-#include "WinTestSupport.h"
-#include "ZARidezi.h"
+#include "app/SkinMessageBox.h"
+#include "app/TextModule.h"
+#include "framework/Module.h"
+#include "framework/Strings.h"
+#include "framework/WinApp.h"
+#include "libs/ravozev/MultiLanguage.h"
+#include "libs/ZARidezi/ZARidezi.h"
+#include "tests/win/WinTestSupport.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <cstdlib>
 
-#include "GdiPlus.h"
-#include "Wnd.h"
+#include "Controls/GdiPlus.h"
+#include "framework/Wnd.h"
 
 // GDI+ started once for the test program, as the program starts it.
 class GdiPlusEnvironment : public ::testing::Environment {

@@ -7,11 +7,12 @@
 #include <cstdio>
 #include <string>
 
-#include "FirmwareVersion.h"
-#include "FlashThread.h"
-#include "FlashWorker.h"
-#include "UpdateChecks.h"
-#include "WinThread.h"
+#include "app/FlashThread.h"
+#include "core/FirmwareVersion.h"
+#include "core/FlashWorker.h"
+#include "core/UpdateChecks.h"
+#include "framework/WindowHandle.h"
+#include "framework/WinThread.h"
 
 int main(int argc, char** argv) {
     std::string tail;
@@ -21,8 +22,8 @@ int main(int argc, char** argv) {
         FirmwareResourceId = kOldFirmwareResourceId;
 
     // A message-only window: the worker posts to it and this thread's loop receives.
-    HWND window =
-        CreateWindowExA(0, "STATIC", "flashjob", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    const CWindowHandle window(
+        CreateWindowExA(0, "STATIC", "flashjob", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
     if (window == nullptr) {
         std::fprintf(stderr, "flashjob: cannot create a window\n");
         return 2;
@@ -60,6 +61,5 @@ int main(int argc, char** argv) {
             DispatchMessageA(&message);
         }
     }
-    DestroyWindow(window);
     return result;
 }

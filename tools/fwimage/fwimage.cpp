@@ -4,8 +4,8 @@
 #include <fstream>
 #include <string>
 
-#include "FirmwareImage.h"
-#include "FirmwareVersion.h"
+#include "core/FirmwareVersion.h"
+#include "libs/RevezoDaRur/FirmwareImage.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -1,5 +1,5 @@
 // Cut-off and recovery rounds.
-#include "CutOffRecovery.h"
+#include "tools/uidriver/CutOffRecovery.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -7,10 +7,11 @@
 #include <algorithm>
 #include <random>
 
-#include "CameraState.h"
-#include "FirmwareImage.h"
-#include "FirmwareVersion.h"
-#include "UiDriver.h"
+#include "core/FirmwareVersion.h"
+#include "libs/RevezoDaRur/CameraState.h"
+#include "libs/RevezoDaRur/FirmwareImage.h"
+#include "res/resource.h"
+#include "tools/uidriver/UiDriver.h"
 
 namespace {
 
@@ -36,7 +37,8 @@ int Vcam(const std::filesystem::path& bin, const std::string& arguments) {
 
 LRESULT BarPosition(HWND update) {
     DWORD_PTR position = 0;
-    SendMessageTimeoutA(GetDlgItem(update, 1003), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 1000, &position);
+    SendMessageTimeoutA(GetDlgItem(update, IDC_PROGRESS), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 1000,
+                        &position);
     return static_cast<LRESULT>(position);
 }
 
@@ -84,8 +86,9 @@ void Recover(const std::filesystem::path& bin, const std::filesystem::path& came
         box = main ? nullptr : WaitForScreen(pid, Screen::MessageBox, 0);
     }
     if (main != nullptr) {
-        if (ChildText(main, 1002) != kQuestion)
-            tally.problems.push_back(round + ": the main window asks \"" + ChildText(main, 1002) + "\"");
+        if (ChildText(main, IDC_QUESTION) != kQuestion)
+            tally.problems.push_back(round + ": the main window asks \"" + ChildText(main, IDC_QUESTION) +
+                                     "\"");
         PressButton(GetDlgItem(main, IDOK));
         box = WaitForScreen(pid, Screen::MessageBox, 60000);
     }

@@ -1,13 +1,14 @@
 // The program driver.
-#include "UiDriver.h"
+#include "tools/uidriver/UiDriver.h"
 
 #include <fstream>
 
-#include "GdiPlus.h"
+#include "Controls/GdiPlus.h"
+#include "framework/Dc.h"
+#include "framework/Gdi.h"
+#include "res/resource.h"
 
 namespace {
-
-constexpr int kMessageTextId = 100; // the message box's text
 
 struct Search {
     DWORD processId;
@@ -17,9 +18,9 @@ struct Search {
 };
 
 Screen Classify(HWND window) {
-    if (GetDlgItem(window, 1002) != nullptr)
+    if (GetDlgItem(window, IDC_QUESTION) != nullptr)
         return Screen::MainWindow;
-    if (GetDlgItem(window, 1003) != nullptr)
+    if (GetDlgItem(window, IDC_PROGRESS) != nullptr)
         return Screen::UpdateDialog;
     return Screen::MessageBox;
 }
@@ -132,8 +133,8 @@ std::string ChildText(HWND parent, int id) {
 }
 
 std::string MessageBoxText(HWND box) {
-    if (GetDlgItem(box, kMessageTextId) != nullptr)
-        return ChildText(box, kMessageTextId);
+    if (GetDlgItem(box, IDC_MESSAGE_TEXT) != nullptr)
+        return ChildText(box, IDC_MESSAGE_TEXT);
     // The platform's box numbers its text differently: its one static with text.
     for (HWND child : Children(box)) {
         if (ClassOf(child) == "Static" && !WindowText(child).empty())
@@ -208,27 +209,24 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
         const gdip::StartupInput input;
         gdiplus.GdiplusStartup(&token, &input, nullptr);
     }
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    CBitmap bitmap;
+    {
+        CClientDC screen(nullptr);
+        CDC memory;
+        memory.CreateCompatibleDC(screen);
+        bitmap.CreateCompatibleBitmap(screen, width, height);
+        HGDIOBJ old = memory.SelectObject(bitmap);
+        memory.BitBlt(0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+        memory.SelectObject(old);
+    }
 
     // GDI+'s own PNG encoder, image/png.
     static const CLSID kPngEncoder = {
         0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-    gdip::GpBitmap* image = nullptr;
-    bool saved = false;
-    if (gdiplus.GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image) == gdip::Ok) {
-        saved = gdiplus.GdipSaveImageToFile(reinterpret_cast<gdip::GpImage*>(image), path.c_str(),
-                                            &kPngEncoder, nullptr) == gdip::Ok;
-        gdiplus.GdipDisposeImage(reinterpret_cast<gdip::GpImage*>(image));
-    }
-    DeleteObject(bitmap);
-    return saved;
+    CGdiPlusBitmapObject image;
+    return gdiplus.GdipCreateBitmapFromHBITMAP(bitmap, nullptr, image.Out()) == gdip::Ok &&
+           gdiplus.GdipSaveImageToFile(reinterpret_cast<gdip::GpImage*>(image.Get()), path.c_str(),
+                                       &kPngEncoder, nullptr) == gdip::Ok;
 }
 
 int RunCommand(const std::wstring& commandLine) {

@@ -31,8 +31,8 @@ private:
     PROCESS_INFORMATION m_process{};
 };
 
-// The program's windows: the main window has the question label (1002), the update dialog the
-// progress bar (1003), a message box neither.
+// The program's windows: the main window has the question label, the update dialog the progress
+// bar, a message box neither.
 enum class Screen { MainWindow, UpdateDialog, MessageBox };
 
 // A visible top-level window of the process that shows `screen`, waited for up to `milliseconds`.

@@ -1,5 +1,5 @@
 // Registering and removing the virtual camera's device through SetupAPI.
-#include "CameraDevice.h"
+#include "tools/vcam/CameraDevice.h"
 
 #include <windows.h>
 #include <setupapi.h>

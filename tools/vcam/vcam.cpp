@@ -10,16 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "CameraDevice.h"
-#include "DriverLibrary.h"
-#include "FirmwareImage.h"
-#include "FirmwareVersion.h"
-#include "GeneratedImages.h"
-#include "SetupApiInventory.h"
-#include "TextIds.h"
-#include "UpdateChecks.h"
-#include "UpdateHistory.h"
-#include "VirtualCamera.h"
+#include "app/DriverLibrary.h"
+#include "app/SetupApiInventory.h"
+#include "core/FirmwareVersion.h"
+#include "core/UpdateChecks.h"
+#include "core/UpdateHistory.h"
+#include "libs/RevezoDaRur/FirmwareImage.h"
+#include "libs/RevezoDaRur/GeneratedImages.h"
+#include "libs/RevezoDaRur/VirtualCamera.h"
+#include "res/resource.h"
+#include "tools/vcam/CameraDevice.h"
 
 namespace {
 

@@ -6,8 +6,9 @@
 #include <cstdio>
 #include <string>
 
-#include "Module.h"
-#include "UiDriver.h"
+#include "framework/Module.h"
+#include "res/resource.h"
+#include "tools/uidriver/UiDriver.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ int main(int argc, char** argv) {
             break;
         }
         Shot(main, "main-window");
-        std::printf("question: %s\n", OneLine(ChildText(main, 1002)).c_str());
+        std::printf("question: %s\n", OneLine(ChildText(main, IDC_QUESTION)).c_str());
         std::printf("pressing: %s\n", ChildText(main, 1).c_str());
         PressButton(GetDlgItem(main, 1));
 

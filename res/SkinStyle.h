@@ -4,8 +4,9 @@
 
 #include <string>
 
-#include "GdipButton.h"
-#include "Label.h"
+#include "Controls/GdipButton.h"
+#include "Controls/Label.h"
+#include "res/resource.h"
 
 // A transparent label in Arial bold at `points`, in `colour`.
 inline void StyleSkinLabel(CLabel& label, const std::string& text, int points, COLORREF colour) {
@@ -17,11 +18,11 @@ inline void StyleSkinLabel(CLabel& label, const std::string& text, int points, C
     label.SetFontBold(true);
 }
 
-// A 100 x 44 button with the artwork's faces (PNG 130, 131, 132 and 129) and grey captions,
-// white when pressed.
+// A 100 x 44 button with the artwork's faces and grey captions, white when pressed.
 inline void StyleSkinButton(CGdipButton& button, const std::string& caption) {
     button.SetWindowText(caption);
-    button.LoadImages(130, 131, 132, 129, 0);
+    button.LoadImages(IDPNG_BUTTON_NORMAL, IDPNG_BUTTON_HOVER, IDPNG_BUTTON_PRESSED, IDPNG_BUTTON_DISABLED,
+                      0);
     button.SetWindowPos(nullptr, 0, 0, 100, 44, SWP_NOMOVE | SWP_NOZORDER);
     button.SetTextColors(0x696969, 0x696969);
     button.SetHoverTextColor(0x696969);
