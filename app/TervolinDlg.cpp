@@ -9,6 +9,7 @@
 #include "SetupApiInventory.h"
 #include "SkinMessageBox.h"
 #include "SkinStyle.h"
+#include "StartupTrace.h"
 #include "Strings.h"
 #include "TextIds.h"
 #include "TextModule.h"
@@ -29,7 +30,9 @@ void CTervolinDlg::DoDataExchange(CDataExchange* exchange) {
 }
 
 BOOL CTervolinDlg::OnInitDialog() {
+    TraceStartup("OnInitDialog");
     CTransparentDialogBase::OnInitDialog();
+    TraceStartup("skin applied: region, layered image, controls bound");
     GetSystemMenu(m_hWnd, FALSE);
     SetIcon(m_hIcon, true);
     SetIcon(m_hIcon, false);
@@ -54,6 +57,7 @@ BOOL CTervolinDlg::OnInitDialog() {
     };
     for (const auto& l : labels)
         StyleSkinLabel(*l.label, l.text, l.size, l.colour);
+    TraceStartup("labels and buttons styled");
 
     // Enter writes the firmware. The template makes both buttons default push buttons, which
     // would leave Cancel as the default.
@@ -63,6 +67,7 @@ BOOL CTervolinDlg::OnInitDialog() {
     CDriverLibrary driver;
     CResourceImages images;
     const Decision decision = OpeningCheck(inventory, driver, images, Flags());
+    TraceStartup("opening check");
     m_sCodeVersion = decision.reported;
     if (decision.message) {
         ShowMessage(*decision.message);
@@ -166,6 +171,7 @@ LRESULT CTervolinDlg::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, b
 }
 
 LRESULT CTervolinDlg::OnPaint(UINT, WPARAM, LPARAM, bool& handled) {
+    TraceStartupOnce("main window first painted, message loop running");
     handled = PaintMinimizedIcon(m_hWnd, m_hIcon);
     return 0;
 }
