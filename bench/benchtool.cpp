@@ -1,6 +1,7 @@
 // benchtool: the Windows side of bench/run. Each command prints one line of figures.
-//   benchtool launch PROGRAM BASELINE RUNS      median ms from start to an interactive window,
-//                                               and the median peak working set in KiB, of both
+//   benchtool launch PROGRAM BARE SKINNED RUNS  median ms from start to an interactive window,
+//                                               and the median peak working set in KiB, of the
+//                                               program and of the two baselines
 //   benchtool region RUNS                       CreateOpaqueRegion of both skins against reading
 //                                               the pixels in one locked block, in ms
 //   benchtool soak JOBS SEED                    flashing jobs through the driver DLL with faults
@@ -104,25 +105,30 @@ bool LaunchOnce(const std::string& program, LaunchFigures& figures) {
     return true;
 }
 
-// The program and the baseline take turns, each first in every other round, after one launch of
-// each that is not counted (it starts what the system keeps running for the next ones).
-int Launch(const std::string& program, const std::string& baseline, int runs) {
-    const std::string* order[2] = {&program, &baseline};
-    std::vector<double> times[2], peaks[2];
+// The program and the two baselines take turns, the order rotating by one every round, after one
+// launch of each that is not counted (it starts what the system keeps running for the next ones).
+int Launch(const std::string& program, const std::string& bare, const std::string& skinned, int runs) {
+    constexpr int kPrograms = 3;
+    const std::string* order[kPrograms] = {&program, &bare, &skinned};
+    std::vector<double> times[kPrograms], peaks[kPrograms];
     LaunchFigures figures{};
-    if (!LaunchOnce(program, figures) || !LaunchOnce(baseline, figures))
-        return 2;
+    for (const std::string* each : order) {
+        if (!LaunchOnce(*each, figures))
+            return 2;
+    }
     for (int run = 0; run < runs; ++run) {
-        for (int turn = 0; turn < 2; ++turn) {
-            const int which = (run + turn) % 2;
+        for (int turn = 0; turn < kPrograms; ++turn) {
+            const int which = (run + turn) % kPrograms;
             if (!LaunchOnce(*order[which], figures))
                 return 2;
             times[which].push_back(figures.milliseconds);
             peaks[which].push_back(figures.peakKiB);
         }
     }
-    std::printf("launch %.1f ms, peak %.0f KiB; baseline %.1f ms, peak %.0f KiB\n", Median(times[0]),
-                Median(peaks[0]), Median(times[1]), Median(peaks[1]));
+    std::printf(
+        "launch %.1f ms, peak %.0f KiB; bare %.1f ms, peak %.0f KiB; skinned %.1f ms, peak %.0f KiB\n",
+        Median(times[0]), Median(peaks[0]), Median(times[1]), Median(peaks[1]), Median(times[2]),
+        Median(peaks[2]));
     return 0;
 }
 
@@ -272,8 +278,8 @@ int main(int argc, char** argv) {
     ULONG_PTR token = 0;
     CGdiPlus::Api().GdiplusStartup(&token, &input, nullptr);
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "launch" && argc == 5)
-        return Launch(argv[2], argv[3], std::atoi(argv[4]));
+    if (command == "launch" && argc == 6)
+        return Launch(argv[2], argv[3], argv[4], std::atoi(argv[5]));
     if (command == "region" && argc == 3)
         return Region(std::atoi(argv[2]));
     if (command == "soak" && argc == 4)
@@ -281,7 +287,7 @@ int main(int argc, char** argv) {
     if (command == "cutoff" && argc == 5)
         return CutOffs(argv[2], std::atoi(argv[3]),
                        static_cast<unsigned>(std::strtoul(argv[4], nullptr, 10)));
-    std::fprintf(stderr, "usage: benchtool launch PROGRAM BASELINE RUNS | region RUNS | soak JOBS SEED | "
-                         "cutoff BIN ROUNDS SEED\n");
+    std::fprintf(stderr, "usage: benchtool launch PROGRAM BARE SKINNED RUNS | region RUNS | "
+                         "soak JOBS SEED | cutoff BIN ROUNDS SEED\n");
     return 2;
 }
