@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/SingleInstance.h"
+#include "app/StartupTrace.h"
 #include "app/TervolinDlg.h"
 #include "Controls/GdiPlus.h"
 #include "core/UpdateChecks.h"
@@ -53,6 +54,7 @@ void StartCommonControls() {
 } // namespace
 
 BOOL CTervolinApp::InitInstance() {
+    TraceStartup("InitInstance");
     // A second start hands over to the updater that runs already.
     const CSingleInstance instance("Global\\Tervolin.FirmwareUpdate");
     if (!instance.IsFirst()) {
@@ -61,17 +63,21 @@ BOOL CTervolinApp::InitInstance() {
         return FALSE;
     }
     StartCommonControls();
+    TraceStartup("common controls");
     CWinApp::InitInstance();
     const gdip::StartupInput input;
     CGdiPlus::Api().GdiplusStartup(&g_gdiplusToken, &input, nullptr);
+    TraceStartup("GDI+ started");
     SetRegistryKey("Quellmar");
     AfxSetResourceHandle(GetInstanceHandle());
 
     CMultiLanguage language;
     SetLanguageModule(
         language.LoadLangResourceDLL(GetInstanceHandle(), "SOFTWARE\\Quellmar\\Webcam", "Language"));
+    TraceStartup("language module");
     {
         CTervolinDlg dialog;
+        TraceStartup("main dialog constructed, skin decoded");
         SetMainWnd(&dialog);
         const SwitchFlags flags = ReadSwitches(GetCommandLineTail());
         if (flags.force)

@@ -7,6 +7,7 @@
 #include "app/FlashThread.h"
 #include "app/SetupApiInventory.h"
 #include "app/SkinMessageBox.h"
+#include "app/StartupTrace.h"
 #include "app/TextModule.h"
 #include "app/UpdateHistoryFile.h"
 #include "core/FirmwareVersion.h"
@@ -30,7 +31,9 @@ void CTervolinDlg::DoDataExchange(CDataExchange* exchange) {
 }
 
 BOOL CTervolinDlg::OnInitDialog() {
+    TraceStartup("OnInitDialog");
     CTransparentDialogBase::OnInitDialog();
+    TraceStartup("skin applied: region, layered image, controls bound");
     GetSystemMenu(m_hWnd, FALSE);
     SetIcon(m_hIcon, true);
     SetIcon(m_hIcon, false);
@@ -55,6 +58,7 @@ BOOL CTervolinDlg::OnInitDialog() {
     };
     for (const auto& l : labels)
         StyleSkinLabel(*l.label, l.text, l.size, l.colour);
+    TraceStartup("labels and buttons styled");
 
     // Enter writes the firmware. The template makes both buttons default push buttons, which
     // would leave Cancel as the default.
@@ -64,6 +68,7 @@ BOOL CTervolinDlg::OnInitDialog() {
     CDriverLibrary driver;
     CResourceImages images;
     const Decision decision = OpeningCheck(inventory, driver, images, Flags());
+    TraceStartup("opening check");
     m_sCodeVersion = decision.reported;
     if (decision.message) {
         ShowMessage(*decision.message);
@@ -167,6 +172,7 @@ LRESULT CTervolinDlg::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, b
 }
 
 LRESULT CTervolinDlg::OnPaint(UINT, WPARAM, LPARAM, bool& handled) {
+    TraceStartupOnce("main window first painted, message loop running");
     handled = PaintMinimizedIcon(m_hWnd, m_hIcon);
     return 0;
 }

@@ -1,6 +1,9 @@
 // benchtool: the Windows side of bench/run. Each command prints one line of figures.
-//   benchtool launch PROGRAM BASELINE RUNS      median ms from start to an interactive window,
-//                                               and the median peak working set in KiB, of both
+//   benchtool launch PROGRAM BARE SKINNED RUNS  median ms from start to an interactive window,
+//                                               and the median peak working set in KiB, of the
+//                                               program and of the two baselines
+//   benchtool trace PROGRAM                     the program's start-up phases, as it writes them
+//                                               to a debugger, up to its interactive window
 //   benchtool region RUNS                       CreateOpaqueRegion of both skins against reading
 //                                               the pixels in one locked block, in ms
 //   benchtool soak JOBS SEED                    flashing jobs through the driver DLL with faults
@@ -14,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -107,26 +111,148 @@ bool LaunchOnce(const std::string& program, LaunchFigures& figures) {
     return true;
 }
 
-// The program and the baseline take turns, each first in every other round, after one launch of
-// each that is not counted (it starts what the system keeps running for the next ones).
-int Launch(const std::string& program, const std::string& baseline, int runs) {
-    const std::string* order[2] = {&program, &baseline};
-    std::vector<double> times[2], peaks[2];
+// The program and the two baselines take turns, the order rotating by one every round, after one
+// launch of each that is not counted (it starts what the system keeps running for the next ones).
+int Launch(const std::string& program, const std::string& bare, const std::string& skinned, int runs) {
+    constexpr int kPrograms = 3;
+    const std::string* order[kPrograms] = {&program, &bare, &skinned};
+    std::vector<double> times[kPrograms], peaks[kPrograms];
     LaunchFigures figures{};
-    if (!LaunchOnce(program, figures) || !LaunchOnce(baseline, figures))
-        return 2;
+    for (const std::string* each : order) {
+        if (!LaunchOnce(*each, figures))
+            return 2;
+    }
     for (int run = 0; run < runs; ++run) {
-        for (int turn = 0; turn < 2; ++turn) {
-            const int which = (run + turn) % 2;
+        for (int turn = 0; turn < kPrograms; ++turn) {
+            const int which = (run + turn) % kPrograms;
             if (!LaunchOnce(*order[which], figures))
                 return 2;
             times[which].push_back(figures.milliseconds);
             peaks[which].push_back(figures.peakKiB);
         }
     }
-    std::printf("launch %.1f ms, peak %.0f KiB; baseline %.1f ms, peak %.0f KiB\n", Median(times[0]),
-                Median(peaks[0]), Median(times[1]), Median(peaks[1]));
+    std::printf(
+        "launch %.1f ms, peak %.0f KiB; bare %.1f ms, peak %.0f KiB; skinned %.1f ms, peak %.0f KiB\n",
+        Median(times[0]), Median(peaks[0]), Median(times[1]), Median(peaks[1]), Median(times[2]),
+        Median(peaks[2]));
     return 0;
+}
+
+// Milliseconds from the creation of `process` to now, on the clock its start-up trace uses: the
+// system time to the tick where the system has it (Windows 8 on), else to the clock interrupt.
+double MillisecondsSinceCreation(HANDLE process) {
+    FILETIME creation{}, exited{}, kernel{}, user{}, now{};
+    if (!GetProcessTimes(process, &creation, &exited, &kernel, &user))
+        return 0;
+    using PreciseFn = VOID(WINAPI*)(LPFILETIME);
+    const auto precise = reinterpret_cast<PreciseFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+    if (precise != nullptr)
+        precise(&now);
+    else
+        GetSystemTimeAsFileTime(&now);
+    auto ticks = [](const FILETIME& time) {
+        return static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+    };
+    return static_cast<double>(ticks(now) - ticks(creation)) / 10000.0;
+}
+
+// The text of an OUTPUT_DEBUG_STRING_EVENT, without its line end.
+std::string DebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info) {
+    const std::size_t units = info.nDebugStringLength;
+    const std::size_t size = info.fUnicode ? units * sizeof(wchar_t) : units;
+    std::vector<char> bytes(size + sizeof(wchar_t));
+    SIZE_T read = 0;
+    if (size == 0 || !ReadProcessMemory(process, info.lpDebugStringData, bytes.data(), size, &read))
+        return {};
+    std::string text;
+    if (info.fUnicode) {
+        const auto* wide = reinterpret_cast<const wchar_t*>(bytes.data());
+        for (std::size_t i = 0; i < read / sizeof(wchar_t) && wide[i] != 0; ++i)
+            text += wide[i] < 0x80 ? static_cast<char>(wide[i]) : '?';
+    } else {
+        text.assign(bytes.data(), strnlen(bytes.data(), read));
+    }
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}
+
+// Runs `program` under this process as its debugger with its start-up trace on and prints what it
+// writes to the debugger as it comes; once its dialog is shown, enabled and answering, says so on
+// the program's clock, closes the dialog and lets the program run to its end.
+int Trace(const std::string& program) {
+    SetEnvironmentVariableA("TERVOLIN_TRACE_STARTUP", "1");
+    std::string commandLine = "\"" + program + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
+                        nullptr, nullptr, &startup, &process)) {
+        std::fprintf(stderr, "benchtool: cannot start %s\n", program.c_str());
+        return 2;
+    }
+    SetEnvironmentVariableA("TERVOLIN_TRACE_STARTUP", nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    Found found{process.dwProcessId, nullptr};
+    bool interactive = false, closed = false, exited = false;
+    int lines = 0;
+    while (!exited && MillisecondsSince(start) < 60000) {
+        DEBUG_EVENT event{};
+        if (WaitForDebugEvent(&event, 10)) {
+            DWORD status = DBG_CONTINUE;
+            switch (event.dwDebugEventCode) {
+            case OUTPUT_DEBUG_STRING_EVENT:
+                std::printf("%s\n", DebugString(process.hProcess, event.u.DebugString).c_str());
+                std::fflush(stdout);
+                ++lines;
+                break;
+            case CREATE_PROCESS_DEBUG_EVENT:
+                if (event.u.CreateProcessInfo.hFile != nullptr)
+                    CloseHandle(event.u.CreateProcessInfo.hFile);
+                break;
+            case LOAD_DLL_DEBUG_EVENT:
+                if (event.u.LoadDll.hFile != nullptr)
+                    CloseHandle(event.u.LoadDll.hFile);
+                break;
+            case EXCEPTION_DEBUG_EVENT:
+                // The loader's breakpoint is the debugger's; every other exception is the program's.
+                if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+                    status = DBG_EXCEPTION_NOT_HANDLED;
+                break;
+            case EXIT_PROCESS_DEBUG_EVENT:
+                exited = true;
+                break;
+            default:
+                break;
+            }
+            ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+            continue; // every pending event first: the program waits for each
+        }
+        if (closed)
+            continue;
+        if (found.window == nullptr)
+            EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&found));
+        // Interactive: its thread answers a message. A short wait, as the program may be waiting
+        // for this thread to take its next debug event.
+        DWORD_PTR answer = 0;
+        if (found.window != nullptr && !interactive &&
+            SendMessageTimeoutA(found.window, WM_NULL, 0, 0, SMTO_NORMAL, 20, &answer) != 0) {
+            interactive = true;
+            std::printf("benchtool: window interactive %.1f ms\n",
+                        MillisecondsSinceCreation(process.hProcess));
+            std::fflush(stdout);
+        }
+        if (interactive) {
+            PostMessageA(found.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            closed = true;
+        }
+    }
+    if (!exited)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return interactive && lines > 0 ? 0 : 1;
 }
 
 // The opaque region from the pixels read in one locked block: the same runs, one read.
@@ -273,8 +399,10 @@ int main(int argc, char** argv) {
     ULONG_PTR token = 0;
     CGdiPlus::Api().GdiplusStartup(&token, &input, nullptr);
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "launch" && argc == 5)
-        return Launch(argv[2], argv[3], std::atoi(argv[4]));
+    if (command == "launch" && argc == 6)
+        return Launch(argv[2], argv[3], argv[4], std::atoi(argv[5]));
+    if (command == "trace" && argc == 3)
+        return Trace(argv[2]);
     if (command == "region" && argc == 3)
         return Region(std::atoi(argv[2]));
     if (command == "soak" && argc == 4)
@@ -282,7 +410,7 @@ int main(int argc, char** argv) {
     if (command == "cutoff" && argc == 5)
         return CutOffs(argv[2], std::atoi(argv[3]),
                        static_cast<unsigned>(std::strtoul(argv[4], nullptr, 10)));
-    std::fprintf(stderr, "usage: benchtool launch PROGRAM BASELINE RUNS | region RUNS | soak JOBS SEED | "
-                         "cutoff BIN ROUNDS SEED\n");
+    std::fprintf(stderr, "usage: benchtool launch PROGRAM BARE SKINNED RUNS | trace PROGRAM | region RUNS | "
+                         "soak JOBS SEED | cutoff BIN ROUNDS SEED\n");
     return 2;
 }

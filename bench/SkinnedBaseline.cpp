@@ -1,0 +1,347 @@
+// The skinned baseline: the least program that shows the main window as users see it, in plain
+// Win32 and flat GDI+. The skin goes to a layered window behind the dialog with per-pixel alpha,
+// the dialog is cut to the skin's opaque pixels and painted with them, its three texts are drawn
+// over the skin and its two buttons paint their normal face with the caption on it. Each image is
+// decoded once. bench/run measures Tervolin.exe's start-up against this program's.
+#include <windows.h>
+#include <commctrl.h>
+#include <objidl.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+#include "Controls/GdiPlus.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr WORD kMainTemplate = IDD_TERVOLIN_DIALOG;
+constexpr WORD kSkinPng = IDPNG_MAIN_SKIN;
+constexpr WORD kButtonFacePngs[] = {IDPNG_BUTTON_DISABLED, IDPNG_BUTTON_NORMAL, IDPNG_BUTTON_HOVER,
+                                    IDPNG_BUTTON_PRESSED};
+constexpr int kNormalFace = 1;
+constexpr int kTitleId = IDC_TITLE;
+constexpr int kTextIds[] = {IDC_TITLE, IDC_DURATION, IDC_QUESTION};
+constexpr int kButtonIds[] = {IDOK, IDCANCEL};
+constexpr int kButtonWidth = 100;
+constexpr int kButtonHeight = 44;
+constexpr COLORREF kTitleColour = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF kTextColour = RGB(0x69, 0x69, 0x69);
+constexpr char kLayerClass[] = "SkinLayer";
+
+struct DeleteGdiObject {
+    void operator()(HFONT font) const { DeleteObject(font); }
+};
+using CFontOwner = std::unique_ptr<std::remove_pointer_t<HFONT>, DeleteGdiObject>;
+
+CFontOwner ArialBold(int height) {
+    return CFontOwner(CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, "Arial"));
+}
+
+// A PNG resource decoded into a top-down 32-bit DIB section with premultiplied alpha, selected into
+// a memory DC of its own: ready for BitBlt and UpdateLayeredWindow, with no GDI+ image kept.
+class CImage {
+public:
+    CImage() = default;
+    CImage(const CImage&) = delete;
+    CImage& operator=(const CImage&) = delete;
+    ~CImage() {
+        if (m_hDc != nullptr) {
+            SelectObject(m_hDc, m_hOld);
+            DeleteDC(m_hDc);
+        }
+        if (m_hBitmap != nullptr)
+            DeleteObject(m_hBitmap);
+    }
+
+    bool Decode(HINSTANCE module, WORD id);
+
+    HDC Dc() const { return m_hDc; }
+    int Width() const { return m_nWidth; }
+    int Height() const { return m_nHeight; }
+    std::uint32_t Pixel(int x, int y) const { return m_pBits[static_cast<std::size_t>(y) * m_nWidth + x]; }
+
+private:
+    bool TakePixels(gdip::GpBitmap* bitmap);
+
+    HBITMAP m_hBitmap = nullptr;
+    HDC m_hDc = nullptr;
+    HGDIOBJ m_hOld = nullptr;
+    std::uint32_t* m_pBits = nullptr;
+    int m_nWidth = 0;
+    int m_nHeight = 0;
+};
+
+bool CImage::Decode(HINSTANCE module, WORD id) {
+    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), "PNG");
+    const DWORD size = resource != nullptr ? SizeofResource(module, resource) : 0;
+    HGLOBAL loaded = resource != nullptr ? LoadResource(module, resource) : nullptr;
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr || size == 0)
+        return false;
+    // GDI+ reads from a stream; the stream owns this copy of the bytes and frees it when released.
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+    void* block = copy != nullptr ? GlobalLock(copy) : nullptr;
+    if (block == nullptr) {
+        GlobalFree(copy);
+        return false;
+    }
+    std::memcpy(block, bytes, size);
+    GlobalUnlock(copy);
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &stream))) {
+        GlobalFree(copy);
+        return false;
+    }
+    const CGdiPlus& api = CGdiPlus::Api();
+    gdip::GpBitmap* bitmap = nullptr;
+    bool taken = false;
+    if (api.GdipCreateBitmapFromStream(stream, &bitmap) == gdip::Ok && bitmap != nullptr) {
+        taken = TakePixels(bitmap);
+        api.GdipDisposeImage(reinterpret_cast<gdip::GpImage*>(bitmap));
+    }
+    stream->Release();
+    return taken;
+}
+
+bool CImage::TakePixels(gdip::GpBitmap* bitmap) {
+    const CGdiPlus& api = CGdiPlus::Api();
+    UINT width = 0, height = 0;
+    if (api.GdipGetImageWidth(reinterpret_cast<gdip::GpImage*>(bitmap), &width) != gdip::Ok ||
+        api.GdipGetImageHeight(reinterpret_cast<gdip::GpImage*>(bitmap), &height) != gdip::Ok || width == 0 ||
+        height == 0)
+        return false;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height); // top-down, rows as GDI+ gives them
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    m_hBitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (m_hBitmap == nullptr || bits == nullptr)
+        return false;
+    // Straight into the DIB section: 32bpp ARGB is the DIB's byte order, blue first.
+    gdip::BitmapData data{width, height, static_cast<INT>(width * 4), gdip::PixelFormat32bppARGB, bits, 0};
+    const gdip::GpRect all{0, 0, static_cast<INT>(width), static_cast<INT>(height)};
+    if (api.GdipBitmapLockBits(bitmap, &all, gdip::ImageLockModeRead | gdip::ImageLockModeUserInputBuf,
+                               gdip::PixelFormat32bppARGB, &data) != gdip::Ok)
+        return false;
+    api.GdipBitmapUnlockBits(bitmap, &data);
+    m_pBits = static_cast<std::uint32_t*>(bits);
+    m_nWidth = static_cast<int>(width);
+    m_nHeight = static_cast<int>(height);
+    // UpdateLayeredWindow blends premultiplied colours; opaque pixels stay as they are.
+    for (std::size_t i = 0, n = static_cast<std::size_t>(width) * height; i < n; ++i) {
+        const std::uint32_t argb = m_pBits[i];
+        const std::uint32_t alpha = argb >> 24;
+        if (alpha == 255)
+            continue;
+        auto scaled = [alpha](std::uint32_t channel) { return (channel * alpha + 127) / 255; };
+        m_pBits[i] = alpha << 24 | scaled(argb >> 16 & 0xFF) << 16 | scaled(argb >> 8 & 0xFF) << 8 |
+                     scaled(argb & 0xFF);
+    }
+    m_hDc = CreateCompatibleDC(nullptr);
+    m_hOld = SelectObject(m_hDc, m_hBitmap);
+    return m_hDc != nullptr;
+}
+
+// The region of the image's fully opaque pixels: one rectangle for each run of them in a row.
+HRGN OpaqueRegion(const CImage& image) {
+    std::vector<RECT> runs;
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width();) {
+            if (image.Pixel(x, y) >> 24 != 255) {
+                ++x;
+                continue;
+            }
+            const int left = x;
+            while (x < image.Width() && image.Pixel(x, y) >> 24 == 255)
+                ++x;
+            runs.push_back({left, y, x, y + 1});
+        }
+    }
+    std::vector<BYTE> buffer(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
+    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+    data->rdh.dwSize = sizeof(RGNDATAHEADER);
+    data->rdh.iType = RDH_RECTANGLES;
+    data->rdh.nCount = static_cast<DWORD>(runs.size());
+    data->rdh.nRgnSize = static_cast<DWORD>(runs.size() * sizeof(RECT));
+    data->rdh.rcBound = {0, 0, image.Width(), image.Height()};
+    if (!runs.empty())
+        std::memcpy(data->Buffer, runs.data(), runs.size() * sizeof(RECT));
+    return ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), data);
+}
+
+// What the main window needs: its images, its fonts and the layered window that shows the skin.
+class CMainWindow {
+public:
+    CMainWindow() = default;
+    CMainWindow(const CMainWindow&) = delete;
+    CMainWindow& operator=(const CMainWindow&) = delete;
+    ~CMainWindow() {
+        if (m_hLayer != nullptr)
+            DestroyWindow(m_hLayer);
+    }
+
+    bool Load(HINSTANCE module);
+    HWND Layer() const { return m_hLayer; }
+
+    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    void Initialise(HWND dialog);
+    void DrawButton(const DRAWITEMSTRUCT& item) const;
+
+    CImage m_skin;
+    CImage m_faces[4];
+    CFontOwner m_titleFont;
+    CFontOwner m_textFont;
+    CFontOwner m_buttonFont;
+    HWND m_hLayer = nullptr;
+};
+
+bool CMainWindow::Load(HINSTANCE module) {
+    if (!m_skin.Decode(module, kSkinPng))
+        return false;
+    for (int i = 0; i < 4; ++i) {
+        if (!m_faces[i].Decode(module, kButtonFacePngs[i]))
+            return false;
+    }
+    // The program's sizes: 12 and 9 points for the texts, 8 for the captions, at 96 pixels an inch.
+    m_titleFont = ArialBold(-16);
+    m_textFont = ArialBold(-12);
+    m_buttonFont = ArialBold(-11);
+
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = module;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kLayerClass;
+    RegisterClassExA(&windowClass);
+    // Click-through, and the dialog's owner, so the dialog always stays in front of it.
+    m_hLayer = CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_NOINHERITLAYOUT,
+                               kLayerClass, nullptr, WS_POPUP, 0, 0, m_skin.Width(), m_skin.Height(), nullptr,
+                               nullptr, module, nullptr);
+    return m_hLayer != nullptr;
+}
+
+void CMainWindow::Initialise(HWND dialog) {
+    // No caption or frame: the skin is the whole window, cut to its opaque pixels.
+    SetWindowLongPtrA(dialog, GWL_STYLE,
+                      GetWindowLongPtrA(dialog, GWL_STYLE) & ~(WS_CAPTION | DS_MODALFRAME));
+    SetWindowLongPtrA(dialog, GWL_EXSTYLE, GetWindowLongPtrA(dialog, GWL_EXSTYLE) & ~WS_EX_DLGMODALFRAME);
+    SetWindowPos(dialog, nullptr, 0, 0, m_skin.Width(), m_skin.Height(),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowRgn(dialog, OpaqueRegion(m_skin), FALSE);
+
+    RECT rect;
+    GetWindowRect(dialog, &rect);
+    POINT destination{rect.left, rect.top};
+    SIZE size{m_skin.Width(), m_skin.Height()};
+    POINT source{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    UpdateLayeredWindow(m_hLayer, nullptr, &destination, &size, m_skin.Dc(), &source, 0, &blend, ULW_ALPHA);
+
+    for (int id : kTextIds) {
+        const HFONT font = id == kTitleId ? m_titleFont.get() : m_textFont.get();
+        SendDlgItemMessageA(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    for (int id : kButtonIds) {
+        HWND button = GetDlgItem(dialog, id);
+        SetWindowLongPtrA(button, GWL_STYLE, (GetWindowLongPtrA(button, GWL_STYLE) & ~0xF) | BS_OWNERDRAW);
+        SetWindowPos(button, nullptr, 0, 0, kButtonWidth, kButtonHeight, SWP_NOMOVE | SWP_NOZORDER);
+    }
+    // The program captions its write button "OK" from its string table.
+    SetDlgItemTextA(dialog, IDOK, "OK");
+    SendMessageA(dialog, DM_SETDEFID, IDOK, 0);
+}
+
+void CMainWindow::DrawButton(const DRAWITEMSTRUCT& item) const {
+    const CImage& face = m_faces[kNormalFace];
+    BitBlt(item.hDC, 0, 0, face.Width(), face.Height(), face.Dc(), 0, 0, SRCCOPY);
+    char caption[64] = {};
+    GetWindowTextA(item.hwndItem, caption, sizeof caption);
+    RECT rect = item.rcItem;
+    const int oldMode = SetBkMode(item.hDC, TRANSPARENT);
+    const COLORREF oldColour = SetTextColor(item.hDC, kTextColour);
+    HGDIOBJ oldFont = SelectObject(item.hDC, m_buttonFont.get());
+    DrawTextA(item.hDC, caption, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(item.hDC, oldFont);
+    SetTextColor(item.hDC, oldColour);
+    SetBkMode(item.hDC, oldMode);
+}
+
+INT_PTR CALLBACK CMainWindow::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        reinterpret_cast<CMainWindow*>(lParam)->Initialise(dialog);
+        return TRUE;
+    }
+    const auto* window = reinterpret_cast<const CMainWindow*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (window == nullptr)
+        return FALSE; // messages of the dialog's creation, before WM_INITDIALOG
+    switch (message) {
+    case WM_ERASEBKGND:
+        BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, window->m_skin.Width(), window->m_skin.Height(),
+               window->m_skin.Dc(), 0, 0, SRCCOPY);
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc,
+                     GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == kTitleId ? kTitleColour : kTextColour);
+        return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH)); // the skin shows through
+    }
+    case WM_DRAWITEM:
+        window->DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_SHOWWINDOW: {
+        // The skin shows and hides with the dialog, right behind it.
+        RECT rect;
+        GetWindowRect(dialog, &rect);
+        SetWindowPos(window->m_hLayer, dialog, rect.left, rect.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOACTIVATE | (wParam ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+        return FALSE;
+    }
+    case WM_MOVE: {
+        RECT rect;
+        GetWindowRect(dialog, &rect);
+        SetWindowPos(window->m_hLayer, nullptr, rect.left, rect.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return FALSE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    const INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
+    InitCommonControlsEx(&controls);
+    const gdip::StartupInput input;
+    ULONG_PTR token = 0; // for the life of the process, as in the program
+    if (CGdiPlus::Api().GdiplusStartup(&token, &input, nullptr) != gdip::Ok)
+        return 1;
+    CMainWindow window;
+    if (!window.Load(instance))
+        return 1;
+    return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(kMainTemplate), window.Layer(),
+                                            CMainWindow::DialogProc, reinterpret_cast<LPARAM>(&window)));
+}
