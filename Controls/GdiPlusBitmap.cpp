@@ -2,6 +2,9 @@
 #include "Controls/GdiPlusBitmap.h"
 
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 #include "Controls/OpaqueRegion.h"
@@ -140,4 +143,19 @@ bool CPNGResource::LoadFromResource(WORD id) {
         return false;
     }
     return true;
+}
+
+std::shared_ptr<CPNGResource> SharedPngResource(WORD id) {
+    static std::mutex lock;
+    static std::map<std::pair<HINSTANCE, WORD>, std::weak_ptr<CPNGResource>> decoded;
+    const std::pair<HINSTANCE, WORD> key(AfxFindResourceHandle(MAKEINTRESOURCEA(id), "PNG"), id);
+    const std::lock_guard<std::mutex> held(lock);
+    std::weak_ptr<CPNGResource>& entry = decoded[key];
+    std::shared_ptr<CPNGResource> image = entry.lock();
+    if (image == nullptr) {
+        image = std::make_shared<CPNGResource>();
+        image->LoadFromResource(id);
+        entry = image;
+    }
+    return image;
 }

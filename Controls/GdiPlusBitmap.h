@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <new>
 #include <string>
 
@@ -74,3 +75,8 @@ public:
     // True when an image is held afterwards.
     bool LoadFromResource(WORD id);
 };
+
+// The "PNG" resource `id` decoded once for all who show it: while any holder of the returned image
+// lives, asking again for the same resource of the same module gives the same image. The image
+// goes with its last holder. A resource that cannot be decoded gives an empty holder.
+std::shared_ptr<CPNGResource> SharedPngResource(WORD id);

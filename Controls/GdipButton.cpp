@@ -32,11 +32,15 @@ void CGdipButton::CSurface::Release() {
 
 CGdipButton::CGdipButton()
     : m_crText(GetSysColor(COLOR_BTNTEXT)), m_crHoverText(m_crText), m_crPressedText(m_crText) {
-    const int height = -MulDiv(85, CClientDC(nullptr).GetDeviceCaps(LOGPIXELSY), 720);
-    m_font.Attach(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_DONTCARE, "Arial"));
-    m_font.GetLogFont(m_lf);
+    // Arial at 8.5 points.
+    m_lf.lfHeight = -MulDiv(85, CClientDC(nullptr).GetDeviceCaps(LOGPIXELSY), 720);
+    m_lf.lfWeight = FW_NORMAL;
+    m_lf.lfCharSet = DEFAULT_CHARSET;
+    m_lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    m_lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    m_lf.lfQuality = DEFAULT_QUALITY;
+    m_lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    std::strcpy(m_lf.lfFaceName, "Arial");
 }
 
 CGdipButton::~CGdipButton() {
@@ -55,8 +59,7 @@ void CGdipButton::LoadImages(UINT normal, UINT hover, UINT pressed, UINT disable
     for (const auto& load : loads) {
         if (load.id == 0)
             continue;
-        m_images[load.face] = std::make_unique<CPNGResource>();
-        m_images[load.face]->LoadFromResource(static_cast<WORD>(load.id));
+        m_images[load.face] = SharedPngResource(static_cast<WORD>(load.id));
     }
 }
 
@@ -67,17 +70,13 @@ void CGdipButton::SetTextColors(COLORREF normal, COLORREF disabled) {
     m_crText = normal;
 }
 
-void CGdipButton::RecreateFont() {
-    m_font.CreateFontIndirect(m_lf);
-}
-
 void CGdipButton::SetFontName(const char* face, BYTE charset) {
     if (face == nullptr || std::strncmp(face, "Arial", 6) == 0)
         return; // the button's face is Arial already
     m_lf.lfCharSet = charset;
     std::strncpy(m_lf.lfFaceName, face, LF_FACESIZE - 1);
     m_lf.lfFaceName[LF_FACESIZE - 1] = '\0';
-    RecreateFont();
+    FontChanged();
     RedrawWithParent(m_hWnd);
 }
 
@@ -85,13 +84,13 @@ void CGdipButton::SetFontSize(int tenthsOfPoint) {
     const int points = tenthsOfPoint / 10;
     const int height = -static_cast<int>(points * 96 / 72.0 + 0.5);
     TakeFontSize(m_lf, height, static_cast<BYTE>(DEFAULT_QUALITY));
-    RecreateFont();
+    FontChanged();
     RedrawWithParent(m_hWnd);
 }
 
 void CGdipButton::SetFontBold(int bold) {
     m_lf.lfWeight = (bold & 0xFF) ? FW_BOLD : FW_NORMAL;
-    RecreateFont();
+    FontChanged();
     RedrawWithParent(m_hWnd);
 }
 
@@ -128,6 +127,8 @@ void CGdipButton::DrawButtonText(HDC dc, COLORREF colour) {
         return;
     CDCHandle target(dc);
     const COLORREF oldColour = target.SetTextColor(colour);
+    if (!m_font)
+        m_font.CreateFontIndirect(m_lf);
     HGDIOBJ oldFont = target.SelectObject(m_font.GetSafeHandle());
     const int oldMode = target.SetBkMode(TRANSPARENT);
     CRect rect = GetClientRect();

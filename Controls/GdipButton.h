@@ -74,7 +74,8 @@ private:
 
     enum Face { Normal, Hover, Pressed, PressedHover, Disabled, FaceCount };
 
-    void RecreateFont();
+    // The font is made from m_lf when it is next drawn with: a run of setters makes one font.
+    void FontChanged() { m_font.DeleteObject(); }
     void BuildStateImages(HDC requestDc);
     void DrawButtonText(HDC dc, COLORREF colour);
     void ReleaseStateSurfaces();
@@ -108,7 +109,7 @@ private:
     int m_nKind = PushButton;
     CFont m_font;
     LOGFONTA m_lf{};
-    std::unique_ptr<CPNGResource> m_images[FaceCount];
+    std::shared_ptr<CPNGResource> m_images[FaceCount]; // shared with other buttons of the same faces
     CSurface m_background;
     CSurface m_faces[FaceCount];
     CSurface* m_pCurrent = nullptr;

@@ -18,14 +18,14 @@ constexpr int kMaxGradientBands = 100;
 
 } // namespace
 
-CLabel::CLabel() : m_crText(GetSysColor(COLOR_WINDOWTEXT)) {
-    m_hwndBrush.CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-}
+CLabel::CLabel() : m_crText(GetSysColor(COLOR_WINDOWTEXT)) {}
 
 CLabel::~CLabel() = default;
 
-void CLabel::RecreateFont() {
-    m_font.CreateFontIndirect(m_lf);
+HGDIOBJ CLabel::Font() {
+    if (!m_font)
+        m_font.CreateFontIndirect(m_lf);
+    return m_font.GetSafeHandle();
 }
 
 void CLabel::Repaint() {
@@ -38,7 +38,7 @@ void CLabel::PreSubclassWindow() {
     if (font == nullptr)
         font = GetStockObject(SYSTEM_FONT);
     GetObjectA(font, sizeof m_lf, &m_lf);
-    RecreateFont();
+    FontChanged();
 }
 
 CLabel& CLabel::SetBackgroundColor(COLORREF colour, COLORREF endColour, bool gradient) {
@@ -89,21 +89,21 @@ CLabel& CLabel::SetDisplayText(const std::string& text) {
 
 CLabel& CLabel::SetFontBold(bool bold) {
     m_lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    RecreateFont();
+    FontChanged();
     Repaint();
     return *this;
 }
 
 CLabel& CLabel::SetFontUnderline(BYTE underline) {
     m_lf.lfUnderline = underline;
-    RecreateFont();
+    FontChanged();
     Repaint();
     return *this;
 }
 
 CLabel& CLabel::SetFontItalic(BYTE italic) {
     m_lf.lfItalic = italic;
-    RecreateFont();
+    FontChanged();
     Repaint();
     return *this;
 }
@@ -111,7 +111,7 @@ CLabel& CLabel::SetFontItalic(BYTE italic) {
 CLabel& CLabel::SetFontSize(int points) {
     const int height = points * -96 / 72;
     TakeFontSize(m_lf, height, static_cast<BYTE>(m_bSmooth ? ANTIALIASED_QUALITY : DEFAULT_QUALITY));
-    RecreateFont();
+    FontChanged();
     Repaint();
     return *this;
 }
@@ -189,7 +189,7 @@ CLabel& CLabel::SetEmboss(bool on, bool raised) {
 CLabel& CLabel::SetRotation(int degrees, bool on) {
     m_lf.lfEscapement = m_lf.lfOrientation = degrees * 10;
     m_bRotation = on;
-    RecreateFont();
+    FontChanged();
     Repaint();
     return *this;
 }
@@ -202,7 +202,7 @@ CLabel& CLabel::SetEmbossColor(COLORREF colour) {
 
 CLabel& CLabel::SetLogFont(LOGFONTA font) {
     m_lf = font;
-    RecreateFont();
+    FontChanged();
     Repaint();
     return *this;
 }
@@ -225,7 +225,7 @@ CLabel& CLabel::SetFontName(const char* face, BYTE charset) {
     // At most 31 characters: the field ends with its terminator, whatever the face's length.
     std::strncpy(m_lf.lfFaceName, face ? face : "", LF_FACESIZE - 1);
     m_lf.lfFaceName[LF_FACESIZE - 1] = '\0';
-    RecreateFont();
+    FontChanged();
     Repaint();
     return *this;
 }
@@ -290,7 +290,7 @@ LRESULT CLabel::OnSetCursor(UINT message, WPARAM wParam, LPARAM lParam, bool&) {
 }
 
 LRESULT CLabel::OnSysColorChange(UINT, WPARAM, LPARAM, bool&) {
-    m_hwndBrush.CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    m_hwndBrush.DeleteObject(); // made again in the new colour when next painted
     Repaint();
     return 0;
 }
@@ -357,7 +357,7 @@ void CLabel::PaintPlain() {
     CDCHandle dc(target);
     const int oldMode = dc.SetBkMode(TRANSPARENT);
     const COLORREF oldColour = dc.SetTextColor(m_crText);
-    HGDIOBJ oldFont = dc.SelectObject(m_font.GetSafeHandle());
+    HGDIOBJ oldFont = dc.SelectObject(Font());
 
     if (!m_bTransparent) {
         if (m_bGradient) {
@@ -372,6 +372,8 @@ void CLabel::PaintPlain() {
             }
             dc.SelectObject(oldPen);
         } else {
+            if (!m_hBackBrush && !m_hwndBrush)
+                m_hwndBrush.CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
             FillRect(dc, &rect,
                      m_hBackBrush ? static_cast<HBRUSH>(m_hBackBrush) : static_cast<HBRUSH>(m_hwndBrush));
         }
@@ -428,9 +430,7 @@ void CLabel::PaintSmooth() {
                                            wide.data(), static_cast<int>(text.size()));
 
     CGdiPlusFont font;
-    LOGFONTA logFont{};
-    m_font.GetLogFont(logFont);
-    api.GdipCreateFontFromLogfontA(paint, &logFont, font.Out());
+    api.GdipCreateFontFromLogfontA(paint, &m_lf, font.Out());
     CGdiPlusStringFormat format;
     api.GdipCreateStringFormat(0, LANG_NEUTRAL, format.Out());
     api.GdipSetStringFormatAlign(format.Get(), (GetStyle() & 0x1F) == SS_CENTER ? gdip::StringAlignmentCenter

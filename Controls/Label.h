@@ -65,7 +65,9 @@ protected:
     virtual void ShellOpen(const char* verb, const std::string& file);
 
 private:
-    void RecreateFont();
+    // The font is made from m_lf when it is next drawn with: a run of setters makes one font.
+    void FontChanged() { m_font.DeleteObject(); }
+    HGDIOBJ Font();
     void Repaint();
     void PaintPlain();
     void PaintSmooth();
@@ -82,7 +84,7 @@ private:
     COLORREF m_crText;
     BYTE m_nTextAlpha = 255;
     COLORREF m_crEmboss = RGB(255, 255, 255);
-    CBrush m_hwndBrush;
+    CBrush m_hwndBrush; // the dialog face behind an opaque label, made when first painted
     CBrush m_hBackBrush;
     LOGFONTA m_lf{};
     CFont m_font;

@@ -15,7 +15,8 @@ public:
     std::optional<Bytes> Load(int resourceId) override;
 };
 
-// The id of the firmware image that an update installs: 133 until the write check selects 134.
+// The id of the firmware image that an update installs: IDBIN_FIRMWARE until the write check selects
+// IDBIN_FIRMWARE_OLD.
 // Set on the user-interface thread before the worker starts; the worker reads it at every step.
 extern int FirmwareResourceId;
 

@@ -6,12 +6,13 @@
 
 #include "framework/Module.h"
 #include "libs/ravozev/LanguageTag.h"
+#include "res/resource.h"
 
 namespace {
 
 constexpr DWORD kMaxValueBytes = 16;
-constexpr UINT kFirstText = 102;
-constexpr UINT kLastText = 114;
+constexpr UINT kFirstText = IDS_OK;
+constexpr UINT kLastText = IDS_DO_NOT_DISCONNECT;
 
 class CRegKey {
 public:

@@ -73,8 +73,8 @@ int main(int argc, char** argv) {
         }
         Shot(main, "main-window");
         std::printf("question: %s\n", OneLine(ChildText(main, IDC_QUESTION)).c_str());
-        std::printf("pressing: %s\n", ChildText(main, 1).c_str());
-        PressButton(GetDlgItem(main, 1));
+        std::printf("pressing: %s\n", ChildText(main, IDOK).c_str());
+        PressButton(GetDlgItem(main, IDOK));
 
         if (HWND update = WaitForScreen(pid, Screen::UpdateDialog, 10000)) {
             Sleep(600);
@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
         // A failed update: the main window is back; the user gives up.
         HWND again = WaitForScreen(pid, Screen::MainWindow, 5000);
         Shot(again, "main-window-again");
-        PressButton(GetDlgItem(again, 2));
+        PressButton(GetDlgItem(again, IDCANCEL));
         break;
     }
     DWORD exitCode = 0;
