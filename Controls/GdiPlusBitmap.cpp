@@ -37,26 +37,27 @@ gdip::GpStatus CopyPixels(gdip::GpBitmap* source, gdip::GpBitmap*& copy) {
         return status;
     if (width == 0 || height == 0 || width > 16384 || height > 16384)
         return gdip::GenericError;
-    std::vector<gdip::ARGB> pixels(static_cast<std::size_t>(width) * height);
-    gdip::BitmapData data{width,         height, static_cast<INT>(width * 4), gdip::PixelFormat32bppARGB,
-                          pixels.data(), 0};
     const gdip::GpRect all{0, 0, static_cast<INT>(width), static_cast<INT>(height)};
-    status = api.GdipBitmapLockBits(source, &all, gdip::ImageLockModeRead | gdip::ImageLockModeUserInputBuf,
-                                    gdip::PixelFormat32bppARGB, &data);
-    if (status != gdip::Ok)
-        return status;
-    api.GdipBitmapUnlockBits(source, &data);
 
+    // The source's pixels are read straight into the copy's own.
     CGdiPlusBitmapObject made;
     status = api.GdipCreateBitmapFromScan0(static_cast<INT>(width), static_cast<INT>(height), 0,
                                            gdip::PixelFormat32bppARGB, nullptr, made.Out());
     if (status != gdip::Ok)
         return status;
-    status =
-        api.GdipBitmapLockBits(made.Get(), &all, gdip::ImageLockModeWrite | gdip::ImageLockModeUserInputBuf,
-                               gdip::PixelFormat32bppARGB, &data);
+    gdip::BitmapData target{};
+    status = api.GdipBitmapLockBits(made.Get(), &all, gdip::ImageLockModeWrite, gdip::PixelFormat32bppARGB,
+                                    &target);
+    if (status != gdip::Ok)
+        return status;
+    gdip::BitmapData data{width, height, target.Stride, gdip::PixelFormat32bppARGB, target.Scan0, 0};
+    status = api.GdipBitmapLockBits(source, &all, gdip::ImageLockModeRead | gdip::ImageLockModeUserInputBuf,
+                                    gdip::PixelFormat32bppARGB, &data);
     if (status == gdip::Ok)
-        status = api.GdipBitmapUnlockBits(made.Get(), &data);
+        api.GdipBitmapUnlockBits(source, &data);
+    const gdip::GpStatus written = api.GdipBitmapUnlockBits(made.Get(), &target);
+    if (status == gdip::Ok)
+        status = written;
     if (status == gdip::Ok)
         copy = made.Detach();
     return status;
@@ -96,14 +97,21 @@ UINT CGdiPlusBitmap::GetImageHeight() {
 HRGN CGdiPlusBitmap::CreateOpaqueRegion() {
     const UINT width = GetImageWidth();
     const UINT height = GetImageHeight();
+    // All pixels in one read; when it fails, every pixel counts as opaque.
+    std::vector<gdip::ARGB> pixels(static_cast<std::size_t>(width) * height);
+    gdip::BitmapData data{width,         height, static_cast<INT>(width * 4), gdip::PixelFormat32bppARGB,
+                          pixels.data(), 0};
+    const gdip::GpRect all{0, 0, static_cast<INT>(width), static_cast<INT>(height)};
     const CGdiPlus& api = CGdiPlus::Api();
+    const bool read = m_pBitmap != nullptr &&
+                      Record(api.GdipBitmapLockBits(m_pBitmap, &all,
+                                                    gdip::ImageLockModeRead | gdip::ImageLockModeUserInputBuf,
+                                                    gdip::PixelFormat32bppARGB, &data)) == gdip::Ok;
+    if (read)
+        api.GdipBitmapUnlockBits(m_pBitmap, &data);
     return OpaqueRegion(width, height, [&](std::uint32_t x, std::uint32_t y, std::uint32_t& argb) {
-        gdip::ARGB pixel = 0;
-        if (Record(api.GdipBitmapGetPixel(m_pBitmap, static_cast<INT>(x), static_cast<INT>(y), &pixel)) !=
-            gdip::Ok)
-            return false;
-        argb = pixel;
-        return true;
+        argb = pixels[static_cast<std::size_t>(y) * width + x];
+        return read;
     });
 }
 

@@ -1,11 +1,12 @@
 // The controls' repaint after a change of their look: the control at once, then the parent's
-// pixels under it, so that a transparent control is painted over a fresh background.
+// pixels under it, so that a transparent control is painted over a fresh background. A control
+// that is not on screen (a dialog being set up, say) is painted when it is shown.
 #pragma once
 
 #include <windows.h>
 
 inline void RedrawWithParent(HWND control) {
-    if (control == nullptr || !IsWindow(control))
+    if (control == nullptr || !IsWindowVisible(control))
         return;
     RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     HWND parent = GetParent(control);
