@@ -19,6 +19,7 @@ using ARGB = DWORD;
 using REAL = float;
 using PixelFormat = INT;
 constexpr PixelFormat PixelFormat32bppARGB = 0x26200A;
+constexpr PixelFormat PixelFormat32bppPARGB = 0xE200B;
 constexpr UINT ImageLockModeRead = 1;
 constexpr UINT ImageLockModeWrite = 2;
 constexpr UINT ImageLockModeUserInputBuf = 4;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Controls/OpaqueRegion.h"
+#include "framework/Gdi.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -113,6 +114,34 @@ HRGN CGdiPlusBitmap::CreateOpaqueRegion() {
         argb = pixels[static_cast<std::size_t>(y) * width + x];
         return read;
     });
+}
+
+HBITMAP CGdiPlusBitmap::CreatePremultipliedDib() {
+    const UINT width = GetImageWidth();
+    const UINT height = GetImageHeight();
+    if (width == 0 || height == 0)
+        return nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height); // top-down, the rows in GDI+'s order
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    CBitmap dib;
+    dib.Attach(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib || bits == nullptr)
+        return nullptr;
+    gdip::BitmapData data{width, height, static_cast<INT>(width * 4), gdip::PixelFormat32bppPARGB, bits, 0};
+    const gdip::GpRect all{0, 0, static_cast<INT>(width), static_cast<INT>(height)};
+    const CGdiPlus& api = CGdiPlus::Api();
+    if (Record(api.GdipBitmapLockBits(m_pBitmap, &all,
+                                      gdip::ImageLockModeRead | gdip::ImageLockModeUserInputBuf,
+                                      gdip::PixelFormat32bppPARGB, &data)) != gdip::Ok)
+        return nullptr;
+    api.GdipBitmapUnlockBits(m_pBitmap, &data);
+    return static_cast<HBITMAP>(dib.Detach());
 }
 
 bool CPNGResource::LoadFromResource(WORD id) {

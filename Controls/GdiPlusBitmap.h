@@ -49,6 +49,9 @@ public:
     UINT GetImageHeight();
     // A new region of the image's fully opaque pixels (alpha 255); the caller owns it.
     HRGN CreateOpaqueRegion();
+    // A new top-down 32-bit DIB section of the image with premultiplied alpha, as layered windows
+    // take it; null when there is no image or it cannot be read. The caller owns it.
+    HBITMAP CreatePremultipliedDib();
     // The held image, for drawing; it stays the holder's.
     gdip::GpBitmap* GetImage() const { return m_pBitmap; }
     // The status of the last failed operation on the image; reading it resets it to Ok.

@@ -104,17 +104,15 @@ BOOL CTransparentDialogBase::OnInitDialog() {
         SetWindowPos(nullptr, 0, 0, width, height, kSizeOnly);
         ::SetWindowPos(m_layer, nullptr, 0, 0, width, height, kSizeOnly);
         SetWindowRgn(m_hWnd, m_png.CreateOpaqueRegion(), TRUE);
+        m_skinBitmap.Attach(m_png.CreatePremultipliedDib());
         m_png.GetLastStatus();
-        HBITMAP bitmap = nullptr;
-        if (CGdiPlus::Api().GdipCreateHBITMAPFromBitmap(m_png.GetImage(), &bitmap, 0xFFFFFFFF) == gdip::Ok)
-            m_skinBitmap.Attach(bitmap);
     }
     UpdateLayeredImage();
     return TRUE;
 }
 
 void CTransparentDialogBase::UpdateLayeredImage() {
-    if (!IsWindow(m_layer))
+    if (!IsWindow(m_layer) || !m_skinBitmap)
         return;
     RECT layer;
     ::GetWindowRect(m_layer, &layer);
@@ -122,36 +120,12 @@ void CTransparentDialogBase::UpdateLayeredImage() {
     SIZE size{static_cast<LONG>(m_nImageWidth), static_cast<LONG>(m_nImageHeight)};
     POINT source{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-
     CClientDC layerDc(m_layer);
     CDC memory;
     memory.CreateCompatibleDC(layerDc);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = static_cast<LONG>(m_nImageWidth);
-    info.bmiHeader.biHeight = static_cast<LONG>(m_nImageHeight);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = 4 * m_nImageWidth * m_nImageHeight;
-    void* bits = nullptr;
-    CBitmap dib;
-    dib.Attach(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (dib && bits != nullptr) {
-        ZeroMemory(bits, info.bmiHeader.biSizeImage);
-        HGDIOBJ old = memory.SelectObject(dib.GetSafeHandle());
-        {
-            const CGdiPlus& api = CGdiPlus::Api();
-            CGdiPlusGraphics graphics(memory);
-            api.GdipSetPageScale(graphics.Get(), 1.0f);
-            api.GdipSetPageUnit(graphics.Get(), gdip::UnitPixel);
-            api.GdipSetSmoothingMode(graphics.Get(), gdip::SmoothingModeNone);
-            api.GdipDrawImageRectI(graphics.Get(), reinterpret_cast<gdip::GpImage*>(m_png.GetImage()), 0, 0,
-                                   size.cx, size.cy);
-        }
-        UpdateLayeredWindow(m_layer, layerDc, &destination, &size, memory, &source, 0, &blend, ULW_ALPHA);
-        memory.SelectObject(old);
-    }
+    HGDIOBJ old = memory.SelectObject(m_skinBitmap);
+    UpdateLayeredWindow(m_layer, layerDc, &destination, &size, memory, &source, 0, &blend, ULW_ALPHA);
+    memory.SelectObject(old);
 }
 
 void CTransparentDialogBase::OnOK() {

@@ -90,5 +90,7 @@ private:
     CPoint m_ptDragAnchor;
     CRect m_rcDragWindow;
     UINT m_nTemplateId;
-    CBitmap m_skinBitmap; // the skin as a bitmap, for painting the dialog's background
+    // The skin with premultiplied alpha: what the layer window shows, and the dialog's background
+    // where its region lets it through (the opaque pixels, which premultiplying leaves as they are).
+    CBitmap m_skinBitmap;
 };
