@@ -12,6 +12,8 @@
 #include "framework/Strings.h"
 #include "framework/WinApp.h"
 #include "framework/WinThread.h"
+#include "framework/WindowHandle.h"
+#include "tests/win/WinTestSupport.h"
 
 namespace {
 
@@ -54,10 +56,8 @@ public:
     }
 };
 
-TEST(MessageTable, DispatchesChainsAndFallsBackToTheWindowsOwnProcedure) {
-    HWND window =
-        CreateWindowExA(0, "STATIC", "own text", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
+TEST(MessageTable, DispatchesChainsFallsBackToTheWindowsOwnProcedureAndUnhooksEitherWay) {
+    CWindowHandle window(PopupWindow("own text", false));
     DerivedWnd wnd;
     ASSERT_TRUE(wnd.SubclassWindow(window));
     EXPECT_EQ(wnd.preSubclassed, 1);
@@ -77,24 +77,22 @@ TEST(MessageTable, DispatchesChainsAndFallsBackToTheWindowsOwnProcedure) {
     EXPECT_FALSE(other.SubclassWindow(window));
     EXPECT_FALSE(wnd.SubclassWindow(window));
 
-    DestroyWindow(window);
+    const HWND gone = window;
+    window.Destroy();
     EXPECT_EQ(wnd.GetSafeHwnd(), nullptr);
-    EXPECT_EQ(CWnd::FromHandlePermanent(window), nullptr);
-}
+    EXPECT_EQ(CWnd::FromHandlePermanent(gone), nullptr);
 
-TEST(MessageTable, ObjectDestroyedBeforeItsWindowUnhooksIt) {
-    HWND window =
-        CreateWindowExA(0, "STATIC", "text", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    // An object that goes before its window unhooks it; the window keeps its own procedure.
+    window.Attach(PopupWindow("text", false));
     {
-        DerivedWnd wnd;
-        ASSERT_TRUE(wnd.SubclassWindow(window));
+        DerivedWnd early;
+        ASSERT_TRUE(early.SubclassWindow(window));
     }
     EXPECT_EQ(CWnd::FromHandlePermanent(window), nullptr);
     EXPECT_EQ(SendMessageA(window, WM_TEST_DERIVED, 0, 0), 0);
     char text[16] = {};
     GetWindowTextA(window, text, sizeof text);
     EXPECT_STREQ(text, "text");
-    DestroyWindow(window);
 }
 
 // A button that answers reflected notifications; `passClicks` lets the parent run the command too.
@@ -105,10 +103,7 @@ public:
     int clicks = 0;
     int draws = 0;
 
-    void DrawItem(LPDRAWITEMSTRUCT item) override {
-        ++draws;
-        FillRect(item->hDC, &item->rcItem, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    }
+    void DrawItem(LPDRAWITEMSTRUCT) override { ++draws; }
 
     BEGIN_MSG_MAP(ReflectingButton)
     REFLECTED_COMMAND_CODE_HANDLER(BN_CLICKED, OnClicked)
@@ -127,32 +122,25 @@ public:
     }
 };
 
-class TestDialog : public CDialog {
+// Test template 900 with its buttons bound; it records its life cycle.
+class TestDialog : public ScriptedDialog<CDialog> {
 public:
-    explicit TestDialog(HWND parent = nullptr) : CDialog(900, parent) {}
+    explicit TestDialog(HWND parent = nullptr) : ScriptedDialog(900, parent) {}
 
     std::vector<std::string> events;
     ReflectingButton click;
     ReflectingButton ownerDrawn;
-    CStatic label;
     int parentClicks = 0;
     HBRUSH parentBrush = reinterpret_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    bool parentEnabledDuringRun = true;
-    // What the dialog does once its modal loop runs.
-    std::function<void(TestDialog&)> script;
 
     void DoDataExchange(CDataExchange* exchange) override {
         events.push_back("bind");
         DDX_Control(exchange, 1001, click);
         DDX_Control(exchange, 1002, ownerDrawn);
-        DDX_Control(exchange, 1003, label);
     }
     BOOL OnInitDialog() override {
-        CDialog::OnInitDialog();
+        ScriptedDialog::OnInitDialog();
         events.push_back("init");
-        if (m_hParentWnd != nullptr)
-            parentEnabledDuringRun = ::IsWindowEnabled(m_hParentWnd) != FALSE;
-        PostMessage(WM_APP);
         return TRUE;
     }
     void OnOK() override {
@@ -170,19 +158,11 @@ public:
     void PostNcDestroy() override { events.push_back("post-nc-destroy"); }
 
     BEGIN_MSG_MAP(TestDialog)
-    MESSAGE_HANDLER(WM_APP, OnScript)
     COMMAND_HANDLER(1001, BN_CLICKED, OnClick)
     MESSAGE_HANDLER(WM_CTLCOLORBTN, OnCtlColor)
-    CHAIN_MSG_MAP(CDialog)
+    CHAIN_MSG_MAP(ScriptedDialog)
     END_MSG_MAP()
 
-    LRESULT OnScript(UINT, WPARAM, LPARAM, bool&) {
-        if (script)
-            script(*this);
-        else
-            EndDialog(IDOK);
-        return 0;
-    }
     LRESULT OnClick(WORD, WORD, HWND, bool&) {
         ++parentClicks;
         return 0;
@@ -190,104 +170,82 @@ public:
     LRESULT OnCtlColor(UINT, WPARAM, LPARAM, bool&) { return reinterpret_cast<LRESULT>(parentBrush); }
 };
 
-HWND MakeOwner() {
-    return CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
-                           nullptr, nullptr);
-}
-
 TEST(ModalRun, LifeCycleInOrderWithTheOwnerDisabledDuring) {
-    HWND owner = MakeOwner();
+    CWindowHandle owner(PopupWindow("owner", true));
     TestDialog dialog(owner);
-    dialog.script = [](TestDialog& d) { d.SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); };
+    dialog.script = [&] {
+        EXPECT_FALSE(IsWindowEnabled(owner));
+        dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    };
     EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(dialog.events, (std::vector<std::string>{"bind", "init", "ok", "destroy", "post-nc-destroy"}));
-    EXPECT_FALSE(dialog.parentEnabledDuringRun);
     EXPECT_TRUE(IsWindowEnabled(owner));
     EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
     EXPECT_EQ(dialog.click.GetSafeHwnd(), nullptr);
-    DestroyWindow(owner);
 }
 
-TEST(ModalRun, EscapeCancelsAndEndDialogCodeIsReturned) {
+TEST(ModalRun, EndsWithItsCodeAndRunsNoLoopWhenEndedWhileInitialising) {
     TestDialog escape;
-    escape.script = [](TestDialog& d) { d.SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0); };
+    escape.script = [&] { escape.SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0); };
     EXPECT_EQ(escape.DoModal(), IDCANCEL);
     EXPECT_EQ(escape.events[2], "cancel");
 
     TestDialog coded;
-    coded.script = [](TestDialog& d) { d.EndDialog(42); };
+    coded.script = [&] { coded.EndDialog(42); };
     EXPECT_EQ(coded.DoModal(), 42);
+
+    TestDialog early;
+    early.setup = [&] { early.OnCancel(); }; // a loop that ran would end with IDOK
+    EXPECT_EQ(early.DoModal(), IDCANCEL);
+    EXPECT_EQ(early.events.back(), "post-nc-destroy");
 }
 
 TEST(ModalRun, NestedRunDisablesTheOuterDialogAndReturnsToItsLoop) {
     TestDialog outer;
-    int innerResult = 0;
-    bool outerEnabledDuringInner = true;
-    outer.script = [&](TestDialog& o) {
-        TestDialog inner(o.GetSafeHwnd());
-        inner.script = [](TestDialog& i) { i.EndDialog(IDCANCEL); };
-        innerResult = static_cast<int>(inner.DoModal());
-        outerEnabledDuringInner = inner.parentEnabledDuringRun;
-        o.events.push_back(o.IsWindowEnabled() ? "outer enabled again" : "outer still disabled");
-        o.EndDialog(7);
+    outer.script = [&] {
+        TestDialog inner(outer.GetSafeHwnd());
+        inner.script = [&] {
+            EXPECT_FALSE(outer.IsWindowEnabled());
+            inner.EndDialog(IDCANCEL);
+        };
+        EXPECT_EQ(inner.DoModal(), IDCANCEL);
+        EXPECT_TRUE(outer.IsWindowEnabled());
+        outer.EndDialog(7);
     };
     EXPECT_EQ(outer.DoModal(), 7);
-    EXPECT_EQ(innerResult, IDCANCEL);
-    EXPECT_FALSE(outerEnabledDuringInner);
-    EXPECT_EQ(outer.events[2], "outer enabled again");
-}
-
-TEST(ModalRun, DialogEndedWhileInitialisingRunsNoLoop) {
-    class EndsAtOnce : public TestDialog {
-    public:
-        BOOL OnInitDialog() override {
-            CDialog::OnInitDialog();
-            OnCancel();
-            return TRUE;
-        }
-    } dialog;
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    EXPECT_EQ(dialog.events.back(), "post-nc-destroy");
 }
 
 TEST(Reflection, ClicksColourRequestsAndDrawingGoToTheChildFirst) {
     TestDialog dialog;
-    dialog.script = [](TestDialog& d) {
-        HWND button = d.click.GetSafeHwnd();
+    dialog.script = [&] {
+        ReflectingButton& click = dialog.click;
         // The child takes the click; the parent's command never runs.
-        SendMessageA(button, BM_CLICK, 0, 0);
-        d.events.push_back("clicks " + std::to_string(d.click.clicks) + "/" + std::to_string(d.parentClicks));
+        click.SendMessage(BM_CLICK);
+        EXPECT_EQ(click.clicks, 1);
+        EXPECT_EQ(dialog.parentClicks, 0);
         // The variant that passes the click on: both run.
-        d.click.passClicks = true;
-        SendMessageA(button, BM_CLICK, 0, 0);
-        d.events.push_back("clicks " + std::to_string(d.click.clicks) + "/" + std::to_string(d.parentClicks));
+        click.passClicks = true;
+        click.SendMessage(BM_CLICK);
+        EXPECT_EQ(click.clicks, 2);
+        EXPECT_EQ(dialog.parentClicks, 1);
 
         // A colour request answered by the child; one it leaves gets the parent's answer.
-        HDC dc = GetDC(button);
-        HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        d.click.brush = black;
-        const LRESULT childAnswer =
-            d.SendMessage(WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(button));
-        d.click.brush = nullptr;
-        const LRESULT parentAnswer =
-            d.SendMessage(WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(button));
-        ReleaseDC(button, dc);
-        d.events.push_back(childAnswer == reinterpret_cast<LRESULT>(black) ? "child brush" : "wrong brush");
-        d.events.push_back(parentAnswer == reinterpret_cast<LRESULT>(d.parentBrush) ? "parent brush"
-                                                                                    : "wrong brush");
+        CClientDC dc(click);
+        auto colourRequest = [&] {
+            return dialog.SendMessage(WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc.GetSafeHdc()),
+                                      reinterpret_cast<LPARAM>(click.GetSafeHwnd()));
+        };
+        click.brush = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        EXPECT_EQ(colourRequest(), reinterpret_cast<LRESULT>(click.brush));
+        click.brush = nullptr;
+        EXPECT_EQ(colourRequest(), reinterpret_cast<LRESULT>(dialog.parentBrush));
 
         // Owner drawing reaches the button's DrawItem.
-        InvalidateRect(d.ownerDrawn.GetSafeHwnd(), nullptr, TRUE);
-        UpdateWindow(d.ownerDrawn.GetSafeHwnd());
-        d.events.push_back(d.ownerDrawn.draws > 0 ? "drawn" : "not drawn");
-        d.EndDialog(IDOK);
+        dialog.ownerDrawn.Invalidate();
+        dialog.ownerDrawn.UpdateWindow();
+        EXPECT_GT(dialog.ownerDrawn.draws, 0);
     };
-    ASSERT_EQ(dialog.DoModal(), IDOK);
-    EXPECT_EQ(dialog.events[2], "clicks 1/0");
-    EXPECT_EQ(dialog.events[3], "clicks 2/1");
-    EXPECT_EQ(dialog.events[4], "child brush");
-    EXPECT_EQ(dialog.events[5], "parent brush");
-    EXPECT_EQ(dialog.events[6], "drawn");
+    EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(Strings, LoadsAsAnsiTextOfAnyLength) {

@@ -1,7 +1,6 @@
 // Camera identification through the real Windows shell: the device inventory of SetupAPI with
 // the virtual camera registered in it, and the driver DLL loaded from beside the program.
 #include <windows.h>
-#include <setupapi.h>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +15,7 @@
 #include "libs/RevezoDaRur/GeneratedImages.h"
 #include "libs/RevezoDaRur/VirtualCamera.h"
 #include "res/resource.h"
+#include "tests/win/WinTestSupport.h"
 #include "tools/vcam/CameraDevice.h"
 
 namespace {
@@ -24,11 +24,7 @@ constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
 
 class IdentificationTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_folder = std::filesystem::path(ProgramFolder()) / "vcam-identification";
-        std::filesystem::remove_all(m_folder);
-        _putenv_s("TERVOLIN_VCAM", m_folder.string().c_str());
-    }
+    void SetUp() override { m_folder = FreshCameraFolder("vcam-identification"); }
     void TearDown() override {
         RemoveCameraDevice();
         std::filesystem::remove_all(m_folder);
@@ -43,7 +39,7 @@ protected:
 
 } // namespace
 
-TEST_F(IdentificationTest, FindCameraSeesTheRegisteredDeviceUntilItIsRemoved) {
+TEST_F(IdentificationTest, FindCameraSeesTheRegisteredDeviceByItsFirstIdInAnyCaseUntilItIsRemoved) {
     ASSERT_TRUE(RegisterCameraDevice(CameraHardwareIds()));
     EXPECT_EQ(FindCamera(), kCameraFound);
     // Registering again replaces the device instead of failing.
@@ -52,9 +48,7 @@ TEST_F(IdentificationTest, FindCameraSeesTheRegisteredDeviceUntilItIsRemoved) {
     ASSERT_TRUE(RemoveCameraDevice());
     EXPECT_EQ(FindCamera(), kCameraNotFound);
     EXPECT_TRUE(RemoveCameraDevice());
-}
 
-TEST_F(IdentificationTest, FindCameraMatchesLowerCaseButOnlyTheFirstString) {
     ASSERT_TRUE(RegisterCameraDevice({"usb\\vid_e5a7&pid_19c4&rev_0100"}));
     EXPECT_EQ(FindCamera(), kCameraFound);
     ASSERT_TRUE(RegisterCameraDevice({"USB\\VID_046D&PID_0825&REV_0012", "USB\\VID_E5A7&PID_19C4&REV_0100"}));
@@ -98,27 +92,18 @@ TEST_F(IdentificationTest, CheckCodeVersionThroughTheDriverDll) {
     EXPECT_EQ(CheckCodeVersion(driver, false), kVersionNoDriver);
 }
 
-TEST_F(IdentificationTest, MissingOrForeignDriverLibraryNeverOpens) {
+TEST_F(IdentificationTest, MissingForeignAndLookAlikeDriverLibrariesNeverOpen) {
     PlugFirmware(kTarget);
-    CDriverLibrary missing(ProgramFolder() + L"NoSuchDriver.dll");
-    EXPECT_FALSE(missing.IsLoaded());
-    EXPECT_EQ(CheckCodeVersion(missing, false), kVersionNoDriver);
-
-    // A library without the driver's exports is not taken for one.
     wchar_t system[MAX_PATH];
     GetSystemDirectoryW(system, MAX_PATH);
-    CDriverLibrary foreign(std::wstring(system) + L"\\version.dll");
-    EXPECT_FALSE(foreign.IsLoaded());
-    EXPECT_EQ(CheckCodeVersion(foreign, false), kVersionNoDriver);
-}
-
-TEST_F(IdentificationTest, DriverLookAlikesWithoutThePlainExportsNeverOpen) {
-    PlugFirmware(kTarget);
-    // Each look-alike answers as a camera with the target firmware: a program that called into
-    // one would see kVersionEqual, never kVersionNoDriver.
-    for (const wchar_t* name : {L"foreign_driver_decorated.dll", L"foreign_driver_without_close.dll"}) {
-        SCOPED_TRACE(testing::Message() << std::filesystem::path(name).string());
-        CDriverLibrary library(ProgramFolder() + name);
+    // A missing library; one without the driver's exports; look-alikes that answer as a camera with
+    // the target firmware, so that a program that called into one would see kVersionEqual.
+    for (const std::wstring& path :
+         {ProgramFolder() + L"NoSuchDriver.dll", std::wstring(system) + L"\\version.dll",
+          ProgramFolder() + L"foreign_driver_decorated.dll",
+          ProgramFolder() + L"foreign_driver_without_close.dll"}) {
+        SCOPED_TRACE(testing::Message() << std::filesystem::path(path).string());
+        CDriverLibrary library(path);
         EXPECT_FALSE(library.IsLoaded());
         EXPECT_EQ(library.Initialize_DriverInterface(), 0);
         std::uint8_t buffer[52] = {};
@@ -139,22 +124,6 @@ TEST_F(IdentificationTest, DriverLookAlikesWithoutThePlainExportsNeverOpen) {
     EXPECT_NE(decorated.Proc<FARPROC>("Initialize_DriverInterface@0"), nullptr);
     EXPECT_NE(decorated.Proc<FARPROC>("ReqToDriver@16"), nullptr);
 #endif
-}
-
-TEST_F(IdentificationTest, DeviceRecordIsThePlatformsOwnSize) {
-    // SP_DEVINFO_DATA is 28 bytes on x86 (the driver's platform) and 32 on x64, and SetupAPI
-    // refuses a record whose cbSize is not its own size.
-    EXPECT_EQ(sizeof(SP_DEVINFO_DATA), sizeof(void*) == 4 ? 28u : 32u);
-    ASSERT_TRUE(RegisterCameraDevice(CameraHardwareIds()));
-    HDEVINFO list = SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
-    ASSERT_NE(list, INVALID_HANDLE_VALUE);
-    SP_DEVINFO_DATA record[2] = {};
-    record[0].cbSize = sizeof(void*) == 4 ? 32 : 28;
-    EXPECT_FALSE(SetupDiEnumDeviceInfo(list, 0, record));
-    record[0].cbSize = sizeof(SP_DEVINFO_DATA);
-    EXPECT_TRUE(SetupDiEnumDeviceInfo(list, 0, record));
-    SetupDiDestroyDeviceInfoList(list);
-    EXPECT_EQ(FindCamera(), kCameraFound);
 }
 
 TEST_F(IdentificationTest, OpeningCheckThroughTheShell) {

@@ -16,8 +16,10 @@
 #include "framework/Module.h"
 #include "framework/Strings.h"
 #include "framework/WinApp.h"
+#include "framework/WindowHandle.h"
 #include "libs/ravozev/MultiLanguage.h"
 #include "libs/ZARidezi/ZARidezi.h"
+#include "res/resource.h"
 #include "tests/win/WinTestSupport.h"
 
 namespace {
@@ -71,9 +73,11 @@ struct Seen {
     bool ownerEnabled = true;
 };
 
-// Waits for the box titled `caption`, reads it, then lets `act` answer it.
-std::thread DriveBox(const std::string& caption, Seen& seen, std::function<void(HWND box, const Seen&)> act) {
-    return std::thread([caption, &seen, act] {
+// Waits for the box titled `caption`, reads it, then presses its button `press`, after Escape
+// when `escapeFirst`.
+std::thread DriveBox(const std::string& caption, Seen& seen, const std::string& press,
+                     bool escapeFirst = false) {
+    return std::thread([=, &seen] {
         HWND box = nullptr;
         for (int i = 0; i < 500 && box == nullptr; ++i) {
             box = FindWindowA(nullptr, caption.c_str());
@@ -91,6 +95,7 @@ std::thread DriveBox(const std::string& caption, Seen& seen, std::function<void(
         char title[256] = {};
         GetWindowTextA(box, title, sizeof title);
         seen.title = title;
+        HWND button = nullptr;
         for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
             if (!IsWindowVisible(child))
                 continue;
@@ -98,42 +103,22 @@ std::thread DriveBox(const std::string& caption, Seen& seen, std::function<void(
             char text[512] = {};
             GetClassNameA(child, className, sizeof className);
             SendMessageA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-            if (lstrcmpiA(className, "Button") == 0)
+            if (lstrcmpiA(className, "Button") == 0) {
                 seen.buttons.push_back(text);
-            else if (SendMessageA(child, STM_GETICON, 0, 0) != 0)
+                // The button called `press`; without one the first, so that the box still closes.
+                if (press == text || seen.buttons.size() == 1)
+                    button = child;
+            } else if (SendMessageA(child, STM_GETICON, 0, 0) != 0)
                 seen.icon = true;
-            else if (GetDlgCtrlID(child) == 100)
+            else if (GetDlgCtrlID(child) == IDC_MESSAGE_TEXT)
                 seen.text = text;
         }
-        act(box, seen);
-    });
-}
-
-HWND ButtonCalled(HWND box, const std::string& caption) {
-    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        char text[128] = {};
-        GetWindowTextA(child, text, sizeof text);
-        if (caption == text)
-            return child;
-    }
-    return nullptr;
-}
-
-std::function<void(HWND, const Seen&)> Click(const std::string& caption) {
-    return [caption](HWND box, const Seen&) {
-        Sleep(HoldTime());
-        PostMessageA(ButtonCalled(box, caption), BM_CLICK, 0, 0);
-    };
-}
-
-std::function<void(HWND, const Seen&)> PressEscapeThenClick(const std::string& caption) {
-    return [caption](HWND box, const Seen&) {
-        HWND focus = ButtonCalled(box, caption);
-        PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0);
-        Sleep(200);
+        if (escapeFirst)
+            PostMessageA(button, WM_KEYDOWN, VK_ESCAPE, 0);
+        Sleep(escapeFirst ? 200 : HoldTime());
         if (IsWindow(box))
-            PostMessageA(focus, BM_CLICK, 0, 0);
-    };
+            PostMessageA(button, BM_CLICK, 0, 0);
+    });
 }
 
 int CallMessageBox(UINT style, const std::string& caption, HWND owner = nullptr) {
@@ -145,42 +130,28 @@ int CallMessageBox(UINT style, const std::string& caption, HWND owner = nullptr)
 
 } // namespace
 
-TEST(StringTable, ProgramTextsAreTheEnglishOnes) {
-    HINSTANCE program = GetModuleHandleA(nullptr);
-    for (UINT id = 102; id <= 114; ++id)
-        EXPECT_EQ(LoadResourceString(program, id), kEnglish[id - 102]) << id;
-}
-
-TEST(StringTable, EveryLanguageModuleTranslatesEveryTextInCodePage1252) {
-    for (const char* tag : {"fr", "de", "es", "it"}) {
+TEST(StringTable, ProgramTextsAreEnglishAndEveryLanguageModuleTranslatesThemInCodePage1252) {
+    for (UINT id = IDS_OK; id <= IDS_DO_NOT_DISCONNECT; ++id)
+        EXPECT_EQ(LoadResourceString(GetModuleHandleA(nullptr), id), kEnglish[id - IDS_OK]) << id;
+    // Tags in any case name their module.
+    for (const char* tag : {"fr", "DE", "Es", "it"}) {
         SetLanguage(tag);
         CMultiLanguage language;
         HINSTANCE module = language.LoadLangResourceDLL(GetModuleHandleA(nullptr), kTestKey, "Language");
         ASSERT_NE(module, nullptr) << tag;
-        for (UINT id = 102; id <= 114; ++id) {
+        for (UINT id = IDS_OK; id <= IDS_DO_NOT_DISCONNECT; ++id) {
             const wchar_t* wide = nullptr;
             const int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&wide), 0);
             ASSERT_GT(length, 0) << tag << " " << id;
             BOOL lossy = FALSE;
             WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0, nullptr, &lossy);
             EXPECT_FALSE(lossy) << tag << " " << id;
-            const std::string text = LoadResourceString(module, id);
-            if (id == 104 || id == 105 || id == 107 || id == 111 || id == 112 || id == 114) {
-                EXPECT_NE(text, kEnglish[id - 102]) << tag << " " << id;
-            }
         }
-        const std::string wait = LoadResourceString(module, 113);
+        for (UINT id : {IDS_FIRMWARE_UPDATE, IDS_DURATION, IDS_NOT_PLUGGED_IN, IDS_UPDATE_SUCCEEDED,
+                        IDS_UPDATE_FAILED, IDS_DO_NOT_DISCONNECT})
+            EXPECT_NE(LoadResourceString(module, id), kEnglish[id - IDS_OK]) << tag << " " << id;
+        const std::string wait = LoadResourceString(module, IDS_PLEASE_WAIT);
         EXPECT_EQ(wait.substr(wait.size() - 2), " \x85") << tag;
-    }
-    ClearLanguage();
-}
-
-TEST(LanguageLibrary, ValidTagsInAnyCaseLoadTheirModule) {
-    for (const char* value : {"fr", "DE", "Es", "it"}) {
-        SetLanguage(value);
-        CMultiLanguage language;
-        EXPECT_NE(language.LoadLangResourceDLL(GetModuleHandleA(nullptr), kTestKey, "Language"), nullptr)
-            << value;
     }
     ClearLanguage();
 }
@@ -234,75 +205,45 @@ TEST(LanguageLibrary, AbsentUnknownAndHostileValuesGiveNull) {
     ClearLanguage();
 }
 
-TEST(MessageBoxSkinEx, OkBoxWithoutIconAndExclamationBoxWithIt) {
-    Seen plain;
-    std::thread driver = DriveBox("Plain box", plain, Click("OK"));
-    EXPECT_EQ(CallMessageBox(0, "Plain box"), IDOK);
-    driver.join();
-    ASSERT_TRUE(plain.found);
-    EXPECT_EQ(plain.buttons, std::vector<std::string>{"OK"});
-    EXPECT_FALSE(plain.icon);
-    EXPECT_EQ(plain.text, "Message text");
-
-    Seen warning;
-    driver = DriveBox("Warning box", warning, Click("OK"));
-    EXPECT_EQ(CallMessageBox(48, "Warning box"), IDOK);
-    driver.join();
-    EXPECT_EQ(warning.buttons, std::vector<std::string>{"OK"});
-    EXPECT_TRUE(warning.icon);
-}
-
-TEST(MessageBoxSkinEx, ButtonSetsAndTheirResults) {
+TEST(MessageBoxSkinEx, ModalOwnedBoxesWithTheirButtonsIconAndResults) {
     const struct {
         UINT style;
         std::vector<std::string> buttons;
         const char* press;
         int result;
+        bool escapeFirst;
     } cases[] = {
-        {MB_OKCANCEL, {"OK", "Cancel"}, "Cancel", IDCANCEL},
-        {MB_YESNO, {"Yes", "No"}, "Yes", IDYES},
-        {MB_YESNOCANCEL, {"Yes", "No", "Cancel"}, "No", IDNO},
-        {MB_RETRYCANCEL, {"Retry", "Cancel"}, "Retry", IDRETRY},
-        {MB_ABORTRETRYIGNORE, {"Abort", "Retry", "Ignore"}, "Ignore", IDIGNORE},
+        {MB_OK, {"OK"}, "OK", IDOK, false},
+        {MB_ICONEXCLAMATION, {"OK"}, "OK", IDOK, false},
+        {MB_OKCANCEL, {"OK", "Cancel"}, "Cancel", IDCANCEL, false},
+        {MB_YESNO, {"Yes", "No"}, "Yes", IDYES, false},
+        {MB_YESNOCANCEL, {"Yes", "No", "Cancel"}, "No", IDNO, false},
+        {MB_RETRYCANCEL, {"Retry", "Cancel"}, "Retry", IDRETRY, false},
+        {MB_ABORTRETRYIGNORE, {"Abort", "Retry", "Ignore"}, "Ignore", IDIGNORE, false},
+        {MB_OK, {"OK"}, "OK", IDOK, true},           // Escape answers OK on an OK box,
+        {MB_YESNO, {"Yes", "No"}, "No", IDNO, true}, // and nothing on Yes/No
     };
-    for (const auto& c : cases) {
-        const std::string caption = "Set " + std::to_string(c.style);
+    CWindowHandle owner(PopupWindow("owner", true));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        const std::string caption = "Box " + std::to_string(i);
         Seen seen;
-        std::thread driver = DriveBox(caption, seen, Click(c.press));
-        EXPECT_EQ(CallMessageBox(c.style, caption), c.result) << c.style;
+        std::thread driver = DriveBox(caption, seen, c.press, c.escapeFirst);
+        EXPECT_EQ(CallMessageBox(c.style, caption, owner), c.result) << caption;
         driver.join();
-        EXPECT_EQ(seen.buttons, c.buttons) << c.style;
+        ASSERT_TRUE(seen.found) << caption;
+        EXPECT_EQ(seen.buttons, c.buttons) << caption;
+        EXPECT_EQ(seen.icon, c.style == MB_ICONEXCLAMATION) << caption;
+        EXPECT_EQ(seen.text, "Message text") << caption;
+        EXPECT_EQ(seen.owner, owner) << caption;
+        EXPECT_FALSE(seen.ownerEnabled) << caption;
+        EXPECT_TRUE(IsWindowEnabled(owner)) << caption;
     }
-}
-
-TEST(MessageBoxSkinEx, EscapeAnswersOkOnAnOkBoxAndNothingOnYesNo) {
-    Seen ok;
-    std::thread driver = DriveBox("Escape ok", ok, PressEscapeThenClick("OK"));
-    EXPECT_EQ(CallMessageBox(MB_OK, "Escape ok"), IDOK);
-    driver.join();
-
-    Seen yesNo;
-    driver = DriveBox("Escape yes no", yesNo, PressEscapeThenClick("No"));
-    EXPECT_EQ(CallMessageBox(MB_YESNO, "Escape yes no"), IDNO);
-    driver.join();
-}
-
-TEST(MessageBoxSkinEx, ModalAndOwnedByTheGivenWindow) {
-    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr,
-                                 nullptr, nullptr, nullptr);
-    Seen seen;
-    std::thread driver = DriveBox("Owned box", seen, Click("OK"));
-    EXPECT_EQ(CallMessageBox(0, "Owned box", owner), IDOK);
-    driver.join();
-    EXPECT_EQ(seen.owner, owner);
-    EXPECT_FALSE(seen.ownerEnabled);
-    EXPECT_TRUE(IsWindowEnabled(owner));
-    DestroyWindow(owner);
 }
 
 TEST(SkinMessageBox, ButtonCaptionsComeFromTheTextModule) {
     Seen english;
-    std::thread driver = DriveBox("English", english, Click("Cancel"));
+    std::thread driver = DriveBox("English", english, "Cancel");
     EXPECT_EQ(SkinMessageBox(nullptr, "Text", "English", MB_OKCANCEL), IDCANCEL);
     driver.join();
     EXPECT_EQ(english.buttons, (std::vector<std::string>{"OK", "Cancel"}));
@@ -312,8 +253,10 @@ TEST(SkinMessageBox, ButtonCaptionsComeFromTheTextModule) {
     g_app.SetLanguageModule(language.LoadLangResourceDLL(GetModuleHandleA(nullptr), kTestKey, "Language"));
     ASSERT_NE(g_app.GetLanguageModule(), nullptr);
     Seen french;
-    driver = DriveBox(LoadText(104), french, Click("Non"));
-    EXPECT_EQ(SkinMessageBox(nullptr, LoadText(107), LoadText(104), MB_YESNO | MB_ICONEXCLAMATION), IDNO);
+    driver = DriveBox(LoadText(IDS_FIRMWARE_UPDATE), french, "Non");
+    EXPECT_EQ(SkinMessageBox(nullptr, LoadText(IDS_NOT_PLUGGED_IN), LoadText(IDS_FIRMWARE_UPDATE),
+                             MB_YESNO | MB_ICONEXCLAMATION),
+              IDNO);
     driver.join();
     EXPECT_EQ(french.buttons, (std::vector<std::string>{"Oui", "Non"}));
     EXPECT_EQ(french.text, "La cam\xE9ra n'est pas branch\xE9"
@@ -321,7 +264,7 @@ TEST(SkinMessageBox, ButtonCaptionsComeFromTheTextModule) {
     EXPECT_EQ(french.title, "Mise \xE0 jour du firmware");
 
     Seen frenchOk;
-    driver = DriveBox("Bien", frenchOk, Click("OK"));
+    driver = DriveBox("Bien", frenchOk, "OK");
     EXPECT_EQ(SkinMessageBox(nullptr, "Texte", "Bien", MB_OKCANCEL), IDOK);
     driver.join();
     EXPECT_EQ(frenchOk.buttons, (std::vector<std::string>{"OK", "Annuler"}));
