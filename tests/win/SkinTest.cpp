@@ -99,6 +99,20 @@ TEST(PngResource, UndecodableDataLeavesTheHolderEmptyAndSaysWhy) {
     }
 }
 
+TEST(PngResource, SharedImagesAreDecodedOnceAndGoWithTheirLastHolder) {
+    std::shared_ptr<CPNGResource> first = SharedPngResource(IDPNG_BUTTON_NORMAL);
+    std::shared_ptr<CPNGResource> second = SharedPngResource(IDPNG_BUTTON_NORMAL);
+    ASSERT_TRUE(first->HasImage());
+    EXPECT_EQ(first.get(), second.get());
+    EXPECT_NE(SharedPngResource(IDPNG_BUTTON_HOVER).get(), first.get());
+    const std::weak_ptr<CPNGResource> held = first;
+    first.reset();
+    EXPECT_FALSE(held.expired());
+    second.reset();
+    EXPECT_TRUE(held.expired());
+    EXPECT_FALSE(SharedPngResource(kCorruptPng)->HasImage());
+}
+
 TEST(PngResource, UnallocatableBufferThrowsWithItsMessage) {
     try {
         GlobalBuffer buffer(~static_cast<SIZE_T>(0) - 4096);
