@@ -12,6 +12,11 @@
 #include "core/CameraDetection.h"
 #include "core/DriverApi.h"
 
+// Code versions: the two targets, and an older firmware that is neither.
+constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
+constexpr char kOldTarget[] = "SN9C250 0. 0. 5.11SBFg8";
+constexpr char kOlder[] = "SN9C250 0. 0. 5.11SBFgE";
+
 // Present devices, each with its first hardware-id string; nullopt for a device whose id
 // cannot be read (it is not visited).
 class FakeInventory final : public DeviceInventory {
@@ -35,13 +40,15 @@ public:
     }
 };
 
-// A driver that opens with `openResult` and reports `codeVersion` (up to 52 bytes, as given).
+// A driver that opens with `openResult`, reports `codeVersion` (up to 52 bytes, as given) and
+// reads back `flash`.
 class FakeDriver final : public DriverApi {
 public:
     std::int32_t openResult = 1;
     std::string codeVersion;
-    bool versionReadFails = false;
-    int opens = 0, versionReads = 0, closes = 0;
+    std::vector<std::uint8_t> flash;
+    bool versionReadFails = false, readFails = false;
+    int opens = 0, versionReads = 0, reads = 0, closes = 0;
     // Whether every buffer handed to GetCodeVersion arrived with all its bytes zero, so that a
     // text shorter than the buffer stays terminated.
     bool handedZeroedBuffers = true;
@@ -60,7 +67,14 @@ public:
         return true;
     }
     bool EraseSF() override { return false; }
-    bool ReqToDriver(std::uint8_t, std::uint32_t, std::uint8_t*, std::uint32_t) override { return false; }
+    bool ReqToDriver(std::uint8_t request, std::uint32_t, std::uint8_t* buffer,
+                     std::uint32_t length) override {
+        ++reads;
+        if (request != kRequestReadFlash || readFails || length > flash.size())
+            return false;
+        std::memcpy(buffer, flash.data(), length);
+        return true;
+    }
     bool UnInitialize_DriverInterface() override {
         ++closes;
         return true;
@@ -97,6 +111,12 @@ private:
 class CountingDriver final : public DriverApi {
 public:
     explicit CountingDriver(DriverApi& inner) : m_inner(inner) {}
+
+    void Reset() {
+        opened = closed = erases = writes = reads = 0;
+        writeLengths.clear();
+        readLengths.clear();
+    }
 
     int opened = 0, closed = 0, erases = 0, writes = 0, reads = 0;
     std::vector<std::uint32_t> writeLengths, readLengths;
