@@ -40,14 +40,14 @@ public:
     }
 };
 
-// A driver that opens with `openResult`, reports `codeVersion` (up to 52 bytes, as given) and
-// reads back `flash`.
+// A driver that opens with `openResult`, reports `codeVersion` (up to 52 bytes, as given, unless
+// it does not keep to the buffer's size) and reads back `flash`.
 class FakeDriver final : public DriverApi {
 public:
     std::int32_t openResult = 1;
     std::string codeVersion;
     std::vector<std::uint8_t> flash;
-    bool versionReadFails = false, readFails = false;
+    bool versionReadFails = false, readFails = false, keepsToTheBuffer = true;
     int opens = 0, versionReads = 0, reads = 0, closes = 0;
     // Whether every buffer handed to GetCodeVersion arrived with all its bytes zero, so that a
     // text shorter than the buffer stays terminated.
@@ -63,7 +63,9 @@ public:
             std::all_of(buffer, buffer + kCodeVersionBufferSize, [](std::uint8_t byte) { return byte == 0; });
         if (versionReadFails)
             return false;
-        std::memcpy(buffer, codeVersion.data(), std::min(codeVersion.size(), kCodeVersionBufferSize));
+        std::memcpy(buffer, codeVersion.data(),
+                    keepsToTheBuffer ? std::min(codeVersion.size(), kCodeVersionBufferSize)
+                                     : codeVersion.size());
         return true;
     }
     bool EraseSF() override { return false; }
@@ -120,9 +122,9 @@ public:
 
     int opened = 0, closed = 0, erases = 0, writes = 0, reads = 0;
     std::vector<std::uint32_t> writeLengths, readLengths;
-    // When set, each erase, write and read is noted here as it starts, so that a test can put the
-    // calls in one order with other events.
-    std::vector<std::string>* timeline = nullptr;
+    // When set, each erase, write and read is noted here as it starts ('e', 'w', 'r'), so that a
+    // test can put the calls in one order with other events.
+    std::string* timeline = nullptr;
 
     std::int32_t Initialize_DriverInterface() override {
         const std::int32_t result = m_inner.Initialize_DriverInterface();
@@ -132,7 +134,7 @@ public:
     bool GetCodeVersion(std::uint8_t* buffer) override { return m_inner.GetCodeVersion(buffer); }
     bool EraseSF() override {
         ++erases;
-        Note("erase");
+        Note('e');
         return m_inner.EraseSF();
     }
     bool ReqToDriver(std::uint8_t request, std::uint32_t value, std::uint8_t* buffer,
@@ -140,11 +142,11 @@ public:
         if (request == kRequestWriteFlash) {
             ++writes;
             writeLengths.push_back(length);
-            Note("write");
+            Note('w');
         } else if (request == kRequestReadFlash) {
             ++reads;
             readLengths.push_back(length);
-            Note("read");
+            Note('r');
         }
         return m_inner.ReqToDriver(request, value, buffer, length);
     }
@@ -154,9 +156,9 @@ public:
     }
 
 private:
-    void Note(const char* call) {
+    void Note(char call) {
         if (timeline)
-            timeline->push_back(call);
+            *timeline += call;
     }
 
     DriverApi& m_inner;

@@ -10,6 +10,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "core/FirmwareVersion.h"
 #include "libs/RevezoDaRur/FirmwareImage.h"
@@ -20,35 +21,27 @@ namespace {
 
 WindowHandle const kWindow = reinterpret_cast<WindowHandle>(0x1234);
 
-struct Posted {
-    unsigned message;
-    std::uintptr_t wParam;
-    std::intptr_t lParam;
-    bool operator==(const Posted& o) const {
-        return message == o.message && wParam == o.wParam && lParam == o.lParam;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const Posted& p) {
-    return out << (p.message == WM_FLASH_DONE ? "done " : "progress ") << p.wParam << "/0x" << std::hex
-               << p.lParam << std::dec;
-}
-
-const Posted kErase{WM_FLASH_PROGRESS, 0, 0x03E8000A};
-const Posted kWrite{WM_FLASH_PROGRESS, 10, 0x01F4004B};
-const Posted kReadBack{WM_FLASH_PROGRESS, 75, 0x01F40064};
-const Posted kVerified{WM_FLASH_DONE, 1, 0};
-const Posted kFailed{WM_FLASH_DONE, 0, 0};
-
+// What the worker posts, a letter each: E, W and R for the erase, write and read-back stages
+// (WM_FLASH_PROGRESS with the position where the stage starts, and in lParam where its stepping
+// stops and how fast), V or F for the result (WM_FLASH_DONE 1 or 0), ? for anything else.
 class RecordingSink final : public MessageSink {
 public:
-    std::vector<Posted> posts;
-    std::vector<std::string>* timeline = nullptr; // when set, each post is noted here too
+    std::string posts;
+    std::string* timeline = nullptr; // when set, each post is noted here too
     void Post(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
         EXPECT_EQ(window, kWindow);
-        posts.push_back({message, wParam, lParam});
+        static const std::map<std::tuple<unsigned, std::uintptr_t, std::intptr_t>, char> kLetters = {
+            {{WM_FLASH_PROGRESS, 0, 0x03E8000A}, 'E'},  // to 10, a step a second
+            {{WM_FLASH_PROGRESS, 10, 0x01F4004B}, 'W'}, // to 75, a step every 500 ms
+            {{WM_FLASH_PROGRESS, 75, 0x01F40064}, 'R'}, // to 100, a step every 500 ms
+            {{WM_FLASH_DONE, 1, 0}, 'V'},
+            {{WM_FLASH_DONE, 0, 0}, 'F'},
+        };
+        const auto found = kLetters.find({message, wParam, lParam});
+        const char post = found != kLetters.end() ? found->second : '?';
+        posts += post;
         if (timeline)
-            timeline->push_back((message == WM_FLASH_DONE ? "done " : "progress ") + std::to_string(wParam));
+            *timeline += post;
     }
 };
 
@@ -74,16 +67,16 @@ const FlashImage& Image133() {
     return image;
 }
 
+const FlashImage& Image134() {
+    static const FlashImage image = MakeFirmwareImage(TargetFirmwareFor(true).codeVersion);
+    return image;
+}
+
 // Buffers that already hold image 133, as memory freed by an earlier attempt might.
 std::unique_ptr<std::uint8_t[]> MemoryHoldingTheImage(std::size_t size) {
     std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[size]);
     std::copy_n(Image133().begin(), std::min(size, Image133().size()), buffer.get());
     return buffer;
-}
-
-const FlashImage& Image134() {
-    static const FlashImage image = MakeFirmwareImage(TargetFirmwareFor(true).codeVersion);
-    return image;
 }
 
 class FlashWorkerTest : public ::testing::Test {
@@ -97,16 +90,29 @@ protected:
         ASSERT_TRUE(VirtualCamera::Plug(m_folder.Path(), flash, settings));
         m_sink.posts.clear();
         m_driver.Reset();
+        m_attempts.clear();
     }
     void PlugWith(Fault fault, std::uint32_t firstCalls) {
         CameraSettings settings;
         settings.Rule(fault).firstCalls = firstCalls;
         Plug(settings);
     }
-    FlashContext Context(BufferAllocator allocate = AllocateBuffer) {
-        return {m_driver, m_images, m_sink, m_firmwareResourceId, allocate};
+    void Run(BufferAllocator allocate = AllocateBuffer) {
+        FlashContext context{m_driver, m_images, m_sink, m_firmwareResourceId, allocate};
+        context.attempts = &m_attempts;
+        EXPECT_EQ(FlashThreadProc(context, kWindow), 0u);
     }
-    void Run() { EXPECT_EQ(FlashThreadProc(Context(), kWindow), 0u); }
+    // The attempts the job logged, as the update history words them.
+    std::string Attempts() const {
+        std::string text;
+        for (const FlashAttempt& attempt : m_attempts) {
+            text += std::string(text.empty() ? "" : ";") + (attempt.erased ? "erase:ok" : "erase:failed") +
+                    (attempt.readBack ? ",read:ok" : ",read:failed");
+            if (attempt.firstDifference)
+                text += ",differs@" + std::to_string(*attempt.firstDifference);
+        }
+        return text;
+    }
     FlashImage Flash() const { return *LoadFlash(m_folder.Path()); }
     // Every session the worker opened, it closed.
     void ExpectSessionsClosed() const { EXPECT_EQ(m_driver.opened, m_driver.closed); }
@@ -116,28 +122,21 @@ protected:
     CountingDriver m_driver;
     MapImages m_images;
     RecordingSink m_sink;
+    std::vector<FlashAttempt> m_attempts;
     int m_firmwareResourceId = 133;
 };
-
-std::vector<Posted> Repeat(const std::vector<Posted>& attempt, int times, const Posted& done) {
-    std::vector<Posted> posts;
-    for (int i = 0; i < times; ++i)
-        posts.insert(posts.end(), attempt.begin(), attempt.end());
-    posts.push_back(done);
-    return posts;
-}
 
 } // namespace
 
 TEST_F(FlashWorkerTest, FirstAttemptVerifiedPostsEachStageBeforeItsCallThenSuccess) {
     Plug();
     m_firmwareResourceId = 134; // read from the context at every step
-    std::vector<std::string> timeline;
+    std::string timeline;
     m_sink.timeline = m_driver.timeline = &timeline;
     Run();
-    EXPECT_EQ(m_sink.posts, (std::vector<Posted>{kErase, kWrite, kReadBack, kVerified}));
-    EXPECT_EQ(timeline, (std::vector<std::string>{"progress 0", "erase", "progress 10", "write",
-                                                  "progress 75", "read", "done 1"}));
+    EXPECT_EQ(m_sink.posts, "EWRV");
+    EXPECT_EQ(timeline, "EeWwRrV"); // the calls in lower case
+    EXPECT_EQ(Attempts(), "erase:ok,read:ok");
     EXPECT_EQ(Flash(), Image134());
     EXPECT_EQ(m_images.asked, (std::vector<int>{134, 134}));
     EXPECT_EQ(m_driver.writeLengths, std::vector<std::uint32_t>{35428});
@@ -146,20 +145,24 @@ TEST_F(FlashWorkerTest, FirstAttemptVerifiedPostsEachStageBeforeItsCallThenSucce
     ExpectSessionsClosed();
 }
 
-TEST_F(FlashWorkerTest, FailedAttemptIsRetriedAndAFailedEraseSkipsOnlyTheWrite) {
+TEST_F(FlashWorkerTest, FailedAttemptIsRetriedAndLoggedWithItsFirstDifference) {
     const struct {
         Fault fault;
-        std::vector<Posted> posts;
+        const char* posts;
+        const char* attempts;
     } cases[] = {
-        {Fault::ReadCorrupt, Repeat({kErase, kWrite, kReadBack}, 2, kVerified)},
-        {Fault::EraseFail, {kErase, kReadBack, kErase, kWrite, kReadBack, kVerified}},
+        {Fault::ReadCorrupt, "EWREWRV", "erase:ok,read:ok,differs@65535;erase:ok,read:ok"},
+        // A failed erase skips the write but not the read-back, which finds the old firmware
+        // differing where its version text does ("...gE" against "...gG").
+        {Fault::EraseFail, "EREWRV", "erase:failed,read:ok,differs@30;erase:ok,read:ok"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(FaultName(c.fault));
         PlugWith(c.fault, 1);
         Run();
         EXPECT_EQ(m_sink.posts, c.posts);
-        EXPECT_EQ(m_driver.writes, std::count(c.posts.begin(), c.posts.end(), kWrite));
+        EXPECT_EQ(Attempts(), c.attempts);
+        EXPECT_EQ(m_driver.writes, std::count(m_sink.posts.begin(), m_sink.posts.end(), 'W'));
         EXPECT_EQ(Flash(), Image133());
         ExpectSessionsClosed();
     }
@@ -188,8 +191,8 @@ TEST_F(FlashWorkerTest, FaultOnEveryAttemptNeverGivesSuccess) {
         settings.stuckMask = 0x40;
         // Fully programmed, so whatever an interrupted erase leaves is visible.
         Plug(settings, FlashImage(kFlashSize, 0x00));
-        EXPECT_EQ(FlashThreadProc(Context(MemoryHoldingTheImage), kWindow), 0u);
-        EXPECT_EQ(m_sink.posts, Repeat({kErase, kWrite, kReadBack}, 3, kFailed));
+        Run(MemoryHoldingTheImage);
+        EXPECT_EQ(m_sink.posts, "EWREWREWRF");
         EXPECT_EQ(Flash() == Image133(), c.written);
         ExpectSessionsClosed();
     }
@@ -217,8 +220,8 @@ TEST_F(FlashWorkerTest, AttemptThatCannotStartErasesAndReadsNothing) {
         PlugWith(Fault::OpenFail, c.openFails);
         m_images.images = {{133, Image133()}, {134, Image134()}};
         c.images(m_images);
-        EXPECT_EQ(FlashThreadProc(Context(c.allocate), kWindow), 0u);
-        EXPECT_EQ(m_sink.posts, Repeat({kReadBack}, 3, kFailed));
+        Run(c.allocate);
+        EXPECT_EQ(m_sink.posts, "RRRF");
         EXPECT_EQ(m_driver.opened, c.opened);
         EXPECT_EQ(m_driver.erases + m_driver.reads, 0);
         EXPECT_EQ(Flash(), MakeFirmwareImage(kOlder));
@@ -242,10 +245,8 @@ TEST_F(FlashWorkerTest, RandomFaultsNeverGiveAFalseResult) {
     std::vector<FlashImage> earlierFlashes = {Image134(), FlashImage(kFlashSize, 0x00),
                                               FlashImage(kFlashSize, 0xFF)};
     for (int i = 0; i < 5; ++i) {
-        FlashImage noise(kFlashSize);
-        for (auto& byte : noise)
-            byte = static_cast<std::uint8_t>(random());
-        earlierFlashes.push_back(noise);
+        FlashImage& noise = earlierFlashes.emplace_back(kFlashSize);
+        std::generate(noise.begin(), noise.end(), [&random] { return static_cast<std::uint8_t>(random()); });
     }
     int verified = 0, failed = 0, honestJobs = 0, goodFlashReportedFailed = 0;
     int attemptsUsed[4] = {};
@@ -290,13 +291,7 @@ TEST_F(FlashWorkerTest, RandomFaultsNeverGiveAFalseResult) {
         const FlashImage& image = m_firmwareResourceId == 133 ? Image133() : Image134();
         Run();
 
-        std::string shape;
-        for (const Posted& p : m_sink.posts)
-            shape += p == kErase      ? 'E'
-                     : p == kWrite    ? 'W'
-                     : p == kReadBack ? 'R'
-                     : p == kVerified ? 'V'
-                                      : 'F';
+        const std::string& shape = m_sink.posts;
         ASSERT_TRUE(shapes.count(shape)) << "job " << job << ": " << shape;
         const auto attempts = std::count(shape.begin(), shape.end(), 'R');
         const bool done = shape.back() == 'V';
@@ -323,27 +318,4 @@ TEST_F(FlashWorkerTest, RandomFaultsNeverGiveAFalseResult) {
         attemptsUsed[3]);
     EXPECT_GT(verified, 100);
     EXPECT_GT(failed, 100);
-}
-
-TEST_F(FlashWorkerTest, AttemptsAreLoggedWithTheFirstDifference) {
-    // Attempt 1: the erase fails, so the old firmware differs where its version text does.
-    // Attempt 2: the read-back inverts byte 40000. Attempt 3 verifies.
-    CameraSettings settings;
-    settings.Rule(Fault::EraseFail).firstCalls = 1;
-    settings.Rule(Fault::ReadCorrupt).firstCalls = 2;
-    settings.corruptOffset = 40000;
-    Plug(settings);
-    std::vector<FlashAttempt> attempts;
-    FlashContext context = Context();
-    context.attempts = &attempts;
-    FlashThreadProc(context, kWindow);
-    ASSERT_EQ(attempts.size(), 3u);
-    EXPECT_FALSE(attempts[0].erased);
-    EXPECT_TRUE(attempts[0].readBack);
-    EXPECT_EQ(attempts[0].firstDifference, std::optional<std::uint32_t>(8 + 22)); // "…gE" against "…gG"
-    EXPECT_TRUE(attempts[1].erased);
-    EXPECT_TRUE(attempts[1].readBack);
-    EXPECT_EQ(attempts[1].firstDifference, std::optional<std::uint32_t>(40000));
-    EXPECT_TRUE(attempts[2].erased && attempts[2].readBack);
-    EXPECT_FALSE(attempts[2].firstDifference);
 }
