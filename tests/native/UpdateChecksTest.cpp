@@ -16,7 +16,7 @@ enum class Camera {
     Absent,          // not in the device inventory
     Unreachable,     // its driver does not open
     CutOff,          // an update cut off after the first page: the new code version over an erased rest
-    LastByteDiffers, //
+    LastByteDiffers, // but for its last byte, the target image
     Unread,          // the flash cannot be read back
 };
 
@@ -93,11 +93,11 @@ TEST(UpdateChecks, DecisionTables) {
                 inventory.devices = {"USB\\VID_E5A7&PID_19C4&REV_0100"};
             FakeDriver driver;
             driver.openResult = c.camera == Camera::Unreachable ? 0 : 1;
-            driver.codeVersion = c.version;
             driver.flash = MakeFirmwareImage(c.version);
             if (c.camera == Camera::CutOff)
                 std::fill(driver.flash.begin() + 256, driver.flash.end(), 0xFF);
             driver.flash.back() ^= c.camera == Camera::LastByteDiffers ? 0x01 : 0x00;
+            driver.codeVersion = ReportedCodeVersion(driver.flash); // as the camera reads it from its flash
             driver.readFails = c.camera == Camera::Unread;
             GeneratedImages images;
             int id = 133;
