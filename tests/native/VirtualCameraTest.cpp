@@ -65,27 +65,6 @@ protected:
                     }
                 }};
     }
-    // After a camera went away mid-operation: every call fails and changes nothing, the camera
-    // stays unplugged, and once it is plugged in again a new session works.
-    void ExpectGoneUntilPluggedBack(VirtualCamera& camera, const FlashImage& flash) {
-        std::uint8_t version[52] = {};
-        std::uint8_t byte = 0;
-        EXPECT_FALSE(camera.GetCodeVersion(version));
-        EXPECT_FALSE(camera.EraseSF());
-        EXPECT_FALSE(camera.ReqToDriver(kRequestWriteFlash, 0, &byte, 1));
-        EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, 0, &byte, 1));
-        EXPECT_FALSE(camera.UnInitialize_DriverInterface());
-        EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
-        EXPECT_FALSE(LoadSettings(m_folder.Path())->plugged);
-        EXPECT_EQ(Flash(), flash);
-
-        Plug({}, Flash()); // as `vcam plug` does, keeping the flash
-        ASSERT_GT(camera.Initialize_DriverInterface(), 0);
-        EXPECT_TRUE(camera.GetCodeVersion(version));
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(version)), ReportedCodeVersion(flash));
-        EXPECT_TRUE(camera.UnInitialize_DriverInterface());
-    }
-
     TempFolder m_folder;
     std::vector<std::unique_ptr<VirtualCamera>> m_cameras;
     int m_unplugAtStep = 0;
@@ -116,6 +95,16 @@ TEST_F(VirtualCameraTest, OperationsNeedAPluggedCameraAndAnOpenInterface) {
     EXPECT_FALSE(camera.UnInitialize_DriverInterface());
     ASSERT_GT(camera.Initialize_DriverInterface(), 0);
     EXPECT_TRUE(camera.GetCodeVersion(buffer));
+    // Requests outside the flash, without a buffer, or unknown fail.
+    std::uint8_t byte = 0;
+    FlashImage big(kFlashSize + 1);
+    EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, 0, big.data(), kFlashSize + 1));
+    EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, kFlashSize, &byte, 1));
+    EXPECT_FALSE(camera.ReqToDriver(kRequestWriteFlash, 0xFFFFFFFFu, &byte, 2));
+    EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, 0, nullptr, 1));
+    EXPECT_FALSE(camera.ReqToDriver(5, 0, &byte, 1));
+    EXPECT_FALSE(camera.GetCodeVersion(nullptr));
+    EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, kFlashSize - 1, &byte, 1));
     EXPECT_TRUE(camera.UnInitialize_DriverInterface());
     EXPECT_FALSE(camera.EraseSF());
     EXPECT_EQ(Flash(), MakeFirmwareImage(kOlder));
@@ -131,7 +120,7 @@ TEST_F(VirtualCameraTest, OperationsNeedAPluggedCameraAndAnOpenInterface) {
     EXPECT_FALSE(absent.EraseSF());
 }
 
-TEST_F(VirtualCameraTest, ReportsTheCodeVersionFromTheFlash) {
+TEST_F(VirtualCameraTest, ReportsTheCodeVersionFromTheFlashWhichEraseSetsAndWriteOnlyClears) {
     Plug();
     VirtualCamera& camera = Opened();
     std::uint8_t buffer[52];
@@ -140,17 +129,11 @@ TEST_F(VirtualCameraTest, ReportsTheCodeVersionFromTheFlash) {
     EXPECT_STREQ(reinterpret_cast<const char*>(buffer), kOlder);
     EXPECT_TRUE(std::all_of(buffer + 23, buffer + 52, [](std::uint8_t b) { return b == 0; }));
 
-    // Erased: no magic, so the boot ROM answers.
-    ASSERT_TRUE(camera.EraseSF());
-    ASSERT_TRUE(camera.GetCodeVersion(buffer));
-    EXPECT_STREQ(reinterpret_cast<const char*>(buffer), "SN9C250 BOOT ROM 1.00");
-}
-
-TEST_F(VirtualCameraTest, EraseSetsEveryByteAndWriteOnlyClearsBits) {
-    Plug();
-    VirtualCamera& camera = Opened();
     ASSERT_TRUE(camera.EraseSF());
     EXPECT_TRUE(AllErased(Flash().data(), kFlashSize));
+    // No magic, so the boot ROM answers.
+    ASSERT_TRUE(camera.GetCodeVersion(buffer));
+    EXPECT_STREQ(reinterpret_cast<const char*>(buffer), "SN9C250 BOOT ROM 1.00");
 
     const FlashImage image = MakeFirmwareImage(kTarget);
     ASSERT_TRUE(Write(camera, image, 35428));
@@ -165,21 +148,6 @@ TEST_F(VirtualCameraTest, EraseSetsEveryByteAndWriteOnlyClearsBits) {
     for (std::size_t i = 0; i < 16; ++i)
         EXPECT_EQ(after[i], image[i] & 0x0F) << i;
     EXPECT_EQ(after[16], image[16]);
-}
-
-TEST_F(VirtualCameraTest, RequestsOutsideTheFlashOrUnknownFail) {
-    Plug();
-    VirtualCamera& camera = Opened();
-    std::uint8_t byte = 0;
-    FlashImage big(kFlashSize + 1);
-    EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, 0, big.data(), kFlashSize + 1));
-    EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, kFlashSize, &byte, 1));
-    EXPECT_FALSE(camera.ReqToDriver(kRequestWriteFlash, 0xFFFFFFFFu, &byte, 2));
-    EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, 0, nullptr, 1));
-    EXPECT_FALSE(camera.ReqToDriver(5, 0, &byte, 1));
-    EXPECT_FALSE(camera.GetCodeVersion(nullptr));
-    EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, kFlashSize - 1, &byte, 1));
-    EXPECT_EQ(Flash(), MakeFirmwareImage(kOlder));
 }
 
 TEST_F(VirtualCameraTest, OpenAndEraseFaults) {
@@ -408,7 +376,24 @@ TEST_F(VirtualCameraTest, UnplugDuringAnOperationStopsItAtTheNextStep) {
         EXPECT_EQ(Flash(), c.after);
         const CameraCounters counters = State().counters;
         EXPECT_EQ(counters.erases + counters.writes + counters.reads, 1u);
-        ExpectGoneUntilPluggedBack(camera, c.after);
+
+        // Every call fails and changes nothing, the camera stays unplugged, and once it is
+        // plugged in again a new session works.
+        std::uint8_t version[52] = {};
+        std::uint8_t byte = 0;
+        EXPECT_FALSE(camera.GetCodeVersion(version));
+        EXPECT_FALSE(camera.EraseSF());
+        EXPECT_FALSE(camera.ReqToDriver(kRequestWriteFlash, 0, &byte, 1));
+        EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, 0, &byte, 1));
+        EXPECT_FALSE(camera.UnInitialize_DriverInterface());
+        EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
+        EXPECT_FALSE(LoadSettings(m_folder.Path())->plugged);
+        EXPECT_EQ(Flash(), c.after);
+        Plug({}, Flash()); // as `vcam plug` does, keeping the flash
+        ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+        EXPECT_TRUE(camera.GetCodeVersion(version));
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(version)), ReportedCodeVersion(c.after));
+        EXPECT_TRUE(camera.UnInitialize_DriverInterface());
     }
 }
 
@@ -510,38 +495,32 @@ TEST_F(VirtualCameraTest, PartialFaultsStayInsideExactlySizedBuffers) {
     settings.Rule(Fault::ReadShort).firstCalls = 100;
     settings.partialBytes = 100000;
     Plug(settings, FlashImage(kFlashSize, 0xFF));
-    VirtualCamera& camera = Opened();
     const FlashImage image = MakeFirmwareImage(kOlder);
     const std::unique_ptr<std::uint8_t[]> data(new std::uint8_t[1000]);
     std::copy_n(image.begin(), 1000, data.get());
-    EXPECT_TRUE(camera.ReqToDriver(kRequestWriteFlash, 0, data.get(), 1000));
+    EXPECT_TRUE(Opened().ReqToDriver(kRequestWriteFlash, 0, data.get(), 1000));
     const std::unique_ptr<std::uint8_t[]> back(new std::uint8_t[1000]);
-    EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, 0, back.get(), 1000));
+    EXPECT_TRUE(Opened().ReqToDriver(kRequestReadFlash, 0, back.get(), 1000));
     EXPECT_TRUE(std::equal(back.get(), back.get() + 1000, image.begin()));
     const FlashImage flash = Flash();
     EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + 1000, image.begin()));
     EXPECT_TRUE(AllErased(flash.data() + 1000, kFlashSize - 1000));
-}
 
-TEST_F(VirtualCameraTest, ReadEndingJustBeforeTheCorruptedByteReturnsTheFlash) {
-    CameraSettings settings;
+    // A read that ends right before the corrupted byte returns the flash.
+    settings = {};
     settings.Rule(Fault::ReadCorrupt).firstCalls = 100;
     settings.corruptOffset = 5000;
-    Plug(settings);
-    VirtualCamera& camera = Opened();
-    const FlashImage image = MakeFirmwareImage(kOlder);
-
+    Plug(settings, image);
     const std::unique_ptr<std::uint8_t[]> before(new std::uint8_t[5000]);
-    EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, 0, before.get(), 5000));
+    EXPECT_TRUE(Opened().ReqToDriver(kRequestReadFlash, 0, before.get(), 5000));
     EXPECT_TRUE(std::equal(before.get(), before.get() + 5000, image.begin()));
-
     const std::unique_ptr<std::uint8_t[]> across(new std::uint8_t[4001]);
-    EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, 1000, across.get(), 4001));
+    EXPECT_TRUE(Opened().ReqToDriver(kRequestReadFlash, 1000, across.get(), 4001));
     EXPECT_TRUE(std::equal(across.get(), across.get() + 4000, image.begin() + 1000));
     EXPECT_EQ(across[4000], image[5000] ^ 0xFF);
 }
 
-TEST(CameraState, FormatAndParseRoundTrip) {
+TEST(CameraState, FormatAndParseRoundTripAndMalformedTextIsRejected) {
     CameraState state;
     state.settings.seed = 0xFFFFFFFFFFFFFFFFull;
     state.settings.Rule(Fault::ReadFlip) = {3, 250000};
@@ -551,50 +530,20 @@ TEST(CameraState, FormatAndParseRoundTrip) {
     const std::optional<CameraState> parsed = ParseState(FormatState(state));
     ASSERT_TRUE(parsed);
     EXPECT_EQ(FormatState(*parsed), FormatState(state));
-}
 
-TEST(CameraState, MalformedTextIsRejected) {
-    const char* bad[] = {
-        "plugged",
-        "plugged=2",
-        "seed=-1",
-        "seed=18446744073709551616",
-        "calls=1x",
-        "calls=",
-        "stuck-mask=256",
-        "fault.read-flip=1",
-        "fault.read-flip=0 1000001",
-        "fault.nonsense=1 0",
-        "opens=4294967296",
-        "seed=+5",
-    };
-    for (const char* text : bad)
+    // Malformed text is rejected.
+    for (const char* text : {"plugged", "plugged=2", "seed=-1", "seed=18446744073709551616", "calls=1x",
+                             "calls=", "stuck-mask=256", "fault.read-flip=1", "fault.read-flip=0 1000001",
+                             "fault.nonsense=1 0", "opens=4294967296", "seed=+5"})
         EXPECT_FALSE(ParseState(text)) << text;
     EXPECT_TRUE(ParseState("# comment\n\nfuture-key=anything\r\nseed=0x10\n"));
     EXPECT_EQ(ParseState("seed=0x10")->settings.seed, 16u);
 }
 
-TEST_F(VirtualCameraTest, HostileStateFolderReadsAsNoCamera) {
-    Plug();
-    { std::ofstream(m_folder.Path() / "camera.ini") << "plugged=1\nseed=banana\n# end\n"; }
-    VirtualCamera camera(m_folder.Path());
-    EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
-
-    Plug();
-    { std::ofstream(m_folder.Path() / "flash.bin", std::ios::binary | std::ios::trunc) << "short"; }
-    EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
-    Plug();
-    {
-        std::ofstream out(m_folder.Path() / "flash.bin", std::ios::binary | std::ios::app);
-        out << 'x'; // one byte too many
-    }
-    EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
-}
-
 // Each state file is replaced whole and closes with its own last line. A writer ended before its
-// rename leaves only its temporary file; a file cut short by anything else is no camera, never a
-// camera with other settings.
-TEST_F(VirtualCameraTest, TornStateFilesReadAsTheLastWholeStateOrNoCamera) {
+// rename leaves only its temporary file; a file cut short by anything else, or malformed, is no
+// camera, never a camera with other settings.
+TEST_F(VirtualCameraTest, TornOrHostileStateFilesReadAsTheLastWholeStateOrNoCamera) {
     CameraSettings settings;
     settings.seed = 42;
     settings.corruptOffset = 1234;
@@ -650,4 +599,14 @@ TEST_F(VirtualCameraTest, TornStateFilesReadAsTheLastWholeStateOrNoCamera) {
     }
     EXPECT_EQ(FormatSettings(State().settings), FormatSettings(whole.settings));
     EXPECT_GT(camera.Initialize_DriverInterface(), 0);
+
+    // Whole files that a camera cannot have written read as no camera either.
+    writeText("camera.ini", "plugged=1\nseed=banana\n# end\n");
+    EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
+    const FlashImage flash = Flash();
+    for (const std::string& wrong : {std::string("short"), std::string(flash.begin(), flash.end()) + "x"}) {
+        Plug();
+        writeText("flash.bin", wrong);
+        EXPECT_EQ(camera.Initialize_DriverInterface(), 0) << wrong.size() << " bytes of flash";
+    }
 }
