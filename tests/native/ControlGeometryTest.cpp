@@ -5,15 +5,13 @@
 
 #include <gtest/gtest.h>
 
-TEST(ProgressGeometry, FillOfA296PixelBar) {
+TEST(ProgressGeometry, FillOfA296PixelBarForTheShareOfTheRangeCovered) {
     EXPECT_EQ(ProgressFill(296, ProgressPercent(0, 0, 100)), 0);
     EXPECT_EQ(ProgressFill(296, ProgressPercent(1, 0, 100)), 3);
     EXPECT_EQ(ProgressFill(296, ProgressPercent(50, 0, 100)), 148);
     EXPECT_EQ(ProgressFill(296, ProgressPercent(99, 0, 100)), 294);
     EXPECT_EQ(ProgressFill(296, ProgressPercent(100, 0, 100)), 296);
-}
-
-TEST(ProgressGeometry, PercentIsTheShareOfTheRangeCovered) {
+    // The percentage is the share of the range covered.
     EXPECT_EQ(ProgressPercent(-50, -100, 100), 50);
     // A positive lower end counts from the lower end, never beyond the range.
     EXPECT_EQ(ProgressPercent(60, 50, 50), 20);
@@ -24,7 +22,7 @@ TEST(ProgressGeometry, PercentIsTheShareOfTheRangeCovered) {
     EXPECT_EQ(ProgressPercent(5, 0, 0), 0);
 }
 
-TEST(GradientBands, BlackToRedOverTwoHundredPixels) {
+TEST(GradientBands, TwoPixelBandsOverWideLabelsOnePixelOverNarrowOnes) {
     const auto bands = GradientBandsFor(0, 200, 0x000000, 0x0000FF);
     ASSERT_EQ(bands.size(), 100u);
     EXPECT_EQ(bands[0].red, 0);
@@ -39,14 +37,12 @@ TEST(GradientBands, BlackToRedOverTwoHundredPixels) {
         EXPECT_EQ(band.green, 0);
         EXPECT_EQ(band.blue, 0);
     }
-}
-
-TEST(GradientBands, NarrowLabelsGetOneBandPerColumn) {
-    const auto bands = GradientBandsFor(10, 60, 0xFF0000, 0x000000);
-    ASSERT_EQ(bands.size(), 50u);
-    EXPECT_EQ(bands[0].blue, 255);
-    EXPECT_EQ(bands[1].left, 11);
-    EXPECT_EQ(bands[49].right, 60);
+    // Narrow labels get one band per column.
+    const auto narrow = GradientBandsFor(10, 60, 0xFF0000, 0x000000);
+    ASSERT_EQ(narrow.size(), 50u);
+    EXPECT_EQ(narrow[0].blue, 255);
+    EXPECT_EQ(narrow[1].left, 11);
+    EXPECT_EQ(narrow[49].right, 60);
     EXPECT_TRUE(GradientBandsFor(0, 0, 0, 0xFFFFFF).empty());
 }
 

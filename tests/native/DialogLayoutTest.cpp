@@ -4,13 +4,11 @@
 
 #include <gtest/gtest.h>
 
-TEST(DialogUnits, FontHeightsAtNinetySixPixelsPerInch) {
+TEST(DialogUnits, FontHeightsAtNinetySixPixelsPerInchBaseUnitsAndControlRectangles) {
     EXPECT_EQ(FontHeightForPoints(8, 96.0), -11);
     EXPECT_EQ(FontHeightForPoints(9, 96.0), -12);
     EXPECT_EQ(FontHeightForPoints(12, 96.0), -16);
-}
-
-TEST(DialogUnits, BaseUnitAndControlRectangles) {
+    // Base units and control rectangles.
     EXPECT_EQ(HorizontalBaseUnit(286), 6);
     EXPECT_EQ(HorizontalBaseUnit(0), 0);
     EXPECT_EQ(DialogUnitsToPixelsX(73, 6), 110);
@@ -22,27 +20,19 @@ TEST(DialogUnits, BaseUnitAndControlRectangles) {
     EXPECT_EQ(DialogUnitsToPixelsY(17, 13), 28);
 }
 
-TEST(DragLimits, UpwardsStopsWithinTheMarginOfTheTop) {
+TEST(DragLimits, StepsStopWithinTheMarginOfTheTopAndTheBottomForAllButSmallDialogs) {
     const DragRect work{0, 0, 1280, 1000};
-    const DragRect dialog{100, 10, 546, 223};
     // Moving up by 150 would leave the bottom at 73: allowed. By 190: 33 from the top, refused.
-    EXPECT_FALSE(DragStepRefused(dialog, work, 100, -50));
-    EXPECT_TRUE(DragStepRefused(dialog, work, 100, -90));
+    EXPECT_FALSE(DragStepRefused({100, 10, 546, 223}, work, 100, -50));
+    EXPECT_TRUE(DragStepRefused({100, 10, 546, 223}, work, 100, -90));
     // From there, moving down is allowed at once.
     EXPECT_FALSE(DragStepRefused({100, -180, 546, 33}, work, 100, 101));
     EXPECT_TRUE(DragStepRefused({100, -180, 546, 33}, work, 100, 100));
-}
 
-TEST(DragLimits, DownwardsStopsWithinTheMarginOfTheBottom) {
-    const DragRect work{0, 0, 1280, 1000};
-    const DragRect dialog{100, 900, 546, 1113};
-    EXPECT_FALSE(DragStepRefused(dialog, work, 100, 130));
-    EXPECT_TRUE(DragStepRefused(dialog, work, 100, 170));
+    EXPECT_FALSE(DragStepRefused({100, 900, 546, 1113}, work, 100, 130));
+    EXPECT_TRUE(DragStepRefused({100, 900, 546, 1113}, work, 100, 170));
     EXPECT_FALSE(DragStepRefused({100, 970, 546, 1183}, work, 100, 99));
-}
 
-TEST(DragLimits, SmallDialogsAreNotLimited) {
-    const DragRect work{0, 0, 1280, 1000};
     EXPECT_FALSE(DragStepRefused({0, 0, 35, 300}, work, 100, -500));
     EXPECT_FALSE(DragStepRefused({0, 0, 300, 35}, work, 100, 5000));
 }

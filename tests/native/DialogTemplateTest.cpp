@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -56,81 +57,58 @@ Builder ExtendedTemplate(std::uint32_t style = 0x90C800C8, std::uint16_t points 
     return b;
 }
 
-} // namespace
-
-TEST(DialogTemplate, ExtendedHeaderFontAndItems) {
-    const auto bytes = ExtendedTemplate().Bytes();
-    const auto t = ParseDialogTemplate(bytes.data(), bytes.size());
-    ASSERT_TRUE(t);
-    EXPECT_TRUE(t->extended);
-    EXPECT_EQ(t->style, 0x90C800C8u);
-    EXPECT_EQ(t->exStyle, 0x00040000u);
-    EXPECT_EQ(t->cx, 282);
-    EXPECT_EQ(t->cy, 115);
-    EXPECT_FALSE(t->hasMenu);
-    EXPECT_EQ(t->font.pointSize, 8);
-    EXPECT_EQ(t->font.weight, 0);
-    EXPECT_EQ(t->font.faceName, u"MS Shell Dlg");
-    ASSERT_EQ(t->items.size(), 2u);
-    EXPECT_EQ(t->items[0].id, 1002u);
-    EXPECT_EQ(t->items[0].style, 0x50020001u);
-    EXPECT_EQ(t->items[1].id, 1u);
-    EXPECT_EQ(t->items[1].x, 63);
-    EXPECT_EQ(t->items[1].cx, 73);
-    EXPECT_EQ(t->items[1].cy, 16);
+// The fields of a template on one line, to compare whole.
+std::string Describe(const std::vector<std::uint8_t>& bytes) {
+    const std::optional<DialogTemplate> t = ParseDialogTemplate(bytes.data(), bytes.size());
+    if (!t)
+        return "(none)";
+    std::ostringstream out;
+    out << (t->extended ? "extended" : "plain") << std::hex << " style " << t->style << " ex " << t->exStyle
+        << std::dec << " size " << t->cx << "x" << t->cy << (t->hasMenu ? " menu" : "") << " font "
+        << t->font.pointSize << "pt " << t->font.weight << (t->font.italic ? " italic " : " ")
+        << std::string(t->font.faceName.begin(), t->font.faceName.end());
+    for (const DialogTemplateItem& item : t->items)
+        out << " | " << item.id << std::hex << " " << item.style << std::dec << " at " << item.x << ","
+            << item.y << " " << item.cx << "x" << item.cy;
+    return out.str();
 }
 
-TEST(DialogTemplate, NegativePointSizeIsTakenByItsMagnitude) {
-    const auto bytes = ExtendedTemplate(0x90C800C8, 0xFFF8).Bytes();
-    EXPECT_EQ(ParseDialogTemplate(bytes.data(), bytes.size())->font.pointSize, 8);
+// A template with a menu, by ordinal or by name, and a bold italic font.
+Builder WithMenu(bool byName) {
+    Builder b;
+    b.U32(0xFFFF0001).U32(0).U32(0).U32(0x80C80048).U16(0).U16(0).U16(0).U16(10).U16(10);
+    if (byName)
+        b.Str(u"MAINMENU");
+    else
+        b.U16(0xFFFF).U16(200);
+    b.U16(0).Str(u"").U16(9).U16(700).U8(1).U8(0).Str(u"Arial");
+    return b;
 }
 
-TEST(DialogTemplate, WithoutTheSetFontBitTheFontIsTahoma) {
-    const auto bytes = ExtendedTemplate(0x90C80088).Bytes();
-    const auto t = ParseDialogTemplate(bytes.data(), bytes.size());
-    ASSERT_TRUE(t);
-    EXPECT_EQ(t->font.faceName, u"Tahoma");
-    EXPECT_EQ(t->font.pointSize, 8);
-    EXPECT_EQ(t->font.weight, 400);
-    EXPECT_EQ(t->items.size(), 2u);
-}
-
-TEST(DialogTemplate, MenuByOrdinalOrByName) {
-    for (bool byName : {false, true}) {
-        Builder b;
-        b.U32(0xFFFF0001).U32(0).U32(0).U32(0x80C80048).U16(0).U16(0).U16(0).U16(10).U16(10);
-        if (byName)
-            b.Str(u"MAINMENU");
-        else
-            b.U16(0xFFFF).U16(200);
-        b.U16(0).Str(u"").U16(9).U16(700).U8(1).U8(0).Str(u"Arial");
-        const auto t = ParseDialogTemplate(b.Bytes().data(), b.Bytes().size());
-        ASSERT_TRUE(t) << byName;
-        EXPECT_TRUE(t->hasMenu) << byName;
-        EXPECT_EQ(t->font.pointSize, 9);
-        EXPECT_EQ(t->font.weight, 700);
-        EXPECT_EQ(t->font.italic, 1);
-        EXPECT_EQ(t->font.faceName, u"Arial");
-    }
-}
-
-TEST(DialogTemplate, PlainHeaderAndItemsAtTheirOwnOffsets) {
+// A plain template like the about box: one item at its own offset.
+Builder PlainTemplate() {
     Builder b;
     b.U32(0x80C800C8).U32(0).U16(1).U16(0).U16(0).U16(235).U16(55);
     b.U16(0).U16(0).Str(u"About Tervolin").U16(8).Str(u"MS Shell Dlg").Align();
     b.U32(0x50010001).U32(0).U16(178).U16(7).U16(50).U16(16).U16(1).U16(0xFFFF).U16(0x0080).Str(u"OK").U16(0);
-    const auto t = ParseDialogTemplate(b.Bytes().data(), b.Bytes().size());
-    ASSERT_TRUE(t);
-    EXPECT_FALSE(t->extended);
-    EXPECT_EQ(t->cx, 235);
-    EXPECT_EQ(t->cy, 55);
-    EXPECT_EQ(t->font.pointSize, 8);
-    EXPECT_EQ(t->font.weight, 0);
-    EXPECT_EQ(t->font.faceName, u"MS Shell Dlg");
-    ASSERT_EQ(t->items.size(), 1u);
-    EXPECT_EQ(t->items[0].id, 1u);
-    EXPECT_EQ(t->items[0].x, 178);
-    EXPECT_EQ(t->items[0].cx, 50);
+    return b;
+}
+
+} // namespace
+
+TEST(DialogTemplate, HeaderFontAndItemsOfEachForm) {
+    const std::string items = " | 1002 50020001 at 37,65 214x17 | 1 50010001 at 63,92 73x16";
+    for (std::uint16_t points : {0x0008, 0xFFF8}) // a negative point size is taken by its magnitude
+        EXPECT_EQ(Describe(ExtendedTemplate(0x90C800C8, points).Bytes()),
+                  "extended style 90c800c8 ex 40000 size 282x115 font 8pt 0 MS Shell Dlg" + items);
+    // Without the set-font bit the font is Tahoma.
+    EXPECT_EQ(Describe(ExtendedTemplate(0x90C80088).Bytes()),
+              "extended style 90c80088 ex 40000 size 282x115 font 8pt 400 Tahoma" + items);
+    for (bool byName : {false, true})
+        EXPECT_EQ(Describe(WithMenu(byName).Bytes()),
+                  "extended style 80c80048 ex 0 size 10x10 menu font 9pt 700 italic Arial");
+    EXPECT_EQ(Describe(PlainTemplate().Bytes()),
+              "plain style 80c800c8 ex 0 size 235x55 font 8pt 0 MS Shell Dlg | 1 50010001 at 178,7 50x16");
 }
 
 TEST(DialogTemplate, TruncatedTemplatesNeverReadPastTheirEnd) {
@@ -155,12 +133,8 @@ TEST(DialogTemplate, GarbageIsReadSafely) {
         std::vector<std::uint8_t> bytes(random() % 200);
         for (auto& byte : bytes)
             byte = static_cast<std::uint8_t>(random());
-        if (round % 2 && bytes.size() >= 4) {
-            bytes[0] = 0x01;
-            bytes[1] = 0x00;
-            bytes[2] = 0xFF;
-            bytes[3] = 0xFF;
-        }
+        if (round % 2 && bytes.size() >= 4)
+            std::copy_n("\x01\x00\xFF\xFF", 4, bytes.begin()); // the extended signature
         const auto t = ParseDialogTemplate(bytes.data(), bytes.size());
         if (t) {
             EXPECT_LE(t->items.size(), t->itemCount);

@@ -12,6 +12,11 @@
 #include "core/CameraDetection.h"
 #include "core/DriverApi.h"
 
+// Code versions: the two targets, and an older firmware that is neither.
+constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
+constexpr char kOldTarget[] = "SN9C250 0. 0. 5.11SBFg8";
+constexpr char kOlder[] = "SN9C250 0. 0. 5.11SBFgE";
+
 // Present devices, each with its first hardware-id string; nullopt for a device whose id
 // cannot be read (it is not visited).
 class FakeInventory final : public DeviceInventory {
@@ -35,13 +40,15 @@ public:
     }
 };
 
-// A driver that opens with `openResult` and reports `codeVersion` (up to 52 bytes, as given).
+// A driver that opens with `openResult`, reports `codeVersion` (up to 52 bytes, as given, unless
+// it does not keep to the buffer's size) and reads back `flash`.
 class FakeDriver final : public DriverApi {
 public:
     std::int32_t openResult = 1;
     std::string codeVersion;
-    bool versionReadFails = false;
-    int opens = 0, versionReads = 0, closes = 0;
+    std::vector<std::uint8_t> flash;
+    bool versionReadFails = false, readFails = false, keepsToTheBuffer = true;
+    int opens = 0, versionReads = 0, reads = 0, closes = 0;
     // Whether every buffer handed to GetCodeVersion arrived with all its bytes zero, so that a
     // text shorter than the buffer stays terminated.
     bool handedZeroedBuffers = true;
@@ -56,11 +63,20 @@ public:
             std::all_of(buffer, buffer + kCodeVersionBufferSize, [](std::uint8_t byte) { return byte == 0; });
         if (versionReadFails)
             return false;
-        std::memcpy(buffer, codeVersion.data(), std::min(codeVersion.size(), kCodeVersionBufferSize));
+        std::memcpy(buffer, codeVersion.data(),
+                    keepsToTheBuffer ? std::min(codeVersion.size(), kCodeVersionBufferSize)
+                                     : codeVersion.size());
         return true;
     }
     bool EraseSF() override { return false; }
-    bool ReqToDriver(std::uint8_t, std::uint32_t, std::uint8_t*, std::uint32_t) override { return false; }
+    bool ReqToDriver(std::uint8_t request, std::uint32_t, std::uint8_t* buffer,
+                     std::uint32_t length) override {
+        ++reads;
+        if (request != kRequestReadFlash || readFails || length > flash.size())
+            return false;
+        std::memcpy(buffer, flash.data(), length);
+        return true;
+    }
     bool UnInitialize_DriverInterface() override {
         ++closes;
         return true;
@@ -98,11 +114,17 @@ class CountingDriver final : public DriverApi {
 public:
     explicit CountingDriver(DriverApi& inner) : m_inner(inner) {}
 
+    void Reset() {
+        opened = closed = erases = writes = reads = 0;
+        writeLengths.clear();
+        readLengths.clear();
+    }
+
     int opened = 0, closed = 0, erases = 0, writes = 0, reads = 0;
     std::vector<std::uint32_t> writeLengths, readLengths;
-    // When set, each erase, write and read is noted here as it starts, so that a test can put the
-    // calls in one order with other events.
-    std::vector<std::string>* timeline = nullptr;
+    // When set, each erase, write and read is noted here as it starts ('e', 'w', 'r'), so that a
+    // test can put the calls in one order with other events.
+    std::string* timeline = nullptr;
 
     std::int32_t Initialize_DriverInterface() override {
         const std::int32_t result = m_inner.Initialize_DriverInterface();
@@ -112,7 +134,7 @@ public:
     bool GetCodeVersion(std::uint8_t* buffer) override { return m_inner.GetCodeVersion(buffer); }
     bool EraseSF() override {
         ++erases;
-        Note("erase");
+        Note('e');
         return m_inner.EraseSF();
     }
     bool ReqToDriver(std::uint8_t request, std::uint32_t value, std::uint8_t* buffer,
@@ -120,11 +142,11 @@ public:
         if (request == kRequestWriteFlash) {
             ++writes;
             writeLengths.push_back(length);
-            Note("write");
+            Note('w');
         } else if (request == kRequestReadFlash) {
             ++reads;
             readLengths.push_back(length);
-            Note("read");
+            Note('r');
         }
         return m_inner.ReqToDriver(request, value, buffer, length);
     }
@@ -134,9 +156,9 @@ public:
     }
 
 private:
-    void Note(const char* call) {
+    void Note(char call) {
         if (timeline)
-            timeline->push_back(call);
+            *timeline += call;
     }
 
     DriverApi& m_inner;

@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
+#include <tuple>
 
 #include "core/FirmwareVersion.h"
 #include "libs/RevezoDaRur/FirmwareImage.h"
@@ -18,35 +21,27 @@ namespace {
 
 WindowHandle const kWindow = reinterpret_cast<WindowHandle>(0x1234);
 
-struct Posted {
-    unsigned message;
-    std::uintptr_t wParam;
-    std::intptr_t lParam;
-    bool operator==(const Posted& o) const {
-        return message == o.message && wParam == o.wParam && lParam == o.lParam;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const Posted& p) {
-    return out << (p.message == WM_FLASH_DONE ? "done " : "progress ") << p.wParam << "/0x" << std::hex
-               << p.lParam << std::dec;
-}
-
-const Posted kErase{WM_FLASH_PROGRESS, 0, 0x03E8000A};
-const Posted kWrite{WM_FLASH_PROGRESS, 10, 0x01F4004B};
-const Posted kReadBack{WM_FLASH_PROGRESS, 75, 0x01F40064};
-const Posted kVerified{WM_FLASH_DONE, 1, 0};
-const Posted kFailed{WM_FLASH_DONE, 0, 0};
-
+// What the worker posts, a letter each: E, W and R for the erase, write and read-back stages
+// (WM_FLASH_PROGRESS with the position where the stage starts, and in lParam where its stepping
+// stops and how fast), V or F for the result (WM_FLASH_DONE 1 or 0), ? for anything else.
 class RecordingSink final : public MessageSink {
 public:
-    std::vector<Posted> posts;
-    std::vector<std::string>* timeline = nullptr; // when set, each post is noted here too
+    std::string posts;
+    std::string* timeline = nullptr; // when set, each post is noted here too
     void Post(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
         EXPECT_EQ(window, kWindow);
-        posts.push_back({message, wParam, lParam});
+        static const std::map<std::tuple<unsigned, std::uintptr_t, std::intptr_t>, char> kLetters = {
+            {{WM_FLASH_PROGRESS, 0, 0x03E8000A}, 'E'},  // to 10, a step a second
+            {{WM_FLASH_PROGRESS, 10, 0x01F4004B}, 'W'}, // to 75, a step every 500 ms
+            {{WM_FLASH_PROGRESS, 75, 0x01F40064}, 'R'}, // to 100, a step every 500 ms
+            {{WM_FLASH_DONE, 1, 0}, 'V'},
+            {{WM_FLASH_DONE, 0, 0}, 'F'},
+        };
+        const auto found = kLetters.find({message, wParam, lParam});
+        const char post = found != kLetters.end() ? found->second : '?';
+        posts += post;
         if (timeline)
-            timeline->push_back((message == WM_FLASH_DONE ? "done " : "progress ") + std::to_string(wParam));
+            *timeline += post;
     }
 };
 
@@ -72,16 +67,16 @@ const FlashImage& Image133() {
     return image;
 }
 
+const FlashImage& Image134() {
+    static const FlashImage image = MakeFirmwareImage(TargetFirmwareFor(true).codeVersion);
+    return image;
+}
+
 // Buffers that already hold image 133, as memory freed by an earlier attempt might.
 std::unique_ptr<std::uint8_t[]> MemoryHoldingTheImage(std::size_t size) {
     std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[size]);
     std::copy_n(Image133().begin(), std::min(size, Image133().size()), buffer.get());
     return buffer;
-}
-
-const FlashImage& Image134() {
-    static const FlashImage image = MakeFirmwareImage(TargetFirmwareFor(true).codeVersion);
-    return image;
 }
 
 class FlashWorkerTest : public ::testing::Test {
@@ -90,20 +85,34 @@ protected:
         m_images.images = {{133, Image133()}, {134, Image134()}};
     }
 
-    void Plug(const CameraSettings& settings = {},
-              const FlashImage& flash = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgE")) {
+    // Plugs the camera in afresh for the next job and forgets what the last one did.
+    void Plug(const CameraSettings& settings = {}, const FlashImage& flash = MakeFirmwareImage(kOlder)) {
         ASSERT_TRUE(VirtualCamera::Plug(m_folder.Path(), flash, settings));
+        m_sink.posts.clear();
+        m_driver.Reset();
+        m_attempts.clear();
     }
-    void PlugWith(Fault fault, std::uint32_t firstCalls,
-                  const FlashImage& flash = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgE")) {
+    void PlugWith(Fault fault, std::uint32_t firstCalls) {
         CameraSettings settings;
         settings.Rule(fault).firstCalls = firstCalls;
-        Plug(settings, flash);
+        Plug(settings);
     }
-    FlashContext Context(BufferAllocator allocate = AllocateBuffer) {
-        return {m_driver, m_images, m_sink, m_firmwareResourceId, allocate};
+    void Run(BufferAllocator allocate = AllocateBuffer) {
+        FlashContext context{m_driver, m_images, m_sink, m_firmwareResourceId, allocate};
+        context.attempts = &m_attempts;
+        EXPECT_EQ(FlashThreadProc(context, kWindow), 0u);
     }
-    void Run() { EXPECT_EQ(FlashThreadProc(Context(), kWindow), 0u); }
+    // The attempts the job logged, as the update history words them.
+    std::string Attempts() const {
+        std::string text;
+        for (const FlashAttempt& attempt : m_attempts) {
+            text += std::string(text.empty() ? "" : ";") + (attempt.erased ? "erase:ok" : "erase:failed") +
+                    (attempt.readBack ? ",read:ok" : ",read:failed");
+            if (attempt.firstDifference)
+                text += ",differs@" + std::to_string(*attempt.firstDifference);
+        }
+        return text;
+    }
     FlashImage Flash() const { return *LoadFlash(m_folder.Path()); }
     // Every session the worker opened, it closed.
     void ExpectSessionsClosed() const { EXPECT_EQ(m_driver.opened, m_driver.closed); }
@@ -113,153 +122,111 @@ protected:
     CountingDriver m_driver;
     MapImages m_images;
     RecordingSink m_sink;
+    std::vector<FlashAttempt> m_attempts;
     int m_firmwareResourceId = 133;
 };
 
-std::vector<Posted> Repeat(const std::vector<Posted>& attempt, int times, const Posted& done) {
-    std::vector<Posted> posts;
-    for (int i = 0; i < times; ++i)
-        posts.insert(posts.end(), attempt.begin(), attempt.end());
-    posts.push_back(done);
-    return posts;
-}
-
 } // namespace
 
-TEST_F(FlashWorkerTest, FirstAttemptVerifiedPostsThreeStagesAndSuccess) {
+TEST_F(FlashWorkerTest, FirstAttemptVerifiedPostsEachStageBeforeItsCallThenSuccess) {
     Plug();
+    m_firmwareResourceId = 134; // read from the context at every step
+    std::string timeline;
+    m_sink.timeline = m_driver.timeline = &timeline;
     Run();
-    EXPECT_EQ(m_sink.posts, (std::vector<Posted>{kErase, kWrite, kReadBack, kVerified}));
-    EXPECT_EQ(Flash(), Image133());
-    EXPECT_EQ(m_driver.erases, 1);
+    EXPECT_EQ(m_sink.posts, "EWRV");
+    EXPECT_EQ(timeline, "EeWwRrV"); // the calls in lower case
+    EXPECT_EQ(Attempts(), "erase:ok,read:ok");
+    EXPECT_EQ(Flash(), Image134());
+    EXPECT_EQ(m_images.asked, (std::vector<int>{134, 134}));
     EXPECT_EQ(m_driver.writeLengths, std::vector<std::uint32_t>{35428});
     EXPECT_EQ(m_driver.readLengths, std::vector<std::uint32_t>{65536});
     EXPECT_EQ(m_driver.opened, 2);
     ExpectSessionsClosed();
 }
 
-TEST_F(FlashWorkerTest, EachStageIsPostedBeforeItsDriverCall) {
-    Plug();
-    std::vector<std::string> timeline;
-    m_sink.timeline = &timeline;
-    m_driver.timeline = &timeline;
-    Run();
-    EXPECT_EQ(timeline, (std::vector<std::string>{"progress 0", "erase", "progress 10", "write",
-                                                  "progress 75", "read", "done 1"}));
-}
-
-TEST_F(FlashWorkerTest, LastByteDifferenceFailsEveryAttempt) {
-    CameraSettings settings;
-    settings.Rule(Fault::ReadCorrupt).firstCalls = 100;
-    settings.corruptOffset = 65535;
-    Plug(settings);
-    Run();
-    EXPECT_EQ(m_sink.posts, Repeat({kErase, kWrite, kReadBack}, 3, kFailed));
-    ExpectSessionsClosed();
-}
-
-TEST_F(FlashWorkerTest, FlashNotErasedBeyondTheWrittenPartNeverVerifies) {
-    CameraSettings settings;
-    settings.Rule(Fault::StuckBits).firstCalls = 100;
-    settings.stuckOffset = 35428;
-    settings.stuckMask = 0x40;
-    Plug(settings);
-    Run();
-    EXPECT_EQ(m_sink.posts.back(), kFailed);
-    EXPECT_EQ(m_driver.erases, 3);
-    ExpectSessionsClosed();
-}
-
-TEST_F(FlashWorkerTest, FailedFirstAttemptThenVerifiedStopsAfterTwo) {
-    PlugWith(Fault::ReadCorrupt, 1);
-    Run();
-    EXPECT_EQ(m_sink.posts, Repeat({kErase, kWrite, kReadBack}, 2, kVerified));
-    EXPECT_EQ(Flash(), Image133());
-}
-
-TEST_F(FlashWorkerTest, ImageOfTheWrongSizeIsNeverWritten) {
-    for (std::size_t size : {65535u, 65537u, 0u}) {
-        Plug();
-        m_sink.posts.clear();
-        FlashImage wrong = Image133();
-        wrong.resize(size, 0xFF);
-        m_images.images[133] = wrong;
+TEST_F(FlashWorkerTest, FailedAttemptIsRetriedAndLoggedWithItsFirstDifference) {
+    const struct {
+        Fault fault;
+        const char* posts;
+        const char* attempts;
+    } cases[] = {
+        {Fault::ReadCorrupt, "EWREWRV", "erase:ok,read:ok,differs@65535;erase:ok,read:ok"},
+        // A failed erase skips the write but not the read-back, which finds the old firmware
+        // differing where its version text does ("...gE" against "...gG").
+        {Fault::EraseFail, "EREWRV", "erase:failed,read:ok,differs@30;erase:ok,read:ok"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(FaultName(c.fault));
+        PlugWith(c.fault, 1);
         Run();
-        EXPECT_EQ(m_sink.posts, Repeat({kReadBack}, 3, kFailed)) << size;
-        EXPECT_EQ(m_driver.opened, 0) << size;
-        EXPECT_EQ(Flash(), MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgE"));
+        EXPECT_EQ(m_sink.posts, c.posts);
+        EXPECT_EQ(Attempts(), c.attempts);
+        EXPECT_EQ(m_driver.writes, std::count(m_sink.posts.begin(), m_sink.posts.end(), 'W'));
+        EXPECT_EQ(Flash(), Image133());
+        ExpectSessionsClosed();
     }
 }
 
-TEST_F(FlashWorkerTest, MissingImageOpensNothing) {
-    Plug();
-    m_images.images.clear();
-    Run();
-    EXPECT_EQ(m_sink.posts, Repeat({kReadBack}, 3, kFailed));
-    EXPECT_EQ(m_driver.opened, 0);
-}
-
-TEST_F(FlashWorkerTest, FailedEraseSkipsTheWriteButNotTheReadBack) {
-    PlugWith(Fault::EraseFail, 1);
-    Run();
-    EXPECT_EQ(m_sink.posts, (std::vector<Posted>{kErase, kReadBack, kErase, kWrite, kReadBack, kVerified}));
-    EXPECT_EQ(m_driver.writes, 1);
-    ExpectSessionsClosed();
-}
-
-TEST_F(FlashWorkerTest, DriverThatDoesNotOpenPostsOnlyTheReadBackStage) {
-    PlugWith(Fault::OpenFail, 100);
-    Run();
-    EXPECT_EQ(m_sink.posts, Repeat({kReadBack}, 3, kFailed));
-    EXPECT_EQ(m_driver.closed, 0);
-}
-
-TEST_F(FlashWorkerTest, FailedReadNeverCountsAsVerified) {
-    PlugWith(Fault::ReadFail, 100);
-    Run();
-    EXPECT_EQ(m_sink.posts.back(), kFailed);
-    EXPECT_EQ(Flash(), Image133()); // written fine, but unproven
-    ExpectSessionsClosed();
-}
-
-TEST_F(FlashWorkerTest, ShortReadNeverCountsAsVerified) {
-    // The write succeeds; the read then fills only half of its buffer and reports success. The
-    // other half must not pass for flash contents, even where memory held the image before.
-    CameraSettings settings;
-    settings.Rule(Fault::ReadShort).firstCalls = 100;
-    Plug(settings);
-    EXPECT_EQ(FlashThreadProc(Context(MemoryHoldingTheImage), kWindow), 0u);
-    EXPECT_EQ(Flash(), Image133());
-    EXPECT_EQ(m_sink.posts.back(), kFailed);
-}
-
-TEST_F(FlashWorkerTest, WriteThatLiesIsCaughtByTheReadBack) {
-    // The flash starts fully programmed, so whatever an interrupted erase leaves is visible.
-    const FlashImage programmed(kFlashSize, 0x00);
-    for (Fault fault : {Fault::WriteNothing, Fault::WritePartial, Fault::EraseInterrupt}) {
-        PlugWith(fault, 100, programmed);
-        m_sink.posts.clear();
-        Run();
-        EXPECT_EQ(m_sink.posts.back(), kFailed) << FaultName(fault);
-        EXPECT_NE(Flash(), Image133()) << FaultName(fault);
+// Faults on every attempt: each attempt runs all three stages, and the job fails, also where the
+// flash does hold the image but the read-back cannot prove it.
+TEST_F(FlashWorkerTest, FaultOnEveryAttemptNeverGivesSuccess) {
+    const struct {
+        Fault fault;
+        bool written;
+    } cases[] = {
+        {Fault::ReadCorrupt, true},     // the flash's last byte read back inverted
+        {Fault::ReadFail, true},        // written fine, but unproven
+        {Fault::ReadShort, true},       // the unread half must not pass, though memory held the image
+        {Fault::StuckBits, false},      // not erased just beyond the written part
+        {Fault::WriteNothing, false},   // the write lies
+        {Fault::WritePartial, false},   //
+        {Fault::EraseInterrupt, false}, // so does the erase
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(FaultName(c.fault));
+        CameraSettings settings;
+        settings.Rule(c.fault).firstCalls = 100;
+        settings.stuckOffset = 35428;
+        settings.stuckMask = 0x40;
+        // Fully programmed, so whatever an interrupted erase leaves is visible.
+        Plug(settings, FlashImage(kFlashSize, 0x00));
+        Run(MemoryHoldingTheImage);
+        EXPECT_EQ(m_sink.posts, "EWREWREWRF");
+        EXPECT_EQ(Flash() == Image133(), c.written);
+        ExpectSessionsClosed();
     }
 }
 
-TEST_F(FlashWorkerTest, BufferThatCannotBeAllocatedFailsTheAttemptWithoutWriting) {
-    Plug();
-    EXPECT_EQ(FlashThreadProc(Context(NoMemory), kWindow), 0u);
-    EXPECT_EQ(m_sink.posts, Repeat({kReadBack}, 3, kFailed));
-    EXPECT_EQ(m_driver.erases, 0);
-    EXPECT_EQ(m_driver.reads, 0);
-    ExpectSessionsClosed();
-}
-
-TEST_F(FlashWorkerTest, ReadsTheImageIdAtEveryStep) {
-    Plug();
-    m_firmwareResourceId = 134;
-    Run();
-    EXPECT_EQ(Flash(), Image134());
-    EXPECT_EQ(m_images.asked, (std::vector<int>{134, 134}));
+// An image that is missing or not of exactly 65,536 bytes, a driver that does not open, or no
+// memory for the buffers: each attempt posts only its read-back stage and touches no flash.
+TEST_F(FlashWorkerTest, AttemptThatCannotStartErasesAndReadsNothing) {
+    const struct {
+        const char* name;
+        std::function<void(MapImages&)> images;
+        std::uint32_t openFails;
+        BufferAllocator allocate;
+        int opened;
+    } cases[] = {
+        {"missing", [](MapImages& m) { m.images.clear(); }, 0, AllocateBuffer, 0},
+        {"short", [](MapImages& m) { m.images[133].resize(65535); }, 0, AllocateBuffer, 0},
+        {"long", [](MapImages& m) { m.images[133].resize(65537, 0xFF); }, 0, AllocateBuffer, 0},
+        {"empty", [](MapImages& m) { m.images[133].clear(); }, 0, AllocateBuffer, 0},
+        {"no driver", [](MapImages&) {}, 100, AllocateBuffer, 0},
+        {"no memory", [](MapImages&) {}, 0, NoMemory, 6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlugWith(Fault::OpenFail, c.openFails);
+        m_images.images = {{133, Image133()}, {134, Image134()}};
+        c.images(m_images);
+        Run(c.allocate);
+        EXPECT_EQ(m_sink.posts, "RRRF");
+        EXPECT_EQ(m_driver.opened, c.opened);
+        EXPECT_EQ(m_driver.erases + m_driver.reads, 0);
+        EXPECT_EQ(Flash(), MakeFirmwareImage(kOlder));
+        ExpectSessionsClosed();
+    }
 }
 
 // A thousand jobs on cameras that misbehave at random. Whatever happens, the worker never
@@ -278,13 +245,20 @@ TEST_F(FlashWorkerTest, RandomFaultsNeverGiveAFalseResult) {
     std::vector<FlashImage> earlierFlashes = {Image134(), FlashImage(kFlashSize, 0x00),
                                               FlashImage(kFlashSize, 0xFF)};
     for (int i = 0; i < 5; ++i) {
-        FlashImage noise(kFlashSize);
-        for (auto& byte : noise)
-            byte = static_cast<std::uint8_t>(random());
-        earlierFlashes.push_back(noise);
+        FlashImage& noise = earlierFlashes.emplace_back(kFlashSize);
+        std::generate(noise.begin(), noise.end(), [&random] { return static_cast<std::uint8_t>(random()); });
     }
     int verified = 0, failed = 0, honestJobs = 0, goodFlashReportedFailed = 0;
     int attemptsUsed[4] = {};
+    // The shapes a job may post: one to three attempts of [erase [write]] read-back, all three
+    // unless one verified, then the result.
+    std::set<std::string> shapes;
+    for (const char* first : {"EWR", "ER", "R"})
+        for (const char* second : {"EWR", "ER", "R"})
+            for (const char* third : {"EWR", "ER", "R"})
+                shapes.insert({first + std::string("V"), first + std::string(second) + "V",
+                               first + std::string(second) + third + "V",
+                               first + std::string(second) + third + "F"});
 
     for (int job = 0; job < 1000; ++job) {
         CameraSettings settings;
@@ -311,43 +285,20 @@ TEST_F(FlashWorkerTest, RandomFaultsNeverGiveAFalseResult) {
         settings.stuckMask = 1u << below(8);
         settings.partialBytes = below(kFlashSize);
 
-        ASSERT_TRUE(
-            VirtualCamera::Plug(m_folder.Path(), earlierFlashes[below(earlierFlashes.size())], settings));
-        m_sink.posts.clear();
-        m_driver.opened = m_driver.closed = 0;
+        Plug(settings, earlierFlashes[below(earlierFlashes.size())]);
 
         m_firmwareResourceId = chance(0.5) ? 133 : 134;
         const FlashImage& image = m_firmwareResourceId == 133 ? Image133() : Image134();
         Run();
 
-        // Shape: one to three attempts of [0 [10]] 75, then the result.
-        const std::vector<Posted>& posts = m_sink.posts;
-        ASSERT_FALSE(posts.empty());
-        std::size_t i = 0;
-        int attempts = 0;
-        while (i < posts.size() && posts[i].message == WM_FLASH_PROGRESS) {
-            if (posts[i] == kErase) {
-                ++i;
-                if (i < posts.size() && posts[i] == kWrite)
-                    ++i;
-            }
-            ASSERT_LT(i, posts.size()) << "job " << job;
-            ASSERT_EQ(posts[i], kReadBack) << "job " << job;
-            ++i;
-            ++attempts;
-        }
-        ASSERT_EQ(i + 1, posts.size()) << "job " << job;
-        const Posted& done = posts.back();
-        ASSERT_TRUE(done == kVerified || done == kFailed) << "job " << job;
-        ASSERT_GE(attempts, 1);
-        ASSERT_LE(attempts, 3);
-        if (attempts < 3) {
-            ASSERT_EQ(done, kVerified) << "job " << job;
-        }
+        const std::string& shape = m_sink.posts;
+        ASSERT_TRUE(shapes.count(shape)) << "job " << job << ": " << shape;
+        const auto attempts = std::count(shape.begin(), shape.end(), 'R');
+        const bool done = shape.back() == 'V';
         ++attemptsUsed[attempts];
 
         const bool flashHoldsImage = *LoadFlash(m_folder.Path()) == image;
-        if (done == kVerified) {
+        if (done) {
             ++verified;
             ASSERT_TRUE(flashHoldsImage) << "false success in job " << job;
         } else {
@@ -367,27 +318,4 @@ TEST_F(FlashWorkerTest, RandomFaultsNeverGiveAFalseResult) {
         attemptsUsed[3]);
     EXPECT_GT(verified, 100);
     EXPECT_GT(failed, 100);
-}
-
-TEST_F(FlashWorkerTest, AttemptsAreLoggedWithTheFirstDifference) {
-    // Attempt 1: the erase fails, so the old firmware differs where its version text does.
-    // Attempt 2: the read-back inverts byte 40000. Attempt 3 verifies.
-    CameraSettings settings;
-    settings.Rule(Fault::EraseFail).firstCalls = 1;
-    settings.Rule(Fault::ReadCorrupt).firstCalls = 2;
-    settings.corruptOffset = 40000;
-    Plug(settings);
-    std::vector<FlashAttempt> attempts;
-    FlashContext context = Context();
-    context.attempts = &attempts;
-    FlashThreadProc(context, kWindow);
-    ASSERT_EQ(attempts.size(), 3u);
-    EXPECT_FALSE(attempts[0].erased);
-    EXPECT_TRUE(attempts[0].readBack);
-    EXPECT_EQ(attempts[0].firstDifference, std::optional<std::uint32_t>(8 + 22)); // "…gE" against "…gG"
-    EXPECT_TRUE(attempts[1].erased);
-    EXPECT_TRUE(attempts[1].readBack);
-    EXPECT_EQ(attempts[1].firstDifference, std::optional<std::uint32_t>(40000));
-    EXPECT_TRUE(attempts[2].erased && attempts[2].readBack);
-    EXPECT_FALSE(attempts[2].firstDifference);
 }

@@ -33,32 +33,21 @@ std::vector<Cut> RunsOf(const std::vector<std::string>& rows, std::uint32_t widt
 
 } // namespace
 
-TEST(TransparentRuns, OpaqueImageKeepsEverything) {
-    EXPECT_TRUE(RunsOf({"####", "####"}, 4).empty());
-}
-
-TEST(TransparentRuns, TransparentImageCutsEveryRowWhole) {
-    EXPECT_EQ(RunsOf({"...", "..."}, 3), (std::vector<Cut>{{0, 0, 3}, {0, 1, 3}}));
-}
-
-TEST(TransparentRuns, AlphaBelow255IsCut) {
-    EXPECT_EQ(RunsOf({"#+#"}, 3), (std::vector<Cut>{{1, 0, 2}}));
-}
-
-TEST(TransparentRuns, RunsEndAtTheRowAndNeverCrossIt) {
-    // The last pixel of row 0 and the first of row 1 are both transparent: two runs.
-    EXPECT_EQ(RunsOf({"##..", "..##"}, 4), (std::vector<Cut>{{2, 0, 4}, {0, 1, 2}}));
-}
-
-TEST(TransparentRuns, OneOpaquePixelSplitsARun) {
-    EXPECT_EQ(RunsOf({"..#.."}, 5), (std::vector<Cut>{{0, 0, 2}, {3, 0, 5}}));
-}
-
-TEST(TransparentRuns, UnreadablePixelsCountAsOpaque) {
-    EXPECT_EQ(RunsOf({".?."}, 3), (std::vector<Cut>{{0, 0, 1}, {2, 0, 3}}));
-}
-
-TEST(TransparentRuns, EmptyImageHasNoRuns) {
-    EXPECT_TRUE(RunsOf({}, 5).empty());
-    EXPECT_TRUE(RunsOf({"", ""}, 0).empty());
+TEST(TransparentRuns, EveryRunOfPixelsBelowFullAlphaWithinARow) {
+    const struct {
+        std::vector<std::string> rows;
+        std::uint32_t width;
+        std::vector<Cut> runs;
+    } cases[] = {
+        {{"####", "####"}, 4, {}},                     // opaque: everything kept
+        {{"...", "..."}, 3, {{0, 0, 3}, {0, 1, 3}}},   // transparent: each row cut whole
+        {{"#+#"}, 3, {{1, 0, 2}}},                     // alpha 254 is cut
+        {{"##..", "..##"}, 4, {{2, 0, 4}, {0, 1, 2}}}, // runs end at the row and never cross it
+        {{"..#.."}, 5, {{0, 0, 2}, {3, 0, 5}}},        // one opaque pixel splits a run
+        {{".?."}, 3, {{0, 0, 1}, {2, 0, 3}}},          // unreadable pixels count as opaque
+        {{}, 5, {}},
+        {{"", ""}, 0, {}},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(RunsOf(cases[i].rows, cases[i].width), cases[i].runs) << "case " << i;
 }

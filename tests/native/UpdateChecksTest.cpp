@@ -10,224 +10,116 @@
 
 namespace {
 
-constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
-constexpr char kOldTarget[] = "SN9C250 0. 0. 5.11SBFg8";
-constexpr char kOlder[] = "SN9C250 0. 0. 5.11SBFgE";
-
-// A camera whose flash holds `flash` and reports the code version written in it.
-class FlashDriver final : public DriverApi {
-public:
-    std::int32_t openResult = 1;
-    FlashImage flash;
-    bool readFails = false;
-    int opens = 0, reads = 0, closes = 0;
-
-    std::int32_t Initialize_DriverInterface() override {
-        ++opens;
-        return openResult;
-    }
-    bool GetCodeVersion(std::uint8_t* buffer) override {
-        const std::string version = ReportedCodeVersion(flash);
-        std::memcpy(buffer, version.data(), std::min(version.size(), kCodeVersionBufferSize));
-        return true;
-    }
-    bool EraseSF() override { return false; }
-    bool ReqToDriver(std::uint8_t request, std::uint32_t, std::uint8_t* buffer,
-                     std::uint32_t length) override {
-        ++reads;
-        if (request != kRequestReadFlash || readFails || length > flash.size())
-            return false;
-        std::memcpy(buffer, flash.data(), length);
-        return true;
-    }
-    bool UnInitialize_DriverInterface() override {
-        ++closes;
-        return true;
-    }
+// A camera as the checks meet it.
+enum class Camera {
+    Present,
+    Absent,          // not in the device inventory
+    Unreachable,     // its driver does not open
+    CutOff,          // an update cut off after the first page: the new code version over an erased rest
+    LastByteDiffers, // but for its last byte, the target image
+    Unread,          // the flash cannot be read back
 };
 
-struct Camera {
-    FakeInventory inventory;
-    FlashDriver driver;
-    GeneratedImages images;
-
-    explicit Camera(const char* version) {
-        inventory.devices = {"USB\\VID_E5A7&PID_19C4&REV_0100"};
-        driver.flash = MakeFirmwareImage(version);
-    }
+struct Expected {
+    NextStep next;
+    int textId = 0; // 0: no message
+    std::string suffix = {};
+    unsigned style = 48;
 };
 
-// The flash an update cut off after its first page leaves: the new code version over an erased rest.
-FlashImage CutOffAfterFirstPage(const char* version) {
-    FlashImage flash(kFlashSize, 0xFF);
-    const FlashImage image = MakeFirmwareImage(version);
-    std::copy(image.begin(), image.begin() + 256, flash.begin());
-    return flash;
-}
-
-Camera Absent() {
-    Camera camera(kTarget);
-    camera.inventory.devices.clear();
-    return camera;
-}
-
-Camera Unreachable() {
-    Camera camera(kTarget);
-    camera.driver.openResult = 0;
-    return camera;
-}
-
-void ExpectRefusal(const Decision& decision, NextStep next, int textId, const std::string& suffix = "") {
-    EXPECT_EQ(decision.next, next);
-    ASSERT_TRUE(decision.message);
-    EXPECT_EQ(decision.message->textId, textId);
-    EXPECT_EQ(decision.message->suffix, suffix);
-    EXPECT_EQ(decision.message->captionId, IDS_FIRMWARE_UPDATE);
-    EXPECT_EQ(decision.message->style, 48u);
-}
-
-void ExpectSilent(const Decision& decision, NextStep next) {
-    EXPECT_EQ(decision.next, next);
-    EXPECT_FALSE(decision.message);
+void ExpectDecision(const Decision& decision, const Expected& expected) {
+    EXPECT_EQ(decision.next, expected.next);
+    EXPECT_EQ(decision.message.has_value(), expected.textId != 0);
+    if (decision.message) {
+        EXPECT_EQ(decision.message->textId, expected.textId);
+        EXPECT_EQ(decision.message->suffix, expected.suffix);
+        EXPECT_EQ(decision.message->captionId, IDS_FIRMWARE_UPDATE);
+        EXPECT_EQ(decision.message->style, expected.style);
+    }
 }
 
 } // namespace
 
-TEST(OpeningCheck, NoCameraRefusesWithoutOpeningTheDriver) {
-    for (bool force : {false, true}) {
-        Camera camera = Absent();
-        ExpectRefusal(OpeningCheck(camera.inventory, camera.driver, camera.images, {force, false}),
-                      NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN);
-        EXPECT_EQ(camera.driver.opens, 0);
+// Each camera meets the opening check and, afresh, the write check. Each check opens the driver
+// once (the opening check only for a camera in the inventory), closes what it opened, and reads
+// the flash back only when the camera reports the target's code version. The write check goes by
+// the driver alone, and under /old selects the older image whatever the camera says.
+TEST(UpdateChecks, DecisionTables) {
+    const Expected wait{NextStep::WaitForUser}, run{NextStep::RunUpdate};
+    const Expected absentAtStart{NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN};
+    const Expected unreachable{NextStep::StayOpen, IDS_NOT_PLUGGED_IN};
+    const Expected latest{NextStep::StayOpen, IDS_ALREADY_LATEST}; // at the write button, no name
+    const std::string name = "\n\nQuellmar Vistrel Solentra V2.0.7",
+                      oldName = "\n\nQuellmar Vistrel Solentra V1.0.8";
+    const struct {
+        Camera camera;
+        const char* version;
+        SwitchFlags flags;
+        Expected opening, write;
+        bool readsFlash;
+    } cases[] = {
+        {Camera::Absent, kOlder, {false, false}, absentAtStart, run, false},
+        {Camera::Absent, kOlder, {true, false}, absentAtStart, run, false},
+        {Camera::Unreachable, kTarget, {false, false}, absentAtStart, unreachable, false},
+        {Camera::Unreachable, kTarget, {true, false}, absentAtStart, unreachable, false},
+        {Camera::Unreachable, kTarget, {false, true}, absentAtStart, unreachable, false},
+        {Camera::Present,
+         kTarget,
+         {false, false},
+         {NextStep::CloseCancelled, IDS_ALREADY_LATEST, name},
+         latest,
+         true},
+        {Camera::Present, kTarget, {true, false}, wait, run, true},
+        {Camera::Present, kTarget, {false, true}, wait, run, false},
+        {Camera::Present,
+         kOldTarget,
+         {false, true},
+         {NextStep::CloseCancelled, IDS_ALREADY_LATEST, oldName},
+         latest,
+         true},
+        {Camera::Present, kOldTarget, {true, true}, wait, run, true},
+        {Camera::Present, kOlder, {false, false}, wait, run, false},
+        {Camera::Present, kOlder, {true, false}, wait, run, false},
+        {Camera::CutOff, kTarget, {false, false}, wait, run, true},
+        {Camera::LastByteDiffers, kTarget, {false, false}, wait, run, true},
+        {Camera::Unread, kTarget, {false, false}, wait, run, true},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE("case " + std::to_string(i));
+        for (bool opening : {true, false}) {
+            FakeInventory inventory;
+            if (c.camera != Camera::Absent)
+                inventory.devices = {"USB\\VID_E5A7&PID_19C4&REV_0100"};
+            FakeDriver driver;
+            driver.openResult = c.camera == Camera::Unreachable ? 0 : 1;
+            driver.flash = MakeFirmwareImage(c.version);
+            if (c.camera == Camera::CutOff)
+                std::fill(driver.flash.begin() + 256, driver.flash.end(), 0xFF);
+            driver.flash.back() ^= c.camera == Camera::LastByteDiffers ? 0x01 : 0x00;
+            driver.codeVersion = ReportedCodeVersion(driver.flash); // as the camera reads it from its flash
+            driver.readFails = c.camera == Camera::Unread;
+            GeneratedImages images;
+            int id = 133;
+            if (opening) {
+                ExpectDecision(OpeningCheck(inventory, driver, images, c.flags), c.opening);
+            } else {
+                ExpectDecision(WriteCheck(driver, images, c.flags, id), c.write);
+                EXPECT_EQ(id, c.flags.old ? 134 : 133);
+            }
+            const int opens = opening && c.camera == Camera::Absent ? 0 : 1;
+            EXPECT_EQ(driver.opens, opens) << opening;
+            EXPECT_EQ(driver.closes, c.camera == Camera::Unreachable ? 0 : opens) << opening;
+            EXPECT_EQ(driver.reads, c.readsFlash && opens ? 1 : 0) << opening;
+        }
     }
-}
-
-TEST(OpeningCheck, DriverThatDoesNotOpenRefusesEvenWithForce) {
-    for (bool force : {false, true}) {
-        Camera camera = Unreachable();
-        ExpectRefusal(OpeningCheck(camera.inventory, camera.driver, camera.images, {force, false}),
-                      NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN);
-    }
-}
-
-TEST(OpeningCheck, TargetFirmwareAlreadyThereNamesItAndCloses) {
-    Camera current(kTarget);
-    ExpectRefusal(OpeningCheck(current.inventory, current.driver, current.images, {false, false}),
-                  NextStep::CloseCancelled, IDS_ALREADY_LATEST, "\n\nQuellmar Vistrel Solentra V2.0.7");
-    Camera old(kOldTarget);
-    ExpectRefusal(OpeningCheck(old.inventory, old.driver, old.images, {false, true}),
-                  NextStep::CloseCancelled, IDS_ALREADY_LATEST, "\n\nQuellmar Vistrel Solentra V1.0.8");
-}
-
-TEST(OpeningCheck, ForceWaitsForTheUserOnTheTargetFirmware) {
-    Camera camera(kTarget);
-    ExpectSilent(OpeningCheck(camera.inventory, camera.driver, camera.images, {true, false}),
-                 NextStep::WaitForUser);
-}
-
-TEST(OpeningCheck, DifferentFirmwareWaitsWithOrWithoutForce) {
-    for (bool force : {false, true}) {
-        Camera camera(kOlder);
-        ExpectSilent(OpeningCheck(camera.inventory, camera.driver, camera.images, {force, false}),
-                     NextStep::WaitForUser);
-        EXPECT_EQ(camera.driver.opens, 1);
-        EXPECT_EQ(camera.driver.closes, 1);
-    }
-    // Under /old the default target is a different firmware too.
-    Camera current(kTarget);
-    ExpectSilent(OpeningCheck(current.inventory, current.driver, current.images, {false, true}),
-                 NextStep::WaitForUser);
-}
-
-TEST(WriteCheck, OldSwitchSelectsTheOlderImageBeforeAnythingElse) {
-    Camera camera = Unreachable();
-    int firmwareResourceId = 133;
-    WriteCheck(camera.driver, camera.images, {false, true}, firmwareResourceId);
-    EXPECT_EQ(firmwareResourceId, 134);
-
-    Camera current(kTarget);
-    int defaultId = 133;
-    WriteCheck(current.driver, current.images, {false, false}, defaultId);
-    EXPECT_EQ(defaultId, 133);
-}
-
-TEST(WriteCheck, Table) {
-    int id = 133;
-    Camera older(kOlder);
-    ExpectSilent(WriteCheck(older.driver, older.images, {false, false}, id), NextStep::RunUpdate);
-    ExpectSilent(WriteCheck(older.driver, older.images, {true, false}, id), NextStep::RunUpdate);
-
-    Camera current(kTarget);
-    ExpectSilent(WriteCheck(current.driver, current.images, {true, false}, id), NextStep::RunUpdate);
-    // At the write button the equality message carries no name.
-    ExpectRefusal(WriteCheck(current.driver, current.images, {false, false}, id), NextStep::StayOpen,
-                  IDS_ALREADY_LATEST);
-
-    for (bool force : {false, true}) {
-        Camera gone = Unreachable();
-        ExpectRefusal(WriteCheck(gone.driver, gone.images, {force, false}, id), NextStep::StayOpen,
-                      IDS_NOT_PLUGGED_IN);
-    }
-}
-
-TEST(WriteCheck, OldSwitchTargetsTheOlderFirmware) {
-    int id = 133;
-    Camera old(kOldTarget);
-    ExpectRefusal(WriteCheck(old.driver, old.images, {false, true}, id), NextStep::StayOpen,
-                  IDS_ALREADY_LATEST);
-    ExpectSilent(WriteCheck(old.driver, old.images, {true, true}, id), NextStep::RunUpdate);
-    Camera current(kTarget);
-    ExpectSilent(WriteCheck(current.driver, current.images, {false, true}, id), NextStep::RunUpdate);
-    EXPECT_EQ(id, 134);
-}
-
-TEST(UpdateChecks, TargetVersionOverAnIncompleteFlashIsNotTheTarget) {
-    // An update cut off after the first page: the camera names the new firmware.
-    Camera torn(kTarget);
-    torn.driver.flash = CutOffAfterFirstPage(kTarget);
-    ExpectSilent(OpeningCheck(torn.inventory, torn.driver, torn.images, {}), NextStep::WaitForUser);
-    int id = 133;
-    ExpectSilent(WriteCheck(torn.driver, torn.images, {}, id), NextStep::RunUpdate);
-    EXPECT_EQ(torn.driver.opens, torn.driver.closes); // one session each, read back inside it
-
-    // Only the last byte differs.
-    Camera last(kTarget);
-    last.driver.flash.back() ^= 0x01;
-    ExpectSilent(OpeningCheck(last.inventory, last.driver, last.images, {}), NextStep::WaitForUser);
-
-    // A read-back that fails proves nothing: the update is offered.
-    Camera unread(kTarget);
-    unread.driver.readFails = true;
-    ExpectSilent(OpeningCheck(unread.inventory, unread.driver, unread.images, {}), NextStep::WaitForUser);
-
-    // A firmware that differs is not read back at all.
-    Camera older(kOlder);
-    ExpectSilent(OpeningCheck(older.inventory, older.driver, older.images, {}), NextStep::WaitForUser);
-    EXPECT_EQ(older.driver.reads, 0);
-}
-
-TEST(WriteCheck, DoesNotAskTheInventory) {
-    // A camera unplugged since opening shows up as a driver that does not open.
-    Camera camera = Unreachable();
-    int id = 133;
-    ExpectRefusal(WriteCheck(camera.driver, camera.images, {}, id), NextStep::StayOpen, IDS_NOT_PLUGGED_IN);
-    EXPECT_EQ(camera.inventory.askedClass, "");
 }
 
 TEST(OutcomeReport, SuccessClosesAnythingElseShowsTheWindowAgain) {
-    const Decision success = OutcomeReport(1);
-    EXPECT_EQ(success.next, NextStep::CloseOk);
-    ASSERT_TRUE(success.message);
-    EXPECT_EQ(success.message->textId, IDS_UPDATE_SUCCEEDED);
-    EXPECT_EQ(success.message->style, 0u);
-    EXPECT_EQ(success.message->captionId, IDS_FIRMWARE_UPDATE);
-
+    ExpectDecision(OutcomeReport(1), {NextStep::CloseOk, IDS_UPDATE_SUCCEEDED, "", 0});
     for (int result : {2, 0, -1, 3}) {
-        const Decision failure = OutcomeReport(result);
-        EXPECT_EQ(failure.next, NextStep::ShowAgain) << result;
-        ASSERT_TRUE(failure.message);
-        EXPECT_EQ(failure.message->textId, IDS_UPDATE_FAILED);
-        EXPECT_EQ(failure.message->style, 0u);
+        SCOPED_TRACE(result);
+        ExpectDecision(OutcomeReport(result), {NextStep::ShowAgain, IDS_UPDATE_FAILED, "", 0});
     }
 }
 

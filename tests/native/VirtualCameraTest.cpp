@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -19,21 +20,26 @@
 
 namespace {
 
-constexpr char kVersion[] = "SN9C250 0. 0. 5.11SBFgE";
-
 bool AllErased(const std::uint8_t* data, std::size_t size) {
     return std::all_of(data, data + size, [](std::uint8_t b) { return b == 0xFF; });
 }
 
 class VirtualCameraTest : public ::testing::Test {
 protected:
-    void Plug(const CameraSettings& settings = {}, const FlashImage& flash = MakeFirmwareImage(kVersion)) {
+    void Plug(const CameraSettings& settings = {}, const FlashImage& flash = MakeFirmwareImage(kOlder)) {
         ASSERT_TRUE(VirtualCamera::Plug(m_folder.Path(), flash, settings));
     }
-    void PlugWithFault(Fault fault, std::uint32_t firstCalls, std::uint32_t perMillion = 0) {
+    // A camera over the folder, its interface opened.
+    VirtualCamera& Opened(VirtualCamera::Pacing pacing = {}) {
+        m_cameras.push_back(std::make_unique<VirtualCamera>(m_folder.Path(), std::move(pacing)));
+        EXPECT_GT(m_cameras.back()->Initialize_DriverInterface(), 0);
+        return *m_cameras.back();
+    }
+    VirtualCamera& PluggedWith(Fault fault, std::uint32_t firstCalls) {
         CameraSettings settings;
-        settings.Rule(fault) = {firstCalls, perMillion};
+        settings.Rule(fault).firstCalls = firstCalls;
         Plug(settings);
+        return Opened();
     }
     FlashImage Flash() const { return *LoadFlash(m_folder.Path()); }
     CameraState State() const { return *LoadState(m_folder.Path()); }
@@ -59,64 +65,28 @@ protected:
                     }
                 }};
     }
-    // After a camera went away mid-operation: every call fails and changes nothing, the camera
-    // stays unplugged, and once it is plugged in again a new session works.
-    void ExpectGoneUntilPluggedBack(VirtualCamera& camera, const FlashImage& flash) {
-        std::uint8_t version[52] = {};
-        std::uint8_t byte = 0;
-        EXPECT_FALSE(camera.GetCodeVersion(version));
-        EXPECT_FALSE(camera.EraseSF());
-        EXPECT_FALSE(camera.ReqToDriver(kRequestWriteFlash, 0, &byte, 1));
-        EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, 0, &byte, 1));
-        EXPECT_FALSE(camera.UnInitialize_DriverInterface());
-        EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
-        EXPECT_FALSE(LoadSettings(m_folder.Path())->plugged);
-        EXPECT_EQ(Flash(), flash);
-
-        Plug({}, Flash()); // as `vcam plug` does, keeping the flash
-        ASSERT_GT(camera.Initialize_DriverInterface(), 0);
-        EXPECT_TRUE(camera.GetCodeVersion(version));
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(version)), ReportedCodeVersion(flash));
-        EXPECT_TRUE(camera.UnInitialize_DriverInterface());
-    }
-
     TempFolder m_folder;
+    std::vector<std::unique_ptr<VirtualCamera>> m_cameras;
     int m_unplugAtStep = 0;
 };
 
 } // namespace
 
 TEST(FirmwareImage, HasTheFixedLayout) {
-    const FlashImage image = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgG");
+    const FlashImage image = MakeFirmwareImage(kTarget);
     ASSERT_EQ(image.size(), 65536u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.data()), 8), std::string("SN9C250\0", 8));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.data() + 8)), "SN9C250 0. 0. 5.11SBFgG");
     EXPECT_NE(image[35426], 0xFF);
     EXPECT_TRUE(AllErased(image.data() + 35427, 65536 - 35427));
-    EXPECT_EQ(image, MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgG"));
+    EXPECT_EQ(image, MakeFirmwareImage(kTarget));
     EXPECT_NE(image, MakeFirmwareImage("SN9C250 0. 0. 5.11SBFg8"));
     // Firmware data, not a constant fill.
     EXPECT_GT(std::count(image.begin() + 100, image.begin() + 35000, image[100]), 0);
     EXPECT_LT(std::count(image.begin() + 100, image.begin() + 35000, image[100]), 1000);
 }
 
-TEST_F(VirtualCameraTest, NoFolderOrUnpluggedCameraDoesNotOpen) {
-    VirtualCamera absent(m_folder.Path() / "missing");
-    EXPECT_EQ(absent.Initialize_DriverInterface(), 0);
-    std::uint8_t buffer[52];
-    EXPECT_FALSE(absent.GetCodeVersion(buffer));
-    EXPECT_FALSE(absent.EraseSF());
-
-    CameraSettings unplugged;
-    Plug(unplugged);
-    CameraState state = State();
-    state.settings.plugged = false;
-    SaveState(m_folder.Path(), state);
-    VirtualCamera camera(m_folder.Path());
-    EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
-}
-
-TEST_F(VirtualCameraTest, OperationsNeedAnOpenInterface) {
+TEST_F(VirtualCameraTest, OperationsNeedAPluggedCameraAndAnOpenInterface) {
     Plug();
     VirtualCamera camera(m_folder.Path());
     std::uint8_t buffer[52] = {};
@@ -125,35 +95,47 @@ TEST_F(VirtualCameraTest, OperationsNeedAnOpenInterface) {
     EXPECT_FALSE(camera.UnInitialize_DriverInterface());
     ASSERT_GT(camera.Initialize_DriverInterface(), 0);
     EXPECT_TRUE(camera.GetCodeVersion(buffer));
+    // Requests outside the flash, without a buffer, or unknown fail.
+    std::uint8_t byte = 0;
+    FlashImage big(kFlashSize + 1);
+    EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, 0, big.data(), kFlashSize + 1));
+    EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, kFlashSize, &byte, 1));
+    EXPECT_FALSE(camera.ReqToDriver(kRequestWriteFlash, 0xFFFFFFFFu, &byte, 2));
+    EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, 0, nullptr, 1));
+    EXPECT_FALSE(camera.ReqToDriver(5, 0, &byte, 1));
+    EXPECT_FALSE(camera.GetCodeVersion(nullptr));
+    EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, kFlashSize - 1, &byte, 1));
     EXPECT_TRUE(camera.UnInitialize_DriverInterface());
     EXPECT_FALSE(camera.EraseSF());
-    EXPECT_EQ(Flash(), MakeFirmwareImage(kVersion));
+    EXPECT_EQ(Flash(), MakeFirmwareImage(kOlder));
+
+    CameraState state = State();
+    state.settings.plugged = false;
+    ASSERT_TRUE(SaveState(m_folder.Path(), state));
+    EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
+
+    VirtualCamera absent(m_folder.Path() / "missing");
+    EXPECT_EQ(absent.Initialize_DriverInterface(), 0);
+    EXPECT_FALSE(absent.GetCodeVersion(buffer));
+    EXPECT_FALSE(absent.EraseSF());
 }
 
-TEST_F(VirtualCameraTest, ReportsTheCodeVersionFromTheFlash) {
+TEST_F(VirtualCameraTest, ReportsTheCodeVersionFromTheFlashWhichEraseSetsAndWriteOnlyClears) {
     Plug();
-    VirtualCamera camera(m_folder.Path());
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    VirtualCamera& camera = Opened();
     std::uint8_t buffer[52];
     std::fill_n(buffer, 52, 0xEE);
     ASSERT_TRUE(camera.GetCodeVersion(buffer));
-    EXPECT_STREQ(reinterpret_cast<const char*>(buffer), kVersion);
+    EXPECT_STREQ(reinterpret_cast<const char*>(buffer), kOlder);
     EXPECT_TRUE(std::all_of(buffer + 23, buffer + 52, [](std::uint8_t b) { return b == 0; }));
 
-    // Erased: no magic, so the boot ROM answers.
-    ASSERT_TRUE(camera.EraseSF());
-    ASSERT_TRUE(camera.GetCodeVersion(buffer));
-    EXPECT_STREQ(reinterpret_cast<const char*>(buffer), "SN9C250 BOOT ROM 1.00");
-}
-
-TEST_F(VirtualCameraTest, EraseSetsEveryByteAndWriteOnlyClearsBits) {
-    Plug();
-    VirtualCamera camera(m_folder.Path());
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
     ASSERT_TRUE(camera.EraseSF());
     EXPECT_TRUE(AllErased(Flash().data(), kFlashSize));
+    // No magic, so the boot ROM answers.
+    ASSERT_TRUE(camera.GetCodeVersion(buffer));
+    EXPECT_STREQ(reinterpret_cast<const char*>(buffer), "SN9C250 BOOT ROM 1.00");
 
-    const FlashImage image = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgG");
+    const FlashImage image = MakeFirmwareImage(kTarget);
     ASSERT_TRUE(Write(camera, image, 35428));
     bool ok = false;
     EXPECT_EQ(Read(camera, &ok), image);
@@ -168,130 +150,84 @@ TEST_F(VirtualCameraTest, EraseSetsEveryByteAndWriteOnlyClearsBits) {
     EXPECT_EQ(after[16], image[16]);
 }
 
-TEST_F(VirtualCameraTest, RequestsOutsideTheFlashOrUnknownFail) {
-    Plug();
-    VirtualCamera camera(m_folder.Path());
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
-    std::uint8_t byte = 0;
-    FlashImage big(kFlashSize + 1);
-    EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, 0, big.data(), kFlashSize + 1));
-    EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, kFlashSize, &byte, 1));
-    EXPECT_FALSE(camera.ReqToDriver(kRequestWriteFlash, 0xFFFFFFFFu, &byte, 2));
-    EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, 0, nullptr, 1));
-    EXPECT_FALSE(camera.ReqToDriver(5, 0, &byte, 1));
-    EXPECT_FALSE(camera.GetCodeVersion(nullptr));
-    EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, kFlashSize - 1, &byte, 1));
-    EXPECT_EQ(Flash(), MakeFirmwareImage(kVersion));
-}
-
-TEST_F(VirtualCameraTest, OpenFailsForTheFirstCalls) {
-    PlugWithFault(Fault::OpenFail, 2);
+TEST_F(VirtualCameraTest, OpenAndEraseFaults) {
+    CameraSettings settings;
+    settings.Rule(Fault::OpenFail).firstCalls = 2;
+    Plug(settings);
     VirtualCamera camera(m_folder.Path());
     EXPECT_LE(camera.Initialize_DriverInterface(), 0);
     EXPECT_LE(camera.Initialize_DriverInterface(), 0);
     EXPECT_GT(camera.Initialize_DriverInterface(), 0);
-}
 
-TEST_F(VirtualCameraTest, EraseFaults) {
-    PlugWithFault(Fault::EraseFail, 1);
-    VirtualCamera failing(m_folder.Path());
-    ASSERT_GT(failing.Initialize_DriverInterface(), 0);
+    VirtualCamera& failing = PluggedWith(Fault::EraseFail, 1);
     EXPECT_FALSE(failing.EraseSF());
-    EXPECT_EQ(Flash(), MakeFirmwareImage(kVersion));
+    EXPECT_EQ(Flash(), MakeFirmwareImage(kOlder));
     EXPECT_TRUE(failing.EraseSF());
 
-    PlugWithFault(Fault::EraseInterrupt, 1);
-    VirtualCamera interrupted(m_folder.Path());
-    ASSERT_GT(interrupted.Initialize_DriverInterface(), 0);
+    VirtualCamera& interrupted = PluggedWith(Fault::EraseInterrupt, 1);
     EXPECT_TRUE(interrupted.EraseSF()); // it lies
     const FlashImage mixed = Flash();
     EXPECT_TRUE(AllErased(mixed.data(), 4096));
     EXPECT_FALSE(AllErased(mixed.data(), 35427));
-    EXPECT_TRUE(std::equal(mixed.begin() + 61440, mixed.end(), MakeFirmwareImage(kVersion).begin() + 61440));
+    EXPECT_TRUE(std::equal(mixed.begin() + 61440, mixed.end(), MakeFirmwareImage(kOlder).begin() + 61440));
 
     CameraSettings stuck;
     stuck.Rule(Fault::StuckBits).firstCalls = 1000;
     stuck.stuckOffset = 40000;
     stuck.stuckMask = 0x81;
     Plug(stuck);
-    VirtualCamera camera(m_folder.Path());
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
-    ASSERT_TRUE(camera.EraseSF());
+    ASSERT_TRUE(Opened().EraseSF());
     EXPECT_EQ(Flash()[40000], 0x7E);
 }
 
 TEST_F(VirtualCameraTest, WriteFaults) {
-    const FlashImage image = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgG");
-    for (auto fault : {Fault::WriteFail, Fault::WriteNothing}) {
-        PlugWithFault(fault, 1);
-        VirtualCamera camera(m_folder.Path());
-        ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    const FlashImage image = MakeFirmwareImage(kTarget);
+    for (auto fault : {Fault::WriteFail, Fault::WriteNothing, Fault::WritePartial}) {
+        SCOPED_TRACE(FaultName(fault));
+        VirtualCamera& camera = PluggedWith(fault, 1);
         ASSERT_TRUE(camera.EraseSF());
-        EXPECT_EQ(Write(camera, image, 35428), fault == Fault::WriteNothing) << FaultName(fault);
-        EXPECT_TRUE(AllErased(Flash().data(), kFlashSize)) << FaultName(fault);
+        EXPECT_EQ(Write(camera, image, 35428), fault != Fault::WriteFail);
+        const FlashImage flash = Flash();
+        const std::size_t written = fault == Fault::WritePartial ? 17714 : 0; // half
+        EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + written, image.begin()));
+        EXPECT_TRUE(AllErased(flash.data() + written, kFlashSize - written));
     }
-
-    PlugWithFault(Fault::WritePartial, 1);
-    VirtualCamera camera(m_folder.Path());
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
-    ASSERT_TRUE(camera.EraseSF());
-    EXPECT_TRUE(Write(camera, image, 35428));
-    const FlashImage flash = Flash();
-    EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + 17714, image.begin()));
-    EXPECT_TRUE(AllErased(flash.data() + 17714, kFlashSize - 17714));
 }
 
 TEST_F(VirtualCameraTest, ReadFaults) {
-    const FlashImage stored = MakeFirmwareImage(kVersion);
-    {
-        PlugWithFault(Fault::ReadFail, 1);
-        VirtualCamera camera(m_folder.Path());
-        ASSERT_GT(camera.Initialize_DriverInterface(), 0);
-        bool ok = true;
-        EXPECT_EQ(Read(camera, &ok), FlashImage(kFlashSize, 0xA5));
-        EXPECT_FALSE(ok);
-    }
-    {
-        CameraSettings settings;
-        settings.Rule(Fault::ReadShort).firstCalls = 1;
-        settings.partialBytes = 1000;
-        Plug(settings);
-        VirtualCamera camera(m_folder.Path());
-        ASSERT_GT(camera.Initialize_DriverInterface(), 0);
-        bool ok = false;
-        const FlashImage data = Read(camera, &ok);
-        EXPECT_TRUE(ok);
-        EXPECT_TRUE(std::equal(data.begin(), data.begin() + 1000, stored.begin()));
-        EXPECT_EQ(data[1000], 0xA5);
-    }
-    {
-        PlugWithFault(Fault::ReadFlip, 1);
-        VirtualCamera camera(m_folder.Path());
-        ASSERT_GT(camera.Initialize_DriverInterface(), 0);
-        const FlashImage data = Read(camera);
-        int flipped = 0;
-        for (std::size_t i = 0; i < kFlashSize; ++i)
-            flipped += __builtin_popcount(data[i] ^ stored[i]);
-        EXPECT_EQ(flipped, 1);
-        EXPECT_EQ(Flash(), stored); // the flash itself is intact
-        EXPECT_EQ(Read(camera), stored);
-    }
-    {
-        PlugWithFault(Fault::ReadCorrupt, 1);
-        VirtualCamera camera(m_folder.Path());
-        ASSERT_GT(camera.Initialize_DriverInterface(), 0);
-        const FlashImage data = Read(camera);
-        EXPECT_EQ(data[65535], stored[65535] ^ 0xFF);
-        EXPECT_TRUE(std::equal(data.begin(), data.end() - 1, stored.begin()));
-    }
+    const FlashImage stored = MakeFirmwareImage(kOlder);
+    bool ok = true;
+    EXPECT_EQ(Read(PluggedWith(Fault::ReadFail, 1), &ok), FlashImage(kFlashSize, 0xA5));
+    EXPECT_FALSE(ok);
+
+    CameraSettings settings;
+    settings.Rule(Fault::ReadShort).firstCalls = 1;
+    settings.partialBytes = 1000;
+    Plug(settings);
+    FlashImage data = Read(Opened(), &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(std::equal(data.begin(), data.begin() + 1000, stored.begin()));
+    EXPECT_EQ(data[1000], 0xA5);
+
+    VirtualCamera& flipping = PluggedWith(Fault::ReadFlip, 1);
+    data = Read(flipping);
+    int flipped = 0;
+    for (std::size_t i = 0; i < kFlashSize; ++i)
+        flipped += __builtin_popcount(data[i] ^ stored[i]);
+    EXPECT_EQ(flipped, 1);
+    EXPECT_EQ(Flash(), stored); // the flash itself is intact
+    EXPECT_EQ(Read(flipping), stored);
+
+    data = Read(PluggedWith(Fault::ReadCorrupt, 1));
+    EXPECT_EQ(data[65535], stored[65535] ^ 0xFF);
+    EXPECT_TRUE(std::equal(data.begin(), data.end() - 1, stored.begin()));
 }
 
 TEST_F(VirtualCameraTest, UnplugsAfterTheGivenNumberOfCalls) {
     CameraSettings settings;
     settings.unplugAfterCalls = 3;
     Plug(settings);
-    VirtualCamera camera(m_folder.Path());
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0);  // call 1
+    VirtualCamera& camera = Opened();                   // call 1
     EXPECT_TRUE(camera.EraseSF());                      // call 2
     EXPECT_TRUE(camera.UnInitialize_DriverInterface()); // call 3
     EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
@@ -305,8 +241,7 @@ TEST_F(VirtualCameraTest, ChanceFaultsFollowTheSeed) {
         settings.seed = seed;
         settings.Rule(Fault::EraseFail) = {0, 300000};
         Plug(settings);
-        VirtualCamera camera(m_folder.Path());
-        EXPECT_GT(camera.Initialize_DriverInterface(), 0);
+        VirtualCamera& camera = Opened();
         std::string outcomes;
         for (int i = 0; i < 200; ++i)
             outcomes += camera.EraseSF() ? '.' : 'x';
@@ -327,7 +262,7 @@ TEST_F(VirtualCameraTest, RealisticTimingsWaitBeforeEachStepAgainstARunningDeadl
     CameraSettings settings;
     settings.realisticTimings = true;
     Plug(settings, FlashImage(kFlashSize, 0x00)); // fully programmed: every erased sector shows
-    const FlashImage image = MakeFirmwareImage(kVersion);
+    const FlashImage image = MakeFirmwareImage(kOlder);
     constexpr std::chrono::microseconds kWork{300};
 
     VirtualCamera::TimePoint clock{};
@@ -407,54 +342,70 @@ TEST_F(VirtualCameraTest, WithoutRealisticTimingsNothingWaitsButDeviceTimeCounts
     EXPECT_EQ(State().counters.deviceMicros, (2000u + 850000u) * 37 / 100);
 }
 
-TEST_F(VirtualCameraTest, UnplugDuringAnEraseStopsAtTheNextSector) {
-    Plug();
-    VirtualCamera camera(m_folder.Path(), UnplugAtStep());
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
-    m_unplugAtStep = 4; // three sectors cleared, then the camera is gone
-    EXPECT_FALSE(camera.EraseSF());
-    FlashImage expected = MakeFirmwareImage(kVersion);
-    std::fill_n(expected.begin(), 3 * 4096, 0xFF);
-    EXPECT_EQ(Flash(), expected);
-    ExpectGoneUntilPluggedBack(camera, expected);
-}
-
-TEST_F(VirtualCameraTest, UnplugDuringAWriteStopsAtTheNextPage) {
-    Plug();
-    VirtualCamera camera(m_folder.Path(), UnplugAtStep());
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
-    ASSERT_TRUE(camera.EraseSF());
-    const FlashImage image = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgG");
-    m_unplugAtStep = 10; // nine pages programmed
-    EXPECT_FALSE(Write(camera, image, 35428));
-    FlashImage expected(kFlashSize, 0xFF);
-    std::copy_n(image.begin(), 9 * 256, expected.begin());
-    EXPECT_EQ(Flash(), expected);
-    ExpectGoneUntilPluggedBack(camera, expected);
-}
-
-TEST_F(VirtualCameraTest, UnplugDuringAReadFailsIt) {
-    Plug();
-    VirtualCamera camera(m_folder.Path(), UnplugAtStep());
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
-    m_unplugAtStep = 3;
+// Unplugged between two steps of an operation: it fails there, counted, and the flash keeps the
+// steps done.
+TEST_F(VirtualCameraTest, UnplugDuringAnOperationStopsItAtTheNextStep) {
+    const FlashImage older = MakeFirmwareImage(kOlder), image = MakeFirmwareImage(kTarget);
+    const FlashImage erased(kFlashSize, 0xFF);
+    FlashImage threeSectors = older, ninePages = erased;
+    std::fill_n(threeSectors.begin(), 3 * 4096, 0xFF);
+    std::copy_n(image.begin(), 9 * 256, ninePages.begin());
     bool ok = true;
-    Read(camera, &ok);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(State().counters.reads, 1u);
-    ExpectGoneUntilPluggedBack(camera, MakeFirmwareImage(kVersion));
+    const struct {
+        const char* name;
+        const FlashImage& before;
+        int step; // the step before which the camera goes
+        std::function<bool(VirtualCamera&)> operation;
+        const FlashImage& after;
+    } cases[] = {
+        {"erase", older, 4, [](VirtualCamera& camera) { return camera.EraseSF(); }, threeSectors},
+        {"write", erased, 10, [&](VirtualCamera& camera) { return Write(camera, image, 35428); }, ninePages},
+        {"read", older, 3,
+         [&](VirtualCamera& camera) {
+             Read(camera, &ok);
+             return ok;
+         },
+         older},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Plug({}, c.before);
+        VirtualCamera& camera = Opened(UnplugAtStep());
+        m_unplugAtStep = c.step;
+        EXPECT_FALSE(c.operation(camera));
+        EXPECT_EQ(Flash(), c.after);
+        const CameraCounters counters = State().counters;
+        EXPECT_EQ(counters.erases + counters.writes + counters.reads, 1u);
+
+        // Every call fails and changes nothing, the camera stays unplugged, and once it is
+        // plugged in again a new session works.
+        std::uint8_t version[52] = {};
+        std::uint8_t byte = 0;
+        EXPECT_FALSE(camera.GetCodeVersion(version));
+        EXPECT_FALSE(camera.EraseSF());
+        EXPECT_FALSE(camera.ReqToDriver(kRequestWriteFlash, 0, &byte, 1));
+        EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, 0, &byte, 1));
+        EXPECT_FALSE(camera.UnInitialize_DriverInterface());
+        EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
+        EXPECT_FALSE(LoadSettings(m_folder.Path())->plugged);
+        EXPECT_EQ(Flash(), c.after);
+        Plug({}, Flash()); // as `vcam plug` does, keeping the flash
+        ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+        EXPECT_TRUE(camera.GetCodeVersion(version));
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(version)), ReportedCodeVersion(c.after));
+        EXPECT_TRUE(camera.UnInitialize_DriverInterface());
+    }
 }
 
 TEST_F(VirtualCameraTest, PluggingInAnewEndsTheOpenSession) {
     Plug();
-    VirtualCamera camera(m_folder.Path());
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    VirtualCamera& camera = Opened();
     // Out and in again between two calls, as a pulled and re-inserted cable does.
     Plug();
     std::uint8_t version[52];
     EXPECT_FALSE(camera.GetCodeVersion(version));
     EXPECT_FALSE(camera.EraseSF());
-    EXPECT_EQ(Flash(), MakeFirmwareImage(kVersion));
+    EXPECT_EQ(Flash(), MakeFirmwareImage(kOlder));
     ASSERT_GT(camera.Initialize_DriverInterface(), 0);
     EXPECT_TRUE(camera.GetCodeVersion(version));
 
@@ -465,8 +416,8 @@ TEST_F(VirtualCameraTest, PluggingInAnewEndsTheOpenSession) {
                                                                  }});
     ASSERT_GT(erasing.Initialize_DriverInterface(), 0);
     EXPECT_FALSE(erasing.EraseSF());
-    EXPECT_EQ(Flash(), MakeFirmwareImage(kVersion)); // the new plugging's flash, untouched
-    EXPECT_EQ(State().counters.erases, 0u);          // and its counters
+    EXPECT_EQ(Flash(), MakeFirmwareImage(kOlder)); // the new plugging's flash, untouched
+    EXPECT_EQ(State().counters.erases, 0u);        // and its counters
 }
 
 // A process killed during an erase, at full realistic speed: whatever moment it ends, the flash
@@ -524,7 +475,7 @@ TEST_F(VirtualCameraTest, SettingsChangedDuringAnOperationTakeEffectAndStay) {
     ASSERT_GT(camera.Initialize_DriverInterface(), 0); // step 1
     FlashImage erased(kFlashSize, 0xFF);
     ASSERT_TRUE(SaveFlash(m_folder.Path(), erased));
-    const FlashImage image = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgG");
+    const FlashImage image = MakeFirmwareImage(kTarget);
     // Pages 0 to 2 are programmed at steps 2 to 4; from step 5 on the write lies.
     EXPECT_TRUE(Write(camera, image, 35428));
     FlashImage expected = erased;
@@ -544,40 +495,32 @@ TEST_F(VirtualCameraTest, PartialFaultsStayInsideExactlySizedBuffers) {
     settings.Rule(Fault::ReadShort).firstCalls = 100;
     settings.partialBytes = 100000;
     Plug(settings, FlashImage(kFlashSize, 0xFF));
-    VirtualCamera camera(m_folder.Path());
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
-    const FlashImage image = MakeFirmwareImage(kVersion);
+    const FlashImage image = MakeFirmwareImage(kOlder);
     const std::unique_ptr<std::uint8_t[]> data(new std::uint8_t[1000]);
     std::copy_n(image.begin(), 1000, data.get());
-    EXPECT_TRUE(camera.ReqToDriver(kRequestWriteFlash, 0, data.get(), 1000));
+    EXPECT_TRUE(Opened().ReqToDriver(kRequestWriteFlash, 0, data.get(), 1000));
     const std::unique_ptr<std::uint8_t[]> back(new std::uint8_t[1000]);
-    EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, 0, back.get(), 1000));
+    EXPECT_TRUE(Opened().ReqToDriver(kRequestReadFlash, 0, back.get(), 1000));
     EXPECT_TRUE(std::equal(back.get(), back.get() + 1000, image.begin()));
     const FlashImage flash = Flash();
     EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + 1000, image.begin()));
     EXPECT_TRUE(AllErased(flash.data() + 1000, kFlashSize - 1000));
-}
 
-TEST_F(VirtualCameraTest, ReadEndingJustBeforeTheCorruptedByteReturnsTheFlash) {
-    CameraSettings settings;
+    // A read that ends right before the corrupted byte returns the flash.
+    settings = {};
     settings.Rule(Fault::ReadCorrupt).firstCalls = 100;
     settings.corruptOffset = 5000;
-    Plug(settings);
-    VirtualCamera camera(m_folder.Path());
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
-    const FlashImage image = MakeFirmwareImage(kVersion);
-
+    Plug(settings, image);
     const std::unique_ptr<std::uint8_t[]> before(new std::uint8_t[5000]);
-    EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, 0, before.get(), 5000));
+    EXPECT_TRUE(Opened().ReqToDriver(kRequestReadFlash, 0, before.get(), 5000));
     EXPECT_TRUE(std::equal(before.get(), before.get() + 5000, image.begin()));
-
     const std::unique_ptr<std::uint8_t[]> across(new std::uint8_t[4001]);
-    EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, 1000, across.get(), 4001));
+    EXPECT_TRUE(Opened().ReqToDriver(kRequestReadFlash, 1000, across.get(), 4001));
     EXPECT_TRUE(std::equal(across.get(), across.get() + 4000, image.begin() + 1000));
     EXPECT_EQ(across[4000], image[5000] ^ 0xFF);
 }
 
-TEST(CameraState, FormatAndParseRoundTrip) {
+TEST(CameraState, FormatAndParseRoundTripAndMalformedTextIsRejected) {
     CameraState state;
     state.settings.seed = 0xFFFFFFFFFFFFFFFFull;
     state.settings.Rule(Fault::ReadFlip) = {3, 250000};
@@ -587,57 +530,26 @@ TEST(CameraState, FormatAndParseRoundTrip) {
     const std::optional<CameraState> parsed = ParseState(FormatState(state));
     ASSERT_TRUE(parsed);
     EXPECT_EQ(FormatState(*parsed), FormatState(state));
-}
 
-TEST(CameraState, MalformedTextIsRejected) {
-    const char* bad[] = {
-        "plugged",
-        "plugged=2",
-        "seed=-1",
-        "seed=18446744073709551616",
-        "calls=1x",
-        "calls=",
-        "stuck-mask=256",
-        "fault.read-flip=1",
-        "fault.read-flip=0 1000001",
-        "fault.nonsense=1 0",
-        "opens=4294967296",
-        "seed=+5",
-    };
-    for (const char* text : bad)
+    // Malformed text is rejected.
+    for (const char* text : {"plugged", "plugged=2", "seed=-1", "seed=18446744073709551616", "calls=1x",
+                             "calls=", "stuck-mask=256", "fault.read-flip=1", "fault.read-flip=0 1000001",
+                             "fault.nonsense=1 0", "opens=4294967296", "seed=+5"})
         EXPECT_FALSE(ParseState(text)) << text;
     EXPECT_TRUE(ParseState("# comment\n\nfuture-key=anything\r\nseed=0x10\n"));
     EXPECT_EQ(ParseState("seed=0x10")->settings.seed, 16u);
 }
 
-TEST_F(VirtualCameraTest, HostileStateFolderReadsAsNoCamera) {
-    Plug();
-    { std::ofstream(m_folder.Path() / "camera.ini") << "plugged=1\nseed=banana\n# end\n"; }
-    VirtualCamera camera(m_folder.Path());
-    EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
-
-    Plug();
-    { std::ofstream(m_folder.Path() / "flash.bin", std::ios::binary | std::ios::trunc) << "short"; }
-    EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
-    Plug();
-    {
-        std::ofstream out(m_folder.Path() / "flash.bin", std::ios::binary | std::ios::app);
-        out << 'x'; // one byte too many
-    }
-    EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
-}
-
 // Each state file is replaced whole and closes with its own last line. A writer ended before its
-// rename leaves only its temporary file; a file cut short by anything else is no camera, never a
-// camera with other settings.
-TEST_F(VirtualCameraTest, TornStateFilesReadAsTheLastWholeStateOrNoCamera) {
+// rename leaves only its temporary file; a file cut short by anything else, or malformed, is no
+// camera, never a camera with other settings.
+TEST_F(VirtualCameraTest, TornOrHostileStateFilesReadAsTheLastWholeStateOrNoCamera) {
     CameraSettings settings;
     settings.seed = 42;
     settings.corruptOffset = 1234;
     settings.Rule(Fault::ReadFlip) = {3, 250000};
     Plug(settings);
-    VirtualCamera camera(m_folder.Path());
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    VirtualCamera& camera = Opened();
     ASSERT_TRUE(camera.EraseSF());
     ASSERT_TRUE(camera.UnInitialize_DriverInterface());
     const CameraState whole = State();
@@ -687,4 +599,14 @@ TEST_F(VirtualCameraTest, TornStateFilesReadAsTheLastWholeStateOrNoCamera) {
     }
     EXPECT_EQ(FormatSettings(State().settings), FormatSettings(whole.settings));
     EXPECT_GT(camera.Initialize_DriverInterface(), 0);
+
+    // Whole files that a camera cannot have written read as no camera either.
+    writeText("camera.ini", "plugged=1\nseed=banana\n# end\n");
+    EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
+    const FlashImage flash = Flash();
+    for (const std::string& wrong : {std::string("short"), std::string(flash.begin(), flash.end()) + "x"}) {
+        Plug();
+        writeText("flash.bin", wrong);
+        EXPECT_EQ(camera.Initialize_DriverInterface(), 0) << wrong.size() << " bytes of flash";
+    }
 }
