@@ -130,23 +130,6 @@ private:
     bool m_loaded = false;
 };
 
-// A GDI+ drawing surface on a device context, deleted when it goes.
-class CGdiPlusGraphics {
-public:
-    explicit CGdiPlusGraphics(HDC dc) { CGdiPlus::Api().GdipCreateFromHDC(dc, &m_graphics); }
-    ~CGdiPlusGraphics() {
-        if (m_graphics != nullptr)
-            CGdiPlus::Api().GdipDeleteGraphics(m_graphics);
-    }
-    CGdiPlusGraphics(const CGdiPlusGraphics&) = delete;
-    CGdiPlusGraphics& operator=(const CGdiPlusGraphics&) = delete;
-
-    gdip::GpGraphics* Get() const { return m_graphics; }
-
-private:
-    gdip::GpGraphics* m_graphics = nullptr;
-};
-
 // Owner of a GDI+ object that a flat-interface call creates through its out-parameter; `Free`
 // deletes it when the owner goes.
 template <typename T, void (*Free)(T*)> class CGdiPlusObject {
@@ -196,6 +179,12 @@ inline void Delete(GpBitmap* bitmap) {
 using CGdiPlusFont = CGdiPlusObject<gdip::GpFont, gdip::Delete>;
 using CGdiPlusStringFormat = CGdiPlusObject<gdip::GpStringFormat, gdip::Delete>;
 using CGdiPlusMatrix = CGdiPlusObject<gdip::GpMatrix, gdip::Delete>;
-using CGdiPlusImageGraphics = CGdiPlusObject<gdip::GpGraphics, gdip::Delete>;
+using CGdiPlusGraphicsObject = CGdiPlusObject<gdip::GpGraphics, gdip::Delete>;
 using CGdiPlusSolidFill = CGdiPlusObject<gdip::GpSolidFill, gdip::Delete>;
 using CGdiPlusBitmapObject = CGdiPlusObject<gdip::GpBitmap, gdip::Delete>;
+
+// A GDI+ drawing surface on a device context, deleted when it goes.
+class CGdiPlusGraphics : public CGdiPlusGraphicsObject {
+public:
+    explicit CGdiPlusGraphics(HDC dc) { CGdiPlus::Api().GdipCreateFromHDC(dc, Out()); }
+};

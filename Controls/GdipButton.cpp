@@ -127,9 +127,7 @@ void CGdipButton::DrawButtonText(HDC dc, COLORREF colour) {
         return;
     CDCHandle target(dc);
     const COLORREF oldColour = target.SetTextColor(colour);
-    if (!m_font)
-        m_font.CreateFontIndirect(m_lf);
-    HGDIOBJ oldFont = target.SelectObject(m_font.GetSafeHandle());
+    HGDIOBJ oldFont = target.SelectObject(m_font.Realize(m_lf));
     const int oldMode = target.SetBkMode(TRANSPARENT);
     CRect rect = GetClientRect();
     if (text.find('\n') == std::string::npos) {

@@ -74,7 +74,7 @@ private:
 
     enum Face { Normal, Hover, Pressed, PressedHover, Disabled, FaceCount };
 
-    // The font is made from m_lf when it is next drawn with: a run of setters makes one font.
+    // The font is made from m_lf when it is next drawn with (CFont::Realize).
     void FontChanged() { m_font.DeleteObject(); }
     void BuildStateImages(HDC requestDc);
     void DrawButtonText(HDC dc, COLORREF colour);

@@ -22,12 +22,6 @@ CLabel::CLabel() : m_crText(GetSysColor(COLOR_WINDOWTEXT)) {}
 
 CLabel::~CLabel() = default;
 
-HGDIOBJ CLabel::Font() {
-    if (!m_font)
-        m_font.CreateFontIndirect(m_lf);
-    return m_font.GetSafeHandle();
-}
-
 void CLabel::Repaint() {
     RedrawWithParent(m_hWnd);
 }
@@ -357,7 +351,7 @@ void CLabel::PaintPlain() {
     CDCHandle dc(target);
     const int oldMode = dc.SetBkMode(TRANSPARENT);
     const COLORREF oldColour = dc.SetTextColor(m_crText);
-    HGDIOBJ oldFont = dc.SelectObject(Font());
+    HGDIOBJ oldFont = dc.SelectObject(m_font.Realize(m_lf));
 
     if (!m_bTransparent) {
         if (m_bGradient) {
@@ -443,7 +437,7 @@ void CLabel::PaintSmooth() {
                                       glow.Out());
         {
             // The text drawn small, which the larger drawing below blurs into a glow.
-            CGdiPlusImageGraphics small;
+            CGdiPlusGraphicsObject small;
             api.GdipGetImageGraphicsContext(reinterpret_cast<gdip::GpImage*>(glow.Get()), small.Out());
             api.GdipSetPageScale(small.Get(), 1.0f);
             api.GdipSetPageUnit(small.Get(), gdip::UnitPixel);

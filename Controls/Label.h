@@ -65,9 +65,8 @@ protected:
     virtual void ShellOpen(const char* verb, const std::string& file);
 
 private:
-    // The font is made from m_lf when it is next drawn with: a run of setters makes one font.
+    // The font is made from m_lf when it is next drawn with (CFont::Realize).
     void FontChanged() { m_font.DeleteObject(); }
-    HGDIOBJ Font();
     void Repaint();
     void PaintPlain();
     void PaintSmooth();

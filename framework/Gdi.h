@@ -38,6 +38,13 @@ public:
         Attach(::CreateFontIndirectA(&font));
         return m_hObject != nullptr;
     }
+    // The font held, made from `font` first when none is: a control that drops its font on every
+    // change of its LOGFONT makes one font for a run of changes, when it next draws.
+    HFONT Realize(const LOGFONTA& font) {
+        if (m_hObject == nullptr)
+            CreateFontIndirect(font);
+        return *this;
+    }
     bool GetLogFont(LOGFONTA& font) const {
         return m_hObject != nullptr && ::GetObjectA(m_hObject, sizeof font, &font) == sizeof font;
     }
