@@ -22,7 +22,6 @@ ULONGLONG Ticks(const FILETIME& time) {
     return static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
 }
 
-// The system time to the tick where the system has it (Windows 8 on), else to the clock interrupt.
 FILETIME SystemTimeNow() {
     using PreciseFn = VOID(WINAPI*)(LPFILETIME);
     static const auto precise = reinterpret_cast<PreciseFn>(reinterpret_cast<void*>(
@@ -35,20 +34,21 @@ FILETIME SystemTimeNow() {
     return now;
 }
 
-double MillisecondsSinceCreation() {
+} // namespace
+
+double MillisecondsSinceCreation(HANDLE process) {
     FILETIME creation{}, exited{}, kernel{}, user{};
-    if (!GetProcessTimes(GetCurrentProcess(), &creation, &exited, &kernel, &user))
+    if (!GetProcessTimes(process, &creation, &exited, &kernel, &user))
         return 0;
     return static_cast<double>(Ticks(SystemTimeNow()) - Ticks(creation)) / 10000.0; // 100 ns ticks
 }
-
-} // namespace
 
 void TraceStartup(const char* phase) {
     if (!TraceEnabled())
         return;
     char line[160];
-    std::snprintf(line, sizeof line, "tervolin startup: %s %.1f ms\n", phase, MillisecondsSinceCreation());
+    std::snprintf(line, sizeof line, "tervolin startup: %s %.1f ms\n", phase,
+                  MillisecondsSinceCreation(GetCurrentProcess()));
     OutputDebugStringA(line);
 }
 

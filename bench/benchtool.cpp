@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/FlashThread.h"
+#include "app/StartupTrace.h"
 #include "Controls/GdiPlusBitmap.h"
 #include "Controls/OpaqueRegion.h"
 #include "core/FirmwareVersion.h"
@@ -136,25 +137,6 @@ int Launch(const std::string& program, const std::string& bare, const std::strin
         Median(times[0]), Median(peaks[0]), Median(times[1]), Median(peaks[1]), Median(times[2]),
         Median(peaks[2]));
     return 0;
-}
-
-// Milliseconds from the creation of `process` to now, on the clock its start-up trace uses: the
-// system time to the tick where the system has it (Windows 8 on), else to the clock interrupt.
-double MillisecondsSinceCreation(HANDLE process) {
-    FILETIME creation{}, exited{}, kernel{}, user{}, now{};
-    if (!GetProcessTimes(process, &creation, &exited, &kernel, &user))
-        return 0;
-    using PreciseFn = VOID(WINAPI*)(LPFILETIME);
-    const auto precise = reinterpret_cast<PreciseFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
-    if (precise != nullptr)
-        precise(&now);
-    else
-        GetSystemTimeAsFileTime(&now);
-    auto ticks = [](const FILETIME& time) {
-        return static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
-    };
-    return static_cast<double>(ticks(now) - ticks(creation)) / 10000.0;
 }
 
 // The text of an OUTPUT_DEBUG_STRING_EVENT, without its line end.
