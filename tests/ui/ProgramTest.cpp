@@ -23,12 +23,8 @@
 
 namespace {
 
-constexpr char kOlder[] = "SN9C250 0. 0. 5.11SBFgE";
 constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
 constexpr char kLanguageKey[] = "SOFTWARE\\Quellmar\\Webcam";
-constexpr char kQuestion[] =
-    "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V2.0.7";
-constexpr char kSucceeded[] = "Upgrading the firmware successful, you can unplug and re-plug your webcam.";
 constexpr char kFailed[] = "Firmware update could not be completed";
 constexpr char kNotPluggedIn[] = "The camera is not plugged in";
 
@@ -211,8 +207,7 @@ TEST_F(ProgramTest, NoCameraAtTheStartEndsTheProgramAndAtTheWriteButtonKeepsTheW
 TEST_F(ProgramTest, TargetFirmwareAlreadyThereIsNamedAndOnlyForceWritesItAgain) {
     Plug(kTarget);
     Start();
-    EXPECT_EQ(AnswerNext(),
-              std::string("You already have the latest firmware\n\n") + "Quellmar Vistrel Solentra V2.0.7");
+    EXPECT_EQ(AnswerNext(), std::string(kAlreadyLatest) + "\n\nQuellmar Vistrel Solentra V2.0.7");
     EndsWith(0);
     EXPECT_EQ(State().counters.erases, 0u);
     EXPECT_EQ(Endings(), std::vector<std::string>{"already-latest 0"});

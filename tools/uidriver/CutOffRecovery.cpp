@@ -15,12 +15,6 @@
 
 namespace {
 
-constexpr char kOlder[] = "SN9C250 0. 0. 5.11SBFgE";
-constexpr char kSucceeded[] = "Upgrading the firmware successful, you can unplug and re-plug your webcam.";
-constexpr char kAlreadyLatest[] = "You already have the latest firmware";
-constexpr char kQuestion[] =
-    "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V2.0.7";
-
 // The stages as the update dialog's bar shows them, and how long each lasts on the slowed camera.
 struct Stage {
     const char* name;

@@ -31,6 +31,15 @@ private:
     PROCESS_INFORMATION m_process{};
 };
 
+// The code version of an older firmware, which the runs start from, and what the program says in
+// English about updating to the default target.
+inline constexpr char kOlder[] = "SN9C250 0. 0. 5.11SBFgE";
+inline constexpr char kQuestion[] =
+    "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V2.0.7";
+inline constexpr char kSucceeded[] =
+    "Upgrading the firmware successful, you can unplug and re-plug your webcam.";
+inline constexpr char kAlreadyLatest[] = "You already have the latest firmware";
+
 // The program's windows: the main window has the question label, the update dialog the progress
 // bar, a message box neither.
 enum class Screen { MainWindow, UpdateDialog, MessageBox };
