@@ -127,26 +127,17 @@ bool CImage::TakePixels(gdip::GpBitmap* bitmap) {
     m_hBitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (m_hBitmap == nullptr || bits == nullptr)
         return false;
-    // Straight into the DIB section: 32bpp ARGB is the DIB's byte order, blue first.
-    gdip::BitmapData data{width, height, static_cast<INT>(width * 4), gdip::PixelFormat32bppARGB, bits, 0};
+    // Straight into the DIB section, premultiplied as UpdateLayeredWindow blends: 32bpp PARGB is the
+    // DIB's byte order, blue first, and leaves opaque pixels as they are.
+    gdip::BitmapData data{width, height, static_cast<INT>(width * 4), gdip::PixelFormat32bppPARGB, bits, 0};
     const gdip::GpRect all{0, 0, static_cast<INT>(width), static_cast<INT>(height)};
     if (api.GdipBitmapLockBits(bitmap, &all, gdip::ImageLockModeRead | gdip::ImageLockModeUserInputBuf,
-                               gdip::PixelFormat32bppARGB, &data) != gdip::Ok)
+                               gdip::PixelFormat32bppPARGB, &data) != gdip::Ok)
         return false;
     api.GdipBitmapUnlockBits(bitmap, &data);
     m_pBits = static_cast<std::uint32_t*>(bits);
     m_nWidth = static_cast<int>(width);
     m_nHeight = static_cast<int>(height);
-    // UpdateLayeredWindow blends premultiplied colours; opaque pixels stay as they are.
-    for (std::size_t i = 0, n = static_cast<std::size_t>(width) * height; i < n; ++i) {
-        const std::uint32_t argb = m_pBits[i];
-        const std::uint32_t alpha = argb >> 24;
-        if (alpha == 255)
-            continue;
-        auto scaled = [alpha](std::uint32_t channel) { return (channel * alpha + 127) / 255; };
-        m_pBits[i] = alpha << 24 | scaled(argb >> 16 & 0xFF) << 16 | scaled(argb >> 8 & 0xFF) << 8 |
-                     scaled(argb & 0xFF);
-    }
     m_hDc = CreateCompatibleDC(nullptr);
     m_hOld = SelectObject(m_hDc, m_hBitmap);
     return m_hDc != nullptr;
