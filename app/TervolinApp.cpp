@@ -14,6 +14,7 @@
 #include "core/UpdateHistory.h"
 #include "framework/Module.h"
 #include "libs/ravozev/MultiLanguage.h"
+#include "res/SkinStyle.h"
 
 namespace {
 
@@ -75,6 +76,10 @@ BOOL CTervolinApp::InitInstance() {
     SetLanguageModule(
         language.LoadLangResourceDLL(GetInstanceHandle(), "SOFTWARE\\Quellmar\\Webcam", "Language"));
     TraceStartup("language module");
+    // The button faces are decoded before the first window is made: under Wine a decode after it
+    // takes several times as long. Every skinned button of the program shares them until it ends.
+    const SkinButtonFaces faces = KeepSkinButtonFaces();
+    TraceStartup("button faces decoded");
     {
         CTervolinDlg dialog;
         TraceStartup("main dialog constructed, skin decoded");

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,25 @@ int Runs(const std::string& profile) {
 }
 
 } // namespace
+
+TEST(GdipButton, SkinnedButtonsDrawTheFacesKeptBeforeThem) {
+    SkinButtonFaces kept = KeepSkinButtonFaces();
+    const std::vector<std::weak_ptr<CPNGResource>> faces(kept.begin(), kept.end());
+    for (const auto& face : kept)
+        ASSERT_TRUE(face->HasImage());
+    {
+        MainDialog dialog;
+        dialog.script = [&] {
+            kept = {};
+            // The buttons hold the very images decoded before they were made: none was decoded anew.
+            for (const auto& face : faces)
+                EXPECT_FALSE(face.expired());
+        };
+        dialog.DoModal();
+    }
+    for (const auto& face : faces)
+        EXPECT_TRUE(face.expired()); // and they went with the buttons
+}
 
 TEST(GdipButton, FacesCaptionsClicksAndFontsOverTheMainWindowSkin) {
     MainDialog dialog;
