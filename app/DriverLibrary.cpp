@@ -1,37 +1,163 @@
-// Binding of the driver library's five exports.
+// Binding of the driver library's five exports, and the calls into them.
 #include "app/DriverLibrary.h"
+
+#include "app/DriverCrashHandler.h"
+
+#if defined(__i386__) || defined(_M_IX86)
+#define TERVOLIN_X86 1
+#endif
+
+#ifdef TERVOLIN_X86
+// Pushes `count` arguments of four bytes, last first, and calls `function` with the stack aligned
+// to 16 bytes. The stack pointer is kept in ESI, which both conventions preserve, and restored
+// after the call: a cdecl function leaves its arguments for the caller to remove, a stdcall
+// function removes them itself, and either way the stack is as it was.
+extern "C" int __cdecl TervolinCallKeepingStack(FARPROC function, const std::uintptr_t* arguments,
+                                                std::size_t count);
+#if defined(__GNUC__)
+asm(R"(
+    .text
+    .globl _TervolinCallKeepingStack
+    .def _TervolinCallKeepingStack; .scl 2; .type 32; .endef
+_TervolinCallKeepingStack:
+    pushl %ebp
+    movl %esp, %ebp
+    pushl %esi
+    movl %esp, %esi
+    movl 16(%ebp), %ecx
+    movl 12(%ebp), %edx
+    leal (,%ecx,4), %eax
+    subl %eax, %esp
+    andl $-16, %esp
+    addl %eax, %esp
+1:  testl %ecx, %ecx
+    jz 2f
+    pushl -4(%edx,%ecx,4)
+    decl %ecx
+    jmp 1b
+2:  call *8(%ebp)
+    movl %esi, %esp
+    popl %esi
+    popl %ebp
+    ret
+)");
+#else
+extern "C" __declspec(naked) int __cdecl TervolinCallKeepingStack(FARPROC, const std::uintptr_t*,
+                                                                  std::size_t) {
+    __asm {
+        push ebp
+        mov ebp, esp
+        push esi
+        mov esi, esp
+        mov ecx, [ebp + 16]
+        mov edx, [ebp + 12]
+        lea eax, [ecx * 4]
+        sub esp, eax
+        and esp, -16
+        add esp, eax
+    next:
+        test ecx, ecx
+        jz call_it
+        push dword ptr [edx + ecx * 4 - 4]
+        dec ecx
+        jmp next
+    call_it:
+        call dword ptr [ebp + 8]
+        mov esp, esi
+        pop esi
+        pop ebp
+        ret
+    }
+}
+#endif
+#endif
+
+namespace {
+
+struct Export {
+    const char* name;
+    int argumentBytes; // on x86, as the stdcall decoration counts them
+};
+constexpr Export kExports[] = {
+    {"Initialize_DriverInterface", 0},   {"GetCodeVersion", 4}, {"EraseSF", 0}, {"ReqToDriver", 16},
+    {"UnInitialize_DriverInterface", 0},
+};
+
+// The function under its plain name, else under its stdcall decorations "Name@N" and "_Name@N".
+// A decoration with another size is a function of another shape, and is not taken.
+FARPROC Find(const CModule& module, const Export& function) {
+    if (const auto plain = module.Proc<FARPROC>(function.name))
+        return plain;
+#ifdef TERVOLIN_X86
+    const std::string decorated = std::string(function.name) + "@" + std::to_string(function.argumentBytes);
+    if (const auto stdcall = module.Proc<FARPROC>(decorated.c_str()))
+        return stdcall;
+    return module.Proc<FARPROC>(("_" + decorated).c_str());
+#else
+    return nullptr;
+#endif
+}
+
+} // namespace
 
 CDriverLibrary::CDriverLibrary() : CDriverLibrary(ProgramFolder() + L"RevezoDaRur.dll") {}
 
 CDriverLibrary::CDriverLibrary(const std::wstring& path) {
-    if (!m_module.Load(path))
+    if (!m_module.Load(path)) {
+        const DWORD error = GetLastError();
+        m_problem =
+            error == ERROR_MOD_NOT_FOUND || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                ? "absent"
+                : "unloadable:" + std::to_string(error);
         return;
-    auto initialize = m_module.Proc<InitializeFn>("Initialize_DriverInterface");
-    m_getCodeVersion = m_module.Proc<GetCodeVersionFn>("GetCodeVersion");
-    m_erase = m_module.Proc<EraseFn>("EraseSF");
-    m_request = m_module.Proc<RequestFn>("ReqToDriver");
-    m_uninitialize = m_module.Proc<UnInitializeFn>("UnInitialize_DriverInterface");
-    if (initialize && m_getCodeVersion && m_erase && m_request && m_uninitialize)
-        m_initialize = initialize;
+    }
+    for (int f = 0; f < kFunctionCount; ++f) {
+        m_functions[f] = Find(m_module, kExports[f]);
+        if (m_functions[f] == nullptr) {
+            m_problem = std::string("missing:") + kExports[f].name;
+            return;
+        }
+    }
+}
+
+int CDriverLibrary::Call(Function f, const std::uintptr_t* arguments, std::size_t count) const {
+    const CDriverCrashHandler::CCall guard(kExports[f].name);
+    const FARPROC function = m_functions[f];
+#ifdef TERVOLIN_X86
+    return TervolinCallKeepingStack(function, arguments, count);
+#else
+    // x64 has one calling convention.
+    using Arguments0 = int (*)();
+    using Arguments1 = int (*)(std::uintptr_t);
+    using Arguments4 = int (*)(std::uintptr_t, std::uintptr_t, std::uintptr_t, std::uintptr_t);
+    void* const address = reinterpret_cast<void*>(function);
+    if (count == 0)
+        return reinterpret_cast<Arguments0>(address)();
+    if (count == 1)
+        return reinterpret_cast<Arguments1>(address)(arguments[0]);
+    return reinterpret_cast<Arguments4>(address)(arguments[0], arguments[1], arguments[2], arguments[3]);
+#endif
 }
 
 std::int32_t CDriverLibrary::Initialize_DriverInterface() {
-    return m_initialize ? m_initialize() : 0;
+    return IsLoaded() ? Call(kInitialize, nullptr, 0) : 0;
 }
 
 bool CDriverLibrary::GetCodeVersion(std::uint8_t* buffer) {
-    return m_initialize && m_getCodeVersion(buffer) != 0;
+    const std::uintptr_t arguments[] = {reinterpret_cast<std::uintptr_t>(buffer)};
+    return IsLoaded() && Call(kGetCodeVersion, arguments, 1) != 0;
 }
 
 bool CDriverLibrary::EraseSF() {
-    return m_initialize && m_erase() != 0;
+    return IsLoaded() && Call(kErase, nullptr, 0) != 0;
 }
 
 bool CDriverLibrary::ReqToDriver(std::uint8_t request, std::uint32_t value, std::uint8_t* buffer,
                                  std::uint32_t length) {
-    return m_initialize && m_request(request, value, buffer, length) != 0;
+    const std::uintptr_t arguments[] = {request, value, reinterpret_cast<std::uintptr_t>(buffer), length};
+    return IsLoaded() && Call(kRequest, arguments, 4) != 0;
 }
 
 bool CDriverLibrary::UnInitialize_DriverInterface() {
-    return m_initialize && m_uninitialize() != 0;
+    return IsLoaded() && Call(kUnInitialize, nullptr, 0) != 0;
 }

@@ -1,4 +1,7 @@
 // The camera driver library, RevezoDaRur.dll, loaded by full path from the program's own folder.
+// Its maker publishes neither the calling convention nor the form of the export names, so on x86
+// each function is found under its plain name or its stdcall decorations, and called so that the
+// stack is right after the call whichever convention the library used.
 #pragma once
 
 #include <windows.h>
@@ -15,7 +18,11 @@ public:
     CDriverLibrary();
     explicit CDriverLibrary(const std::wstring& path);
 
-    bool IsLoaded() const { return m_initialize != nullptr; }
+    bool IsLoaded() const { return m_problem.empty(); }
+    // Why the library is not used, for the update history: empty when it is, "absent" when there
+    // is no such file, "unloadable:ERROR" when it could not be loaded, "missing:NAME" for the first
+    // of the five functions that it lacks.
+    const std::string& Problem() const { return m_problem; }
 
     std::int32_t Initialize_DriverInterface() override;
     bool GetCodeVersion(std::uint8_t* buffer) override;
@@ -25,18 +32,15 @@ public:
     bool UnInitialize_DriverInterface() override;
 
 private:
-    using InitializeFn = int(__cdecl*)();
-    using GetCodeVersionFn = int(__cdecl*)(unsigned char*);
-    using EraseFn = int(__cdecl*)();
-    using RequestFn = int(__cdecl*)(unsigned char, unsigned int, unsigned char*, unsigned int);
-    using UnInitializeFn = int(__cdecl*)();
+    enum Function { kInitialize, kGetCodeVersion, kErase, kRequest, kUnInitialize, kFunctionCount };
+
+    // Calls function `f` with `count` arguments of four bytes (eight on x64), guarded as a call
+    // into the driver. Its result as the int that every one of the five returns.
+    int Call(Function f, const std::uintptr_t* arguments, std::size_t count) const;
 
     CModule m_module;
-    InitializeFn m_initialize = nullptr;
-    GetCodeVersionFn m_getCodeVersion = nullptr;
-    EraseFn m_erase = nullptr;
-    RequestFn m_request = nullptr;
-    UnInitializeFn m_uninitialize = nullptr;
+    FARPROC m_functions[kFunctionCount] = {};
+    std::string m_problem;
 };
 
 // The folder of the running program, with a trailing backslash.

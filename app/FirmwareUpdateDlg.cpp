@@ -2,9 +2,12 @@
 #include "app/FirmwareUpdateDlg.h"
 
 #include "app/DialogIcon.h"
+#include "app/DriverCrashHandler.h"
 #include "app/FlashThread.h"
+#include "app/SkinMessageBox.h"
 #include "app/TextModule.h"
 #include "core/FlashWorker.h"
+#include "core/UpdateHistory.h"
 #include "framework/Strings.h"
 #include "framework/WinApp.h"
 #include "framework/WinThread.h"
@@ -110,6 +113,17 @@ LRESULT CFirmwareUpdateDlg::OnFlashDone(UINT, WPARAM wParam, LPARAM, bool&) {
     KillTimer(kStepTimer);
     KillTimer(kBlinkTimer);
     EndDialog(wParam != 0 ? IDOK : IDCANCEL);
+    return 0;
+}
+
+LRESULT CFirmwareUpdateDlg::OnDriverFailed(UINT, WPARAM, LPARAM, bool&) {
+    // Another program's message of the same number changes nothing.
+    if (!CDriverCrashHandler::HasCrashed())
+        return 0;
+    KillTimer(kStepTimer);
+    KillTimer(kBlinkTimer);
+    SkinMessageBox(m_hWnd, LoadText(IDS_DRIVER_FAILED), LoadText(IDS_FIRMWARE_UPDATE), MB_ICONEXCLAMATION);
+    TerminateProcess(GetCurrentProcess(), kExitDriverFailed);
     return 0;
 }
 

@@ -40,6 +40,7 @@ public:
     MESSAGE_HANDLER(WM_QUERYDRAGICON, OnQueryDragIcon)
     MESSAGE_HANDLER(WM_FLASH_PROGRESS, OnFlashProgress)
     MESSAGE_HANDLER(WM_FLASH_DONE, OnFlashDone)
+    MESSAGE_HANDLER(WM_DRIVER_FAILED, OnDriverFailed)
     MESSAGE_HANDLER(WM_TIMER, OnTimer)
     MESSAGE_HANDLER(WM_QUERYENDSESSION, OnQueryEndSession)
     MESSAGE_HANDLER(WM_ENDSESSION, OnEndSession)
@@ -54,6 +55,9 @@ private:
     LRESULT OnQueryDragIcon(UINT, WPARAM, LPARAM, bool&) { return reinterpret_cast<LRESULT>(m_hIcon); }
     LRESULT OnFlashProgress(UINT, WPARAM wParam, LPARAM lParam, bool&);
     LRESULT OnFlashDone(UINT, WPARAM wParam, LPARAM, bool&);
+    // The driver library faulted on the worker, which will never end: the user hears of it, and
+    // the program ends with kExitDriverFailed when the message is answered.
+    LRESULT OnDriverFailed(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnTimer(UINT, WPARAM wParam, LPARAM, bool&);
     LRESULT OnQueryEndSession(UINT, WPARAM, LPARAM, bool&) { return m_updating.Active() ? FALSE : TRUE; }
     LRESULT OnEndSession(UINT, WPARAM wParam, LPARAM, bool&);

@@ -1,6 +1,7 @@
 // The flashing worker's Windows seams.
 #include "app/FlashThread.h"
 
+#include "app/DriverCrashHandler.h"
 #include "app/DriverLibrary.h"
 #include "core/FirmwareVersion.h"
 #include "core/FlashWorker.h"
@@ -32,6 +33,7 @@ public:
 } // namespace
 
 UINT __cdecl FlashThreadProc(LPVOID window) {
+    const CDriverCrashHandler::CWorker crashes(static_cast<HWND>(window));
     CDriverLibrary driver;
     CResourceImages images;
     CWindowPoster poster;

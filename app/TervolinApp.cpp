@@ -6,9 +6,11 @@
 #include <new>
 #include <string>
 
+#include "app/DriverCrashHandler.h"
 #include "app/SingleInstance.h"
 #include "app/StartupTrace.h"
 #include "app/TervolinDlg.h"
+#include "app/UpdateHistoryFile.h"
 #include "Controls/GdiPlus.h"
 #include "core/UpdateChecks.h"
 #include "core/UpdateHistory.h"
@@ -63,6 +65,10 @@ BOOL CTervolinApp::InitInstance() {
         SetExitCode(kExitAlreadyRunning);
         return FALSE;
     }
+    // Before anything else: a run cut off during its update left its record without an ending.
+    const SwitchFlags flags = ReadSwitches(GetCommandLineTail());
+    CUpdateHistoryFile(flags).NoteInterruptedRun();
+    CDriverCrashHandler::Install(flags);
     StartCommonControls();
     TraceStartup("common controls");
     CWinApp::InitInstance();
@@ -84,7 +90,6 @@ BOOL CTervolinApp::InitInstance() {
         CTervolinDlg dialog;
         TraceStartup("main dialog constructed, skin decoded");
         SetMainWnd(&dialog);
-        const SwitchFlags flags = ReadSwitches(GetCommandLineTail());
         if (flags.force)
             dialog.SetForce(true);
         if (flags.old)

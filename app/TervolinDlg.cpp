@@ -70,6 +70,7 @@ BOOL CTervolinDlg::OnInitDialog() {
     const Decision decision = OpeningCheck(inventory, driver, images, Flags());
     TraceStartup("opening check");
     m_sCodeVersion = decision.reported;
+    KeepDriverProblem(driver);
     if (decision.message) {
         ShowMessage(*decision.message);
         NoteRefusal(*decision.message);
@@ -88,8 +89,16 @@ void CTervolinDlg::NoteRefusal(const CheckMessage& message) {
 
 void CTervolinDlg::Note(Ending ending, int exitCode, const std::string& before, const std::string& after,
                         const std::vector<FlashAttempt>& attempts) {
-    m_nExitCode = exitCode;
-    CUpdateHistoryFile(Flags()).Record(ending, exitCode, before, after, attempts);
+    if (ending != Ending::Begun)
+        m_nExitCode = exitCode;
+    HistoryRecord record;
+    record.ending = ending;
+    record.exitCode = exitCode;
+    record.before = before;
+    record.after = after;
+    record.attempts = attempts;
+    record.driver = m_sDriverProblem;
+    CUpdateHistoryFile(Flags()).Record(std::move(record));
 }
 
 void CTervolinDlg::ShowMessage(const CheckMessage& message) {
@@ -112,12 +121,15 @@ void CTervolinDlg::Write() {
     CResourceImages images;
     const Decision check = WriteCheck(driver, images, Flags(), FirmwareResourceId);
     m_sCodeVersion = check.reported;
+    KeepDriverProblem(driver);
     if (check.message) {
         ShowMessage(*check.message);
         NoteRefusal(*check.message);
         return;
     }
     CFirmwareUpdateDlg update;
+    // Until the update's ending follows it, this record says that the camera may be half-written.
+    Note(Ending::Begun, m_nExitCode, m_sCodeVersion, m_sCodeVersion);
     ShowWindow(SW_HIDE);
     const int result = static_cast<int>(update.DoModal());
     const Decision outcome = OutcomeReport(result);

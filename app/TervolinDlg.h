@@ -2,6 +2,7 @@
 // when it opens, and runs the update when the user presses its write button.
 #pragma once
 
+#include "app/DriverLibrary.h"
 #include "Controls/GdipButton.h"
 #include "Controls/Label.h"
 #include "Controls/TransparentDialogBase.h"
@@ -48,6 +49,8 @@ private:
     void NoteRefusal(const CheckMessage& message);
     void Note(Ending ending, int exitCode, const std::string& before, const std::string& after,
               const std::vector<FlashAttempt>& attempts = {});
+    // Keeps why the driver library of the last check was not used, for the records that follow.
+    void KeepDriverProblem(const CDriverLibrary& driver) { m_sDriverProblem = driver.Problem(); }
 
     LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool&);
     LRESULT OnPaint(UINT, WPARAM, LPARAM, bool& handled);
@@ -70,4 +73,5 @@ private:
     bool m_bWriting = false;
     int m_nExitCode = kExitCancelled;
     std::string m_sCodeVersion; // the latest the camera reported
+    std::string m_sDriverProblem;
 };

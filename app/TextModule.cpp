@@ -12,5 +12,7 @@ HINSTANCE GetTextModule() {
 }
 
 std::string LoadText(UINT id) {
-    return LoadResourceString(GetTextModule(), id);
+    const std::string text = LoadResourceString(GetTextModule(), id);
+    // A language module made before a text was added does not have it.
+    return text.empty() ? LoadResourceString(AfxGetInstanceHandle(), id) : text;
 }

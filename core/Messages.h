@@ -7,3 +7,6 @@
 constexpr unsigned WM_FLASH_PROGRESS = 1124; // WM_USER + 100
 // The flashing worker to the update dialog: the job has ended; wParam is 1 when verified, else 0.
 constexpr unsigned WM_FLASH_DONE = 1125; // WM_USER + 101
+// The flashing worker's thread to the update dialog: the driver library faulted during the job.
+// The worker will never end; the dialog tells the user and ends the program.
+constexpr unsigned WM_DRIVER_FAILED = 1126; // WM_USER + 102

@@ -1,6 +1,7 @@
 // The update history file.
 #include "core/UpdateHistory.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <system_error>
@@ -47,6 +48,12 @@ const char* EndingName(Ending ending) {
         return "no-camera";
     case Ending::AlreadyLatest:
         return "already-latest";
+    case Ending::Begun:
+        return "begun";
+    case Ending::Interrupted:
+        return "interrupted";
+    case Ending::Crashed:
+        return "crashed";
     }
     return "unknown";
 }
@@ -76,10 +83,38 @@ std::string FormatRecord(const HistoryRecord& r) {
     line += "\ttarget=" + std::to_string(r.targetImage);
     line += "\ttarget-name=" + EscapeText(r.targetName);
     line += std::string("\tending=") + EndingName(r.ending);
-    line += "\texit=" + std::to_string(r.exitCode);
+    line += "\texit=" + (r.ending == Ending::Begun ? std::string("-") : std::to_string(r.exitCode));
     line += "\tattempts=" + Attempts(r.attempts);
+    const std::pair<const char*, const std::string*> optional[] = {
+        {"driver", &r.driver},  {"code", &r.crashCode}, {"at", &r.crashAt},
+        {"call", &r.crashCall}, {"dump", &r.dump},
+    };
+    for (const auto& [key, value] : optional) {
+        if (!value->empty())
+            line += std::string("\t") + key + "=" + EscapeText(*value);
+    }
     line += "\tafter=" + EscapeText(r.after);
     return line + "\n";
+}
+
+std::optional<std::string> InterruptedRecord(std::string_view line, std::string_view noticed) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.remove_suffix(1);
+    const std::optional<std::map<std::string, std::string>> record = ParseRecord(line);
+    if (!record || record->at("ending") != EndingName(Ending::Begun))
+        return std::nullopt;
+    // Written whole, the record has its ending before its last field, "after".
+    constexpr std::string_view kBegun = "\tending=begun\t";
+    const std::size_t ending = line.find(kBegun);
+    const std::size_t after = line.rfind("\tafter=");
+    if (ending == std::string_view::npos || after == std::string_view::npos || after < ending)
+        return std::nullopt;
+    std::string text(line.substr(0, ending));
+    text += "\tending=" + std::string(EndingName(Ending::Interrupted)) + "\t";
+    text += line.substr(ending + kBegun.size(), after - ending - kBegun.size());
+    text += "\tnoticed=" + EscapeText(noticed);
+    text += line.substr(after);
+    return text + "\n";
 }
 
 std::optional<std::map<std::string, std::string>> ParseRecord(std::string_view line) {
@@ -157,6 +192,32 @@ bool AppendHistory(const std::filesystem::path& folder, const std::string& line)
     std::setvbuf(file, nullptr, _IONBF, 0); // one write for the whole text
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     return std::fclose(file) == 0 && written;
+}
+
+std::string LastHistoryLine(const std::filesystem::path& folder) {
+    // Records are short: the end of the file holds the last whole one.
+    constexpr std::streamoff kTail = 16 * 1024;
+    std::ifstream in(folder / kFile, std::ios::binary | std::ios::ate);
+    if (!in)
+        return {};
+    const std::streamoff size = in.tellg();
+    const std::streamoff start = size > kTail ? size - kTail : 0;
+    in.seekg(start);
+    std::string tail(static_cast<std::size_t>(size - start), '\0');
+    in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
+    tail.resize(static_cast<std::size_t>(in.gcount()));
+    std::string_view rest(tail);
+    if (start > 0) // the first line may have begun before the tail
+        rest.remove_prefix(std::min(rest.size(), rest.find('\n') + 1));
+    std::string last;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        const std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        if (ParseRecord(line))
+            last = line;
+    }
+    return last;
 }
 
 std::vector<std::map<std::string, std::string>> ReadHistory(const std::filesystem::path& folder) {

@@ -38,6 +38,8 @@
 #define IDS_UPDATE_FAILED 112
 #define IDS_PLEASE_WAIT 113
 #define IDS_DO_NOT_DISCONNECT 114
+// Texts added later; a language module without them leaves them in English.
+#define IDS_DRIVER_FAILED 115
 
 #define IDI_TERVOLIN 128
 

@@ -43,6 +43,9 @@ const char* const kEnglish[] = {
     "Please wait \x85",
     "Attention: Do not disconnect the webcam during the firmware update process. Doing so could damage your "
     "webcam.",
+    "The camera's driver failed during the update. Unplug the webcam, plug it in again and run the update "
+    "once "
+    "more.",
 };
 
 void SetLanguageValue(DWORD type, const void* data, DWORD size) {
@@ -131,7 +134,7 @@ int CallMessageBox(UINT style, const std::string& caption, HWND owner = nullptr)
 } // namespace
 
 TEST(StringTable, ProgramTextsAreEnglishAndEveryLanguageModuleTranslatesThemInCodePage1252) {
-    for (UINT id = IDS_OK; id <= IDS_DO_NOT_DISCONNECT; ++id)
+    for (UINT id = IDS_OK; id <= IDS_DRIVER_FAILED; ++id)
         EXPECT_EQ(LoadResourceString(GetModuleHandleA(nullptr), id), kEnglish[id - IDS_OK]) << id;
     // Tags in any case name their module.
     for (const char* tag : {"fr", "DE", "Es", "it"}) {
@@ -139,7 +142,7 @@ TEST(StringTable, ProgramTextsAreEnglishAndEveryLanguageModuleTranslatesThemInCo
         CMultiLanguage language;
         HINSTANCE module = language.LoadLangResourceDLL(GetModuleHandleA(nullptr), kTestKey, "Language");
         ASSERT_NE(module, nullptr) << tag;
-        for (UINT id = IDS_OK; id <= IDS_DO_NOT_DISCONNECT; ++id) {
+        for (UINT id = IDS_OK; id <= IDS_DRIVER_FAILED; ++id) {
             const wchar_t* wide = nullptr;
             const int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&wide), 0);
             ASSERT_GT(length, 0) << tag << " " << id;
@@ -148,7 +151,7 @@ TEST(StringTable, ProgramTextsAreEnglishAndEveryLanguageModuleTranslatesThemInCo
             EXPECT_FALSE(lossy) << tag << " " << id;
         }
         for (UINT id : {IDS_FIRMWARE_UPDATE, IDS_DURATION, IDS_NOT_PLUGGED_IN, IDS_UPDATE_SUCCEEDED,
-                        IDS_UPDATE_FAILED, IDS_DO_NOT_DISCONNECT})
+                        IDS_UPDATE_FAILED, IDS_DO_NOT_DISCONNECT, IDS_DRIVER_FAILED})
             EXPECT_NE(LoadResourceString(module, id), kEnglish[id - IDS_OK]) << tag << " " << id;
         const std::string wait = LoadResourceString(module, IDS_PLEASE_WAIT);
         EXPECT_EQ(wait.substr(wait.size() - 2), " \x85") << tag;

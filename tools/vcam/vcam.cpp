@@ -270,15 +270,26 @@ int History(int argc, char** argv) {
         const auto found = record.find(key);
         return found == record.end() ? std::string("?") : found->second;
     };
+    // What some endings add: the driver library's problem, a crash, when an interruption was noticed.
+    auto details = [](const std::map<std::string, std::string>& record) {
+        std::string text;
+        for (const char* key : {"driver", "code", "at", "call", "dump", "noticed"}) {
+            const auto found = record.find(key);
+            if (found != record.end())
+                text += std::string(text.empty() ? "" : " ") + key + "=" + found->second;
+        }
+        return text;
+    };
     std::printf("%-20s  %-14s %4s  %-8s %-26s %-26s %s\n", "time (UTC)", "ending", "exit", "switches",
                 "before", "after", "attempts");
     const std::size_t first = records.size() > static_cast<std::size_t>(count) ? records.size() - count : 0;
     for (std::size_t i = first; i < records.size(); ++i) {
         const auto& r = records[i];
-        std::printf("%-20s  %-14s %4s  %-8s %-26s %-26s %s\n", field(r, "time").c_str(),
+        const std::string more = details(r);
+        std::printf("%-20s  %-14s %4s  %-8s %-26s %-26s %s%s%s\n", field(r, "time").c_str(),
                     field(r, "ending").c_str(), field(r, "exit").c_str(), field(r, "switches").c_str(),
                     field(r, "before").c_str(), field(r, "after").c_str(),
-                    DescribeAttempts(field(r, "attempts")).c_str());
+                    DescribeAttempts(field(r, "attempts")).c_str(), more.empty() ? "" : "  ", more.c_str());
     }
     return 0;
 }
