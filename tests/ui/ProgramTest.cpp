@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -27,6 +28,15 @@ constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
 constexpr char kLanguageKey[] = "SOFTWARE\\Quellmar\\Webcam";
 constexpr char kFailed[] = "Firmware update could not be completed";
 constexpr char kNotPluggedIn[] = "The camera is not plugged in";
+constexpr char kDriverFailed[] =
+    "The camera's driver failed during the update. Unplug the webcam, plug it in "
+    "again and run the update once more.";
+// The look-alike nearest to what the camera's maker ships for x86: stdcall, plain names.
+#ifdef _WIN64
+constexpr char kVendorLike[] = "lookalike_cdecl.dll";
+#else
+constexpr char kVendorLike[] = "lookalike_stdcall.dll";
+#endif
 
 std::filesystem::path Bin() {
     return std::filesystem::path(ModuleFolder()) / ".." / "bin";
@@ -38,7 +48,8 @@ protected:
         // The camera's folder, and LOCALAPPDATA, under which the program keeps its history.
         std::error_code ignored; // a program that a failed test left behind may hold them still
         for (auto [folder, variable] :
-             {std::pair(&m_folder, "TERVOLIN_VCAM"), std::pair(&m_local, "LOCALAPPDATA")}) {
+             {std::pair(&m_folder, "TERVOLIN_VCAM"), std::pair(&m_local, "LOCALAPPDATA"),
+              std::pair(&m_lookalike, "TERVOLIN_LOOKALIKE")}) {
             std::filesystem::remove_all(*folder, ignored);
             std::filesystem::create_directories(*folder);
             _putenv_s(variable, folder->string().c_str());
@@ -160,6 +171,31 @@ protected:
         for (const auto& entry : std::filesystem::directory_iterator(Bin() / "lang"))
             std::filesystem::copy_file(entry.path(), app / "lang" / entry.path().filename());
     }
+    // The program copied to m_app with `driver` (a file of the tests' folder; null: none) as its
+    // driver library.
+    void InstallDriver(const char* driver) {
+        CopyProgram(m_app, {"Tervolin.exe", "ZARidezi.dll", "ravozev.dll"});
+        if (driver == nullptr)
+            return;
+        const bool ours = std::string(driver) == "RevezoDaRur.dll";
+        std::filesystem::copy_file((ours ? Bin() : std::filesystem::path(ModuleFolder())) / driver,
+                                   m_app / "RevezoDaRur.dll");
+    }
+    HWND StartCopyToMainWindow() {
+        EXPECT_TRUE(m_program.Start((m_app / "Tervolin.exe").wstring(), ""));
+        return Wait(Screen::MainWindow);
+    }
+    // The flash that the look-alike driver libraries keep.
+    void WriteLookAlikeFlash(const char* version) {
+        const FlashImage image = MakeFirmwareImage(version);
+        std::filesystem::remove(m_lookalike / "opened");
+        std::ofstream(m_lookalike / "flash.bin", std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    }
+    FlashImage LookAlikeFlash() const {
+        std::ifstream in(m_lookalike / "flash.bin", std::ios::binary);
+        return FlashImage(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
     CameraState State() const { return LoadState(m_folder).value_or(CameraState{}); }
     FlashImage Flash() const { return LoadFlash(m_folder).value_or(FlashImage{}); }
     std::string CodeVersion() const { return ReportedCodeVersion(Flash()); }
@@ -167,6 +203,8 @@ protected:
     const std::filesystem::path m_folder = std::filesystem::path(ModuleFolder()) / "vcam-ui";
     const std::filesystem::path m_local = std::filesystem::path(ModuleFolder()) / "local-ui";
     const std::filesystem::path m_screens = std::filesystem::path(ModuleFolder()) / "screens" / "ui";
+    const std::filesystem::path m_lookalike = std::filesystem::path(ModuleFolder()) / "lookalike-ui";
+    const std::filesystem::path m_app = std::filesystem::path(ModuleFolder()) / "program-copy";
     CProgramRun m_program;
     int m_shots = 0;
 };
@@ -488,6 +526,85 @@ TEST_F(ProgramTest, UpdatesCutOffAnywhereAreRestoredByTheNextRun) {
     EXPECT_GE(tally.tornUnderNewName, 1);
     for (const std::string& cut : tally.cuts)
         std::printf("%s\n", cut.c_str());
+    // Each cut-off left its run's begun record last, and the next run said first that it was
+    // interrupted, with that run's time.
+    const auto history = ReadHistory(m_local / "Tervolin");
+    int interrupted = 0;
+    for (std::size_t i = 1; i < history.size(); ++i) {
+        if (history[i].at("ending") != "interrupted")
+            continue;
+        ++interrupted;
+        EXPECT_EQ(history[i - 1].at("ending"), "begun");
+        EXPECT_EQ(history[i - 1].at("time"), history[i].at("time"));
+        EXPECT_EQ(history[i].count("noticed"), 1u);
+    }
+    EXPECT_EQ(interrupted, tally.cutOffs);
+}
+
+// A driver library that faults inside one of its calls ends the program with exit code 6, and
+// leaves a record naming the fault and a minidump beside the history; the next run offers the
+// update and restores the camera. A fault during the checks ends the program at once; one on the
+// flashing worker is told to the user first. The newest five dumps are kept.
+TEST_F(ProgramTest, DriverFaultsEndTheProgramWithSixAndTheNextRunRestoresTheCamera) {
+    const struct {
+        const char* fault;
+        const char* call;
+        bool duringUpdate;
+    } cases[] = {
+        {"crash-open", "Initialize_DriverInterface", false},
+        {"crash-version", "GetCodeVersion", false},
+        {"crash-erase", "EraseSF", true},
+        {"crash-write", "ReqToDriver", true},
+        {"crash-read", "ReqToDriver", true},
+        {"crash-open", "Initialize_DriverInterface", false},
+    };
+    const std::filesystem::path folder = m_local / "Tervolin";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        Plug(kOlder);
+        ASSERT_EQ(Vcam(std::string("fault ") + c.fault + " 1"), 0);
+        Start();
+        if (c.duringUpdate) {
+            HWND main = Wait(Screen::MainWindow);
+            ASSERT_NE(main, nullptr);
+            PressButton(GetDlgItem(main, IDOK));
+            HWND box = Wait(Screen::MessageBox, 60000);
+            ASSERT_NE(box, nullptr);
+            EXPECT_TRUE(MessageBoxHasIcon(box));
+            EXPECT_EQ(Answer(box), kDriverFailed);
+        }
+        EndsWith(6);
+        EXPECT_FALSE(Showing(Screen::MessageBox));
+        const std::size_t crashed = Endings().size() - 1;
+        EXPECT_EQ(Endings().back(), "crashed 6");
+        if (c.duringUpdate) {
+            EXPECT_EQ(Endings()[crashed - 1], "begun -");
+        }
+        EXPECT_EQ(Field(crashed, "code"), "c0000005");
+        EXPECT_EQ(Field(crashed, "at").rfind("RevezoDaRur.dll+0x", 0), 0u) << Field(crashed, "at");
+        EXPECT_EQ(Field(crashed, "call"), c.call);
+        EXPECT_TRUE(std::filesystem::exists(folder / Field(crashed, "dump"))) << Field(crashed, "dump");
+
+        // The fault came on its operation's first call; the camera answers the next ones.
+        Start();
+        HWND main = Wait(Screen::MainWindow);
+        if (main == nullptr) {
+            // The read-back had the whole image in the flash already.
+            EXPECT_EQ(c.fault, std::string("crash-read"));
+            EXPECT_EQ(AnswerNext(), std::string(kAlreadyLatest) + "\n\nQuellmar Vistrel Solentra V2.0.7");
+            EndsWith(0);
+        } else {
+            EXPECT_EQ(ChildText(main, IDC_QUESTION), kQuestion);
+            PressButton(GetDlgItem(main, IDOK));
+            ExpectSuccessAndEnd();
+        }
+        EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
+        EXPECT_EQ(Endings().back().substr(Endings().back().size() - 2), " 0");
+    }
+    int dumps = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        dumps += entry.path().extension() == ".dmp";
+    EXPECT_EQ(dumps, 5);
 }
 
 TEST_F(ProgramTest, OutOfMemoryEndsWithAPlainMessageAndExitCodeThree) {
@@ -547,32 +664,40 @@ TEST_F(ProgramTest, PlantedLibrariesAreIgnored) {
 
 // Copies of the program with a library of its own missing or replaced. Without its message-box
 // library, or with one that cannot show its box, the program's messages reach the user in the
-// platform's box (the camera is missing, so there is something to say). A driver look-alike in
-// place of its driver library would answer as a camera with the target firmware if it were
-// called: one that exports only decorated names, one that lacks an export. Neither is used.
+// platform's box (the camera is missing, so there is something to say). A driver library that
+// lacks one of the five functions under a name the program takes is not used, although it would
+// answer as a camera with the target firmware if it were called; the history says what it lacked.
 TEST_F(ProgramTest, LibrariesMissingOrReplacedBesideTheProgram) {
-    const std::filesystem::path here = ModuleFolder(), app = here / "replaced";
     const struct {
         const char* library;
-        const char* replacement;
+        const char* replacement; // null: none
         bool camera;
+        const char* driver; // the history's word on the driver library
     } cases[] = {
-        {"ZARidezi.dll", nullptr, false},
-        {"ZARidezi.dll", "broken_message_box.dll", false},
-        {"RevezoDaRur.dll", "foreign_driver_decorated.dll", true},
-        {"RevezoDaRur.dll", "foreign_driver_without_close.dll", true},
+        {"ZARidezi.dll", nullptr, false, "(none)"},
+        {"ZARidezi.dll", "broken_message_box.dll", false, "(none)"},
+        {"RevezoDaRur.dll", nullptr, true, "absent"},
+        {"RevezoDaRur.dll", "lookalike_mangled.dll", true, "missing:Initialize_DriverInterface"},
+        {"RevezoDaRur.dll", "lookalike_without_close.dll", true, "missing:UnInitialize_DriverInterface"},
+#ifndef _WIN64
+        {"RevezoDaRur.dll", "lookalike_wrong_size.dll", true, "missing:ReqToDriver"},
+#endif
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.replacement ? c.replacement : "no message box");
+        SCOPED_TRACE(c.replacement ? c.replacement : c.library);
         Plug(kOlder);
         if (!c.camera) {
             ASSERT_EQ(Vcam("unplug"), 0);
         }
-        CopyProgram(app, {"Tervolin.exe", "RevezoDaRur.dll", "ZARidezi.dll", "ravozev.dll"});
-        std::filesystem::remove(app / c.library);
-        if (c.replacement)
-            std::filesystem::copy_file(here / c.replacement, app / c.library);
-        ASSERT_TRUE(m_program.Start((app / "Tervolin.exe").wstring(), ""));
+        WriteLookAlikeFlash(kTarget);
+        InstallDriver(c.library == std::string("RevezoDaRur.dll") ? c.replacement : "RevezoDaRur.dll");
+        if (c.library == std::string("ZARidezi.dll")) {
+            std::filesystem::remove(m_app / c.library);
+            if (c.replacement)
+                std::filesystem::copy_file(std::filesystem::path(ModuleFolder()) / c.replacement,
+                                           m_app / c.library);
+        }
+        ASSERT_TRUE(m_program.Start((m_app / "Tervolin.exe").wstring(), ""));
         HWND box = Wait(Screen::MessageBox);
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(IsSkinnedBox(box), c.camera); // where the message-box library is its own
@@ -580,6 +705,96 @@ TEST_F(ProgramTest, LibrariesMissingOrReplacedBesideTheProgram) {
         EXPECT_EQ(Answer(box), kNotPluggedIn);
         EndsWith(4);
         EXPECT_EQ(State().counters.calls, 0u);
+        EXPECT_EQ(Field(Endings().size() - 1, "driver"), c.driver);
     }
-    std::filesystem::remove_all(app);
+}
+
+// The camera maker's library, built each way its maker might have built it, does what the virtual
+// camera does: an update, the target already there, a read-back that always differs. On x86 the
+// stdcall builds take their arguments off the stack themselves, the cdecl ones leave them.
+TEST_F(ProgramTest, DriverLibrariesBuiltEveryWayEndAsTheVirtualCameraDoes) {
+    const char* const forms[] = {
+        "RevezoDaRur.dll",       "lookalike_cdecl.dll",
+#ifndef _WIN64
+        "lookalike_stdcall.dll", "lookalike_stdcall_at.dll", "lookalike_stdcall_underscore_at.dll",
+#endif
+    };
+    const std::string differs = "erase:ok,read:ok,differs@65535";
+    for (const char* form : forms) {
+        SCOPED_TRACE(form);
+        const bool virtualCamera = form == std::string("RevezoDaRur.dll");
+        InstallDriver(form);
+        // The camera in the device inventory, and the flash that the driver library keeps.
+        auto plug = [&](const char* version) {
+            Plug(version);
+            WriteLookAlikeFlash(version);
+        };
+        auto flash = [&] { return virtualCamera ? Flash() : LookAlikeFlash(); };
+
+        plug(kOlder);
+        HWND main = StartCopyToMainWindow();
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(ChildText(main, IDC_QUESTION), kQuestion);
+        PressButton(GetDlgItem(main, IDOK));
+        EXPECT_EQ(AnswerNext(60000), kSucceeded);
+        EndsWith(0);
+        EXPECT_EQ(flash(), MakeFirmwareImage(kTarget));
+
+        ASSERT_TRUE(m_program.Start((m_app / "Tervolin.exe").wstring(), ""));
+        EXPECT_EQ(AnswerNext(), std::string(kAlreadyLatest) + "\n\nQuellmar Vistrel Solentra V2.0.7");
+        EndsWith(0);
+
+        plug(kOlder);
+        if (virtualCamera) {
+            ASSERT_EQ(Vcam("fault read-corrupt 3"), 0); // the last byte of each read inverted
+        }
+        _putenv_s("TERVOLIN_LOOKALIKE_MODE", "read-differs");
+        main = StartCopyToMainWindow();
+        ASSERT_NE(main, nullptr);
+        PressButton(GetDlgItem(main, IDOK));
+        EXPECT_EQ(AnswerNext(60000), kFailed);
+        main = Wait(Screen::MainWindow, 5000);
+        ASSERT_NE(main, nullptr);
+        PressButton(GetDlgItem(main, IDCANCEL));
+        EndsWith(1);
+        _putenv_s("TERVOLIN_LOOKALIKE_MODE", "");
+        EXPECT_EQ(Field(Endings().size() - 2, "attempts"), differs + ";" + differs + ";" + differs);
+        EXPECT_EQ(Field(Endings().size() - 2, "after"), kTarget);
+        EXPECT_EQ(flash(), MakeFirmwareImage(kTarget));
+    }
+    EXPECT_EQ(Endings().size(), std::size(forms) * 6);
+}
+
+// A library that fills all 52 bytes of the code version, with no zero byte, is read for its first
+// 23; one that opens once and then never again is a camera that went away before the write.
+TEST_F(ProgramTest, DriverLibrariesThatMisbehaveAreTakenAtTheirWord) {
+    InstallDriver(kVendorLike);
+    Plug(kOlder);
+    _putenv_s("TERVOLIN_LOOKALIKE_MODE", "version-fills-all");
+    WriteLookAlikeFlash(kTarget);
+    ASSERT_TRUE(m_program.Start((m_app / "Tervolin.exe").wstring(), ""));
+    EXPECT_EQ(AnswerNext(), std::string(kAlreadyLatest) + "\n\nQuellmar Vistrel Solentra V2.0.7");
+    EndsWith(0);
+    WriteLookAlikeFlash(kOlder);
+    HWND main = StartCopyToMainWindow();
+    ASSERT_NE(main, nullptr);
+    PressButton(GetDlgItem(main, IDOK));
+    EXPECT_EQ(AnswerNext(60000), kSucceeded);
+    EndsWith(0);
+    EXPECT_EQ(LookAlikeFlash(), MakeFirmwareImage(kTarget));
+    EXPECT_EQ(Field(2, "before"), kOlder);
+
+    _putenv_s("TERVOLIN_LOOKALIKE_MODE", "open-2-then-fail");
+    WriteLookAlikeFlash(kOlder);
+    main = StartCopyToMainWindow();
+    ASSERT_NE(main, nullptr);
+    PressButton(GetDlgItem(main, IDOK));
+    EXPECT_EQ(AnswerNext(), kNotPluggedIn);
+    EXPECT_TRUE(Showing(Screen::MainWindow));
+    PressButton(GetDlgItem(main, IDCANCEL));
+    EndsWith(4);
+    _putenv_s("TERVOLIN_LOOKALIKE_MODE", "");
+    EXPECT_EQ(LookAlikeFlash(), MakeFirmwareImage(kOlder));
+    EXPECT_EQ(Endings(), (std::vector<std::string>{"already-latest 0", "begun -", "updated 0", "no-camera 4",
+                                                   "cancelled 4"}));
 }

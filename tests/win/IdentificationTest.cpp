@@ -9,7 +9,9 @@
 
 #include "app/DriverLibrary.h"
 #include "app/SetupApiInventory.h"
+#include "core/DriverSession.h"
 #include "core/FirmwareVersion.h"
+#include "core/FlashWorker.h"
 #include "core/UpdateChecks.h"
 #include "libs/RevezoDaRur/FirmwareImage.h"
 #include "libs/RevezoDaRur/GeneratedImages.h"
@@ -92,38 +94,69 @@ TEST_F(IdentificationTest, CheckCodeVersionThroughTheDriverDll) {
     EXPECT_EQ(CheckCodeVersion(driver, false), kVersionNoDriver);
 }
 
-TEST_F(IdentificationTest, MissingForeignAndLookAlikeDriverLibrariesNeverOpen) {
-    PlugFirmware(kTarget);
+// Look-alikes of the camera maker's library, each over a flash with the target firmware: those
+// that export the five functions under names the program takes answer through every call; the
+// others are never called, so that a program that did call one would see kVersionEqual.
+TEST_F(IdentificationTest, DriverLibrariesAreBoundByPlainOrStdcallNamesAndRefusedOtherwise) {
+    const std::filesystem::path lookalike =
+        std::filesystem::path(ModuleFolder(nullptr)) / "lookalike-identification";
+    std::filesystem::remove_all(lookalike);
+    std::filesystem::create_directories(lookalike);
+    _putenv_s("TERVOLIN_LOOKALIKE", lookalike.string().c_str());
+    const FlashImage target = MakeFirmwareImage(kTarget);
+    ASSERT_TRUE(SaveFlash(lookalike, target));
     wchar_t system[MAX_PATH];
     GetSystemDirectoryW(system, MAX_PATH);
-    // A missing library; one without the driver's exports; look-alikes that answer as a camera with
-    // the target firmware, so that a program that called into one would see kVersionEqual.
-    for (const std::wstring& path :
-         {ProgramFolder() + L"NoSuchDriver.dll", std::wstring(system) + L"\\version.dll",
-          ProgramFolder() + L"foreign_driver_decorated.dll",
-          ProgramFolder() + L"foreign_driver_without_close.dll"}) {
-        SCOPED_TRACE(testing::Message() << std::filesystem::path(path).string());
-        CDriverLibrary library(path);
-        EXPECT_FALSE(library.IsLoaded());
-        EXPECT_EQ(library.Initialize_DriverInterface(), 0);
-        std::uint8_t buffer[52] = {};
-        EXPECT_FALSE(library.GetCodeVersion(buffer));
-        EXPECT_FALSE(library.EraseSF());
-        EXPECT_FALSE(library.ReqToDriver(7, 0, buffer, sizeof buffer));
-        EXPECT_FALSE(library.UnInitialize_DriverInterface());
-        EXPECT_EQ(CheckCodeVersion(library, false), kVersionNoDriver);
-    }
-
-    // The decorated look-alike does export the five functions, only not under the plain names.
-    CModule decorated;
-    ASSERT_TRUE(decorated.Load(ProgramFolder() + L"foreign_driver_decorated.dll"));
-    EXPECT_EQ(decorated.Proc<FARPROC>("Initialize_DriverInterface"), nullptr);
-#ifdef _WIN64
-    EXPECT_NE(decorated.Proc<FARPROC>("_Z26Initialize_DriverInterfacev"), nullptr);
-#else
-    EXPECT_NE(decorated.Proc<FARPROC>("Initialize_DriverInterface@0"), nullptr);
-    EXPECT_NE(decorated.Proc<FARPROC>("ReqToDriver@16"), nullptr);
+    const struct {
+        std::wstring path;
+        const char* problem; // empty: the library is used
+    } cases[] = {
+        {ProgramFolder() + L"lookalike_cdecl.dll", ""},
+#ifndef _WIN64
+        {ProgramFolder() + L"lookalike_stdcall.dll", ""},
+        {ProgramFolder() + L"lookalike_stdcall_at.dll", ""},
+        {ProgramFolder() + L"lookalike_stdcall_underscore_at.dll", ""},
+        {ProgramFolder() + L"lookalike_wrong_size.dll", "missing:ReqToDriver"},
 #endif
+        {ProgramFolder() + L"NoSuchDriver.dll", "absent"},
+        {std::wstring(system) + L"\\version.dll", "missing:Initialize_DriverInterface"},
+        {ProgramFolder() + L"lookalike_mangled.dll", "missing:Initialize_DriverInterface"},
+        {ProgramFolder() + L"lookalike_without_close.dll", "missing:UnInitialize_DriverInterface"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::filesystem::path(c.path).string());
+        CDriverLibrary library(c.path);
+        EXPECT_EQ(library.Problem(), c.problem);
+        EXPECT_EQ(library.IsLoaded(), *c.problem == '\0');
+        if (!library.IsLoaded()) {
+            EXPECT_EQ(library.Initialize_DriverInterface(), 0);
+            std::uint8_t buffer[52] = {};
+            EXPECT_FALSE(library.GetCodeVersion(buffer));
+            EXPECT_FALSE(library.EraseSF());
+            EXPECT_FALSE(library.ReqToDriver(7, 0, buffer, sizeof buffer));
+            EXPECT_FALSE(library.UnInitialize_DriverInterface());
+            EXPECT_EQ(CheckCodeVersion(library, false), kVersionNoDriver);
+            continue;
+        }
+        // Every call, many times over: a stack left wrong by one of them would not last.
+        for (int round = 0; round < 100; ++round) {
+            ASSERT_EQ(CheckCodeVersion(library, false), kVersionEqual);
+            const DriverSession session(library);
+            ASSERT_TRUE(session.IsOpen());
+            ASSERT_TRUE(FlashHoldsImage(library, target.data()));
+        }
+        ASSERT_GT(library.Initialize_DriverInterface(), 0);
+        EXPECT_TRUE(library.EraseSF());
+        FlashImage older = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgE");
+        EXPECT_TRUE(library.ReqToDriver(6, 0, older.data(), 4096));
+        EXPECT_TRUE(library.UnInitialize_DriverInterface());
+        EXPECT_EQ(CheckCodeVersion(library, false), kVersionDiffers);
+        EXPECT_EQ(LoadFlash(lookalike)->at(4095), older[4095]);
+        EXPECT_EQ(LoadFlash(lookalike)->at(4096), 0xFF);
+        ASSERT_TRUE(SaveFlash(lookalike, target));
+    }
+    _putenv_s("TERVOLIN_LOOKALIKE", "");
+    std::filesystem::remove_all(lookalike);
 }
 
 TEST_F(IdentificationTest, OpeningCheckThroughTheShell) {
