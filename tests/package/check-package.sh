@@ -1,49 +1,92 @@
 #!/usr/bin/env bash
-# Packs one build's program folder as the download package, checks that it holds what ships and
-# nothing else, unpacks it into an empty folder and updates the virtual camera with the unpacked
-# program, answered by the walk-through: what a user downloads runs.
+# Packs one build's program folder as the download packages and checks what users get from them.
+# The user package holds what ships and nothing else, no driver library among it: unpacked into
+# an empty folder, the program says that the camera is not plugged in, and with a driver library
+# dropped in beside it (a look-alike of the camera maker's) it updates that library's flash. The
+# x86 demo package carries the virtual camera, and its own vcam.exe and program update it. The
+# walk-through answers the program's screens as a user would.
 #   check-package.sh BIN_FOLDER
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/lib/common.sh"
 bin=$(cd "$1" && pwd)
+tests="$bin/../tests"
 work=$(mktemp -d)
 cleanup() {
     wine "$bin/vcam.exe" unplug >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-zip=$(make_package "$bin" "$work/dist")
-name=$(basename "$zip" .zip)
-[[ "$name" == Tervolin-"$(program_version)"-x* ]] || { echo "FAIL: package named $name"; exit 1; }
-expected=$(printf '%s\n' "$name/" "$name/Tervolin.exe" "$name/RevezoDaRur.dll" "$name/ZARidezi.dll" \
-    "$name/ravozev.dll" "$name/ReadMe.txt" "$name/lang/" "$bin"/lang/*.dll | sed "s|^$bin/|$name/|" | sort)
-actual=$(unzip -Z1 "$zip" | sort)
-if [ "$actual" != "$expected" ]; then
-    echo "FAIL: the package holds"
-    printf '%s\n' "$actual"
+fail() {
+    echo "FAIL: $*"
     exit 1
-fi
+}
 
-mkdir "$work/unpacked"
-(cd "$work/unpacked" && unzip -q "$zip")
-app="$work/unpacked/$name"
-# The walk-through answers the program beside it; it goes in after unpacking.
-cp "$bin/walkthrough.exe" "$app/"
-TERVOLIN_VCAM=$(winpath "$work/camera")
-export TERVOLIN_VCAM
-# The program keeps its history in the prefix's own LOCALAPPDATA; its run adds one record.
+# Packs, checks the list of files against the expected extra ones, unpacks; prints the folder.
+unpack() {
+    local kind=$1 extra=$2 zip name expected actual
+    zip=$(make_package "$bin" "$work/dist" "$kind")
+    name=$(basename "$zip" .zip)
+    [[ "$name" == Tervolin-"$(program_version)"-x* ]] || fail "package named $name"
+    expected=$(printf '%s\n' "$name/" "$name/Tervolin.exe" "$name/ZARidezi.dll" "$name/ravozev.dll" \
+        "$name/ReadMe.txt" "$name/lang/" $extra "$bin"/lang/*.dll | sed "s|^$bin/|$name/|; s|^@|$name/|" | sort)
+    actual=$(unzip -Z1 "$zip" | sort)
+    [ "$actual" = "$expected" ] || fail "$name holds"$'\n'"$actual"
+    mkdir -p "$work/unpacked"
+    (cd "$work/unpacked" && unzip -q "$zip")
+    echo "$work/unpacked/$name"
+}
+
+# The walk-through, beside the unpacked program (it goes in after unpacking); its exit code.
+walk() {
+    local app=$1 status=0
+    cp "$bin/walkthrough.exe" "$app/"
+    wine "$app/walkthrough.exe" "$(winpath "$work/screens")" >"$work/walkthrough.log" 2>&1 || status=$?
+    return $status
+}
+
+# The camera's flash as vcam reads it: "image 133 ..." once updated.
+holds() {
+    wine "$1" status | tr -d '\r' | sed -n 's/^flash holds: *//p'
+}
+
+# One folder for the virtual camera and the look-alike: the look-alike keeps flash.bin where vcam
+# plugged it in, so vcam can tell what it holds.
+camera="$work/camera"
+TERVOLIN_VCAM=$(winpath "$camera")
+TERVOLIN_LOOKALIKE=$TERVOLIN_VCAM
+export TERVOLIN_VCAM TERVOLIN_LOOKALIKE
+older="SN9C250 0. 0. 5.11SBFgE"
+# The program keeps its history in the prefix's own LOCALAPPDATA; each run adds a record.
 history="$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')")/Tervolin/history.log"
 records() { (grep -cv '^#' "$history" 2>/dev/null) || true; }
-before=$(records)
-wine "$bin/vcam.exe" plug --version "SN9C250 0. 0. 5.11SBFgE" >/dev/null
+
+app=$(unpack "" "")
+wine "$bin/vcam.exe" plug --version "$older" >/dev/null
 status=0
-wine "$app/walkthrough.exe" "$(winpath "$work/screens")" >"$work/walkthrough.log" 2>&1 || status=$?
-holds=$(wine "$bin/vcam.exe" status | tr -d '\r' | sed -n 's/^flash holds: *//p')
-if [ "$status" -ne 0 ] || [[ "$holds" != "image 133"* ]] || [ "$(records)" = "$before" ]; then
-    echo "FAIL: the unpacked program did not update the camera (walk-through $status, flash: $holds)"
-    cat "$work/walkthrough.log"
-    exit 1
+walk "$app" || status=$?
+grep -q "The camera is not plugged in" "$work/walkthrough.log" ||
+    fail "without a driver library the program did not say the camera is not plugged in (walk-through $status)"$'\n'"$(cat "$work/walkthrough.log")"
+
+lookalike="$tests/lookalike_stdcall.dll"
+[ -f "$lookalike" ] || lookalike="$tests/lookalike_cdecl.dll"
+cp "$lookalike" "$app/RevezoDaRur.dll"
+before=$(records)
+status=0
+walk "$app" || status=$?
+flash=$(holds "$bin/vcam.exe")
+if [ "$status" -ne 0 ] || [[ "$flash" != "image 133"* ]] || [ "$(records)" = "$before" ]; then
+    fail "the unpacked program with $(basename "$lookalike") did not update (walk-through $status, flash: $flash)"$'\n'"$(cat "$work/walkthrough.log")"
 fi
-echo "$name: unpacked and updated the camera (flash: $holds)"
+echo "$(basename "$app"): no driver library, not plugged in; with $(basename "$lookalike") updated (flash: $flash)"
+
+[[ "$(file -b "$bin/Tervolin.exe")" == *80386* ]] || exit 0
+wine "$bin/vcam.exe" unplug >/dev/null
+app=$(unpack demo "@RevezoDaRur.dll @vcam.exe")
+wine "$app/vcam.exe" plug --version "$older" >/dev/null
+status=0
+walk "$app" || status=$?
+flash=$(holds "$app/vcam.exe")
+[ "$status" -eq 0 ] && [[ "$flash" == "image 133"* ]] ||
+    fail "the unpacked demo did not update its virtual camera (walk-through $status, flash: $flash)"$'\n'"$(cat "$work/walkthrough.log")"
+echo "$(basename "$app"): updated its virtual camera (flash: $flash)"
