@@ -106,6 +106,8 @@ bool ParseLine(std::string_view key, std::string_view value, CameraState& state)
         return ParseField(value, c.calls, UINT32_MAX);
     if (key == "opens")
         return ParseField(value, c.opens, UINT32_MAX);
+    if (key == "versions")
+        return ParseField(value, c.versions, UINT32_MAX);
     if (key == "erases")
         return ParseField(value, c.erases, UINT32_MAX);
     if (key == "writes")
@@ -272,6 +274,7 @@ std::string FormatCounters(const CameraCounters& c) {
     out << "# Virtual SN9C250 camera: call counters and the time the device spent\n"
         << "calls=" << c.calls << "\n"
         << "opens=" << c.opens << "\n"
+        << "versions=" << c.versions << "\n"
         << "erases=" << c.erases << "\n"
         << "writes=" << c.writes << "\n"
         << "reads=" << c.reads << "\n"

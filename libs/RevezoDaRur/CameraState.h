@@ -62,6 +62,7 @@ struct CameraSettings {
 struct CameraCounters {
     std::uint32_t calls = 0; // every driver call, whatever its outcome
     std::uint32_t opens = 0;
+    std::uint32_t versions = 0; // code version reads
     std::uint32_t erases = 0;
     std::uint32_t writes = 0;
     std::uint32_t reads = 0;

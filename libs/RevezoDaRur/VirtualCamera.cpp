@@ -184,7 +184,10 @@ bool VirtualCamera::UnInitialize_DriverInterface() {
 
 bool VirtualCamera::GetCodeVersion(std::uint8_t* buffer) {
     return Call(true, false, [&](Run& run) {
-        if (buffer == nullptr || !Step(run, kVersionTime))
+        if (buffer == nullptr)
+            return false;
+        Count(run, &CameraCounters::versions);
+        if (!Step(run, kVersionTime))
             return false;
         FlashImage area(kVersionArea);
         if (!run.flash.Read(0, area.data(), area.size()))

@@ -351,6 +351,7 @@ TEST_F(VirtualCameraTest, UnplugDuringAnOperationStopsItAtTheNextStep) {
     std::fill_n(threeSectors.begin(), 3 * 4096, 0xFF);
     std::copy_n(image.begin(), 9 * 256, ninePages.begin());
     bool ok = true;
+    std::uint8_t version[52] = {};
     const struct {
         const char* name;
         const FlashImage& before;
@@ -358,6 +359,7 @@ TEST_F(VirtualCameraTest, UnplugDuringAnOperationStopsItAtTheNextStep) {
         std::function<bool(VirtualCamera&)> operation;
         const FlashImage& after;
     } cases[] = {
+        {"version", older, 1, [&](VirtualCamera& camera) { return camera.GetCodeVersion(version); }, older},
         {"erase", older, 4, [](VirtualCamera& camera) { return camera.EraseSF(); }, threeSectors},
         {"write", erased, 10, [&](VirtualCamera& camera) { return Write(camera, image, 35428); }, ninePages},
         {"read", older, 3,
@@ -375,11 +377,10 @@ TEST_F(VirtualCameraTest, UnplugDuringAnOperationStopsItAtTheNextStep) {
         EXPECT_FALSE(c.operation(camera));
         EXPECT_EQ(Flash(), c.after);
         const CameraCounters counters = State().counters;
-        EXPECT_EQ(counters.erases + counters.writes + counters.reads, 1u);
+        EXPECT_EQ(counters.versions + counters.erases + counters.writes + counters.reads, 1u);
 
         // Every call fails and changes nothing, the camera stays unplugged, and once it is
         // plugged in again a new session works.
-        std::uint8_t version[52] = {};
         std::uint8_t byte = 0;
         EXPECT_FALSE(camera.GetCodeVersion(version));
         EXPECT_FALSE(camera.EraseSF());
@@ -526,10 +527,12 @@ TEST(CameraState, FormatAndParseRoundTripAndMalformedTextIsRejected) {
     state.settings.Rule(Fault::ReadFlip) = {3, 250000};
     state.settings.stuckMask = 0x80;
     state.counters.writes = 17;
+    state.counters.versions = 5;
     state.counters.deviceMicros = 123456789;
     const std::optional<CameraState> parsed = ParseState(FormatState(state));
     ASSERT_TRUE(parsed);
     EXPECT_EQ(FormatState(*parsed), FormatState(state));
+    EXPECT_EQ(parsed->counters.versions, 5u);
 
     // Malformed text is rejected.
     for (const char* text : {"plugged", "plugged=2", "seed=-1", "seed=18446744073709551616", "calls=1x",

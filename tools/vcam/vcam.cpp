@@ -135,8 +135,8 @@ int Status(const std::filesystem::path& folder) {
     std::printf("camera:       %s\n", s.plugged ? "plugged in" : "unplugged");
     std::printf("code version: %s\n", ReportedCodeVersion(*flash).c_str());
     std::printf("flash holds:  %s\n", DescribeFlash(*flash).c_str());
-    std::printf("calls:        %u (opens %u, erases %u, writes %u, reads %u)\n", c.calls, c.opens, c.erases,
-                c.writes, c.reads);
+    std::printf("calls:        %u (opens %u, versions %u, erases %u, writes %u, reads %u)\n", c.calls,
+                c.opens, c.versions, c.erases, c.writes, c.reads);
     std::printf("device time:  %.3f s%s\n", static_cast<double>(c.deviceMicros) / 1e6,
                 s.realisticTimings ? " (realistic timings)" : "");
     for (std::size_t i = 0; i < kFaultCount; ++i) {
