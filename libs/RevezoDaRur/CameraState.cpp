@@ -22,8 +22,9 @@
 namespace {
 
 constexpr const char* kFaultNames[kFaultCount] = {
-    "open-fail", "erase-fail", "erase-interrupt", "write-fail",   "write-nothing", "write-partial",
-    "read-fail", "read-short", "read-flip",       "read-corrupt", "stuck-bits",
+    "open-fail",     "erase-fail",  "erase-interrupt", "write-fail",   "write-nothing", "write-partial",
+    "read-fail",     "read-short",  "read-flip",       "read-corrupt", "stuck-bits",    "crash-open",
+    "crash-version", "crash-erase", "crash-write",     "crash-read",
 };
 
 constexpr char kMagic[8] = {'S', 'N', '9', 'C', '2', '5', '0', '\0'};
@@ -236,14 +237,19 @@ std::optional<Fault> FaultFromName(std::string_view name) {
 std::uint32_t CallsSoFar(const CameraState& state, Fault fault) {
     switch (fault) {
     case Fault::OpenFail:
+    case Fault::CrashOpen:
         return state.counters.opens;
+    case Fault::CrashVersion:
+        return state.counters.versions;
     case Fault::EraseFail:
     case Fault::EraseInterrupt:
     case Fault::StuckBits:
+    case Fault::CrashErase:
         return state.counters.erases;
     case Fault::WriteFail:
     case Fault::WriteNothing:
     case Fault::WritePartial:
+    case Fault::CrashWrite:
         return state.counters.writes;
     default:
         return state.counters.reads;

@@ -37,6 +37,7 @@ constexpr char kUsage[] =
     "        make NAME happen on the next N calls of its operation, or on each with chance P%.\n"
     "        NAME: open-fail erase-fail erase-interrupt write-fail write-nothing write-partial\n"
     "              read-fail read-short read-flip read-corrupt stuck-bits\n"
+    "              crash-open crash-version crash-erase crash-write crash-read\n"
     "  set KEY=VALUE...\n"
     "        change settings: seed, unplug-after-calls, corrupt-offset, stuck-offset, stuck-mask,\n"
     "        partial-bytes, realistic-timings (0 or 1), time-percent (stretches the timings)\n"
