@@ -22,8 +22,9 @@
 namespace {
 
 constexpr const char* kFaultNames[kFaultCount] = {
-    "open-fail", "erase-fail", "erase-interrupt", "write-fail",   "write-nothing", "write-partial",
-    "read-fail", "read-short", "read-flip",       "read-corrupt", "stuck-bits",
+    "open-fail",     "erase-fail",  "erase-interrupt", "write-fail",   "write-nothing", "write-partial",
+    "read-fail",     "read-short",  "read-flip",       "read-corrupt", "stuck-bits",    "crash-open",
+    "crash-version", "crash-erase", "crash-write",     "crash-read",
 };
 
 constexpr char kMagic[8] = {'S', 'N', '9', 'C', '2', '5', '0', '\0'};
@@ -106,6 +107,8 @@ bool ParseLine(std::string_view key, std::string_view value, CameraState& state)
         return ParseField(value, c.calls, UINT32_MAX);
     if (key == "opens")
         return ParseField(value, c.opens, UINT32_MAX);
+    if (key == "versions")
+        return ParseField(value, c.versions, UINT32_MAX);
     if (key == "erases")
         return ParseField(value, c.erases, UINT32_MAX);
     if (key == "writes")
@@ -234,14 +237,19 @@ std::optional<Fault> FaultFromName(std::string_view name) {
 std::uint32_t CallsSoFar(const CameraState& state, Fault fault) {
     switch (fault) {
     case Fault::OpenFail:
+    case Fault::CrashOpen:
         return state.counters.opens;
+    case Fault::CrashVersion:
+        return state.counters.versions;
     case Fault::EraseFail:
     case Fault::EraseInterrupt:
     case Fault::StuckBits:
+    case Fault::CrashErase:
         return state.counters.erases;
     case Fault::WriteFail:
     case Fault::WriteNothing:
     case Fault::WritePartial:
+    case Fault::CrashWrite:
         return state.counters.writes;
     default:
         return state.counters.reads;
@@ -272,6 +280,7 @@ std::string FormatCounters(const CameraCounters& c) {
     out << "# Virtual SN9C250 camera: call counters and the time the device spent\n"
         << "calls=" << c.calls << "\n"
         << "opens=" << c.opens << "\n"
+        << "versions=" << c.versions << "\n"
         << "erases=" << c.erases << "\n"
         << "writes=" << c.writes << "\n"
         << "reads=" << c.reads << "\n"

@@ -29,8 +29,14 @@ enum class Fault : int {
     ReadFlip,       // read flips one bit of what it returns
     ReadCorrupt,    // read returns the byte at the chosen offset inverted
     StuckBits,      // erase leaves the chosen bits of one byte at 0
+    // The driver crashes partway through the call, with what a real part keeps at that moment.
+    CrashOpen,    // after its step, before the session opens
+    CrashVersion, // after its step, before the buffer is filled
+    CrashErase,   // with half of the sectors erased
+    CrashWrite,   // with half of the request's pages programmed
+    CrashRead,    // halfway through the request's transfers
 };
-constexpr std::size_t kFaultCount = 11;
+constexpr std::size_t kFaultCount = 16;
 
 const char* FaultName(Fault fault);
 std::optional<Fault> FaultFromName(std::string_view name);
@@ -62,6 +68,7 @@ struct CameraSettings {
 struct CameraCounters {
     std::uint32_t calls = 0; // every driver call, whatever its outcome
     std::uint32_t opens = 0;
+    std::uint32_t versions = 0; // code version reads
     std::uint32_t erases = 0;
     std::uint32_t writes = 0;
     std::uint32_t reads = 0;

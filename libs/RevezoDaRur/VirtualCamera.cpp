@@ -65,14 +65,24 @@ std::uint32_t SectorsBeforeInterrupt(const CameraSettings& settings, std::uint32
            static_cast<std::uint32_t>(Draw(settings, Fault::EraseInterrupt, call, 1) % (kSectorCount - 1));
 }
 
+// A write into the lowest page, which no process maps. Not null, so that the native build's
+// undefined-behaviour checks let it fault as the DLL does; through a volatile pointer, so that the
+// compiler neither drops the write nor, knowing the address, turns it into a trap.
+void AccessViolation() {
+    volatile std::uint8_t* volatile address = reinterpret_cast<volatile std::uint8_t*>(std::uintptr_t{16});
+    *address = 0;
+}
+
 } // namespace
 
-VirtualCamera::VirtualCamera(std::filesystem::path folder, Pacing pacing)
-    : m_folder(std::move(folder)), m_pacing(std::move(pacing)) {
+VirtualCamera::VirtualCamera(std::filesystem::path folder, Pacing pacing, std::function<void()> crash)
+    : m_folder(std::move(folder)), m_pacing(std::move(pacing)), m_crash(std::move(crash)) {
     if (!m_pacing.now)
         m_pacing.now = [] { return std::chrono::steady_clock::now(); };
     if (!m_pacing.sleepUntil)
         m_pacing.sleepUntil = [](TimePoint until) { std::this_thread::sleep_until(until); };
+    if (!m_crash)
+        m_crash = AccessViolation;
 }
 
 bool VirtualCamera::Plug(const std::filesystem::path& folder, const FlashImage& flash,
@@ -157,12 +167,18 @@ bool VirtualCamera::Step(Run& run, microseconds time) {
     return true;
 }
 
+void VirtualCamera::CrashIf(const Run& run, Fault fault, std::uint32_t call) {
+    if (Happens(run.settings, fault, call))
+        m_crash();
+}
+
 std::int32_t VirtualCamera::Initialize_DriverInterface() {
     std::int32_t result = 0;
     Call(false, false, [&](Run& run) {
         const std::uint32_t call = Count(run, &CameraCounters::opens);
         if (!Step(run, kOpenTime))
             return false;
+        CrashIf(run, Fault::CrashOpen, call);
         if (Happens(run.settings, Fault::OpenFail, call)) {
             result = -1;
             return false;
@@ -184,8 +200,12 @@ bool VirtualCamera::UnInitialize_DriverInterface() {
 
 bool VirtualCamera::GetCodeVersion(std::uint8_t* buffer) {
     return Call(true, false, [&](Run& run) {
-        if (buffer == nullptr || !Step(run, kVersionTime))
+        if (buffer == nullptr)
             return false;
+        const std::uint32_t call = Count(run, &CameraCounters::versions);
+        if (!Step(run, kVersionTime))
+            return false;
+        CrashIf(run, Fault::CrashVersion, call);
         FlashImage area(kVersionArea);
         if (!run.flash.Read(0, area.data(), area.size()))
             return false;
@@ -219,6 +239,8 @@ bool VirtualCamera::Erase(Run& run) {
     for (std::uint32_t index = 0; index < kSectorCount; ++index) {
         if (!Step(run, kBulkEraseTime / kSectorCount))
             return false;
+        if (index == kSectorCount / 2)
+            CrashIf(run, Fault::CrashErase, call);
         const CameraSettings& settings = run.settings;
         if (Happens(settings, Fault::EraseFail, call))
             return false;
@@ -239,11 +261,14 @@ bool VirtualCamera::Erase(Run& run) {
 
 bool VirtualCamera::Write(Run& run, std::uint32_t offset, const std::uint8_t* data, std::uint32_t length) {
     const std::uint32_t call = Count(run, &CameraCounters::writes);
+    const std::uint32_t halfway = (length + kPageSize - 1) / kPageSize / 2 * kPageSize;
     std::uint8_t page[kPageSize];
     for (std::uint32_t done = 0; done < length; done += kPageSize) {
         const std::uint32_t size = std::min(kPageSize, length - done);
         if (!Step(run, kUsbTimePerByte * size + kPageProgramTime))
             return false;
+        if (done == halfway)
+            CrashIf(run, Fault::CrashWrite, call);
         const CameraSettings& settings = run.settings;
         if (Happens(settings, Fault::WriteFail, call))
             return false;
@@ -268,10 +293,13 @@ bool VirtualCamera::Write(Run& run, std::uint32_t offset, const std::uint8_t* da
 
 bool VirtualCamera::Read(Run& run, std::uint32_t offset, std::uint8_t* data, std::uint32_t length) {
     const std::uint32_t call = Count(run, &CameraCounters::reads);
+    const std::uint32_t halfway = (length + kTransferSize - 1) / kTransferSize / 2 * kTransferSize;
     for (std::uint32_t done = 0; done < length; done += kTransferSize) {
         const std::uint32_t size = std::min(kTransferSize, length - done);
         if (!Step(run, kUsbTimePerByte * size))
             return false;
+        if (done == halfway)
+            CrashIf(run, Fault::CrashRead, call);
         const CameraSettings& settings = run.settings;
         if (Happens(settings, Fault::ReadFail, call))
             return false;

@@ -24,7 +24,11 @@ public:
         std::function<void()> betweenSteps;
     };
 
-    explicit VirtualCamera(std::filesystem::path folder, Pacing pacing = {});
+    // `crash` is what a crash fault does where it strikes. By default it writes to an address no
+    // process maps, so the system reports an access violation inside the driver, as a real
+    // driver's crash shows; tests that run the camera in their own process throw instead.
+    explicit VirtualCamera(std::filesystem::path folder, Pacing pacing = {},
+                           std::function<void()> crash = {});
 
     std::int32_t Initialize_DriverInterface() override;
     bool GetCodeVersion(std::uint8_t* buffer) override;
@@ -62,6 +66,8 @@ private:
     // Spends the next step's device time, then reads the settings again: false when the camera
     // has gone meanwhile (unplugged, or plugged in anew).
     bool Step(Run& run, std::chrono::microseconds time);
+    // Crashes when the crash fault `fault` disturbs this call: every step before is in the folder.
+    void CrashIf(const Run& run, Fault fault, std::uint32_t call);
 
     bool Erase(Run& run);
     bool Write(Run& run, std::uint32_t offset, const std::uint8_t* data, std::uint32_t length);
@@ -69,6 +75,7 @@ private:
 
     std::filesystem::path m_folder;
     Pacing m_pacing;
+    std::function<void()> m_crash;
     bool m_open = false;
     std::uint32_t m_plugCount = 0; // the plugging-in the open session belongs to
 };

@@ -24,6 +24,9 @@ bool AllErased(const std::uint8_t* data, std::size_t size) {
     return std::all_of(data, data + size, [](std::uint8_t b) { return b == 0xFF; });
 }
 
+// What a crash fault throws in the tests, which run the camera in their own process.
+struct Crashed {};
+
 class VirtualCameraTest : public ::testing::Test {
 protected:
     void Plug(const CameraSettings& settings = {}, const FlashImage& flash = MakeFirmwareImage(kOlder)) {
@@ -40,6 +43,12 @@ protected:
         settings.Rule(fault).firstCalls = firstCalls;
         Plug(settings);
         return Opened();
+    }
+    // A camera over the folder whose crash faults throw Crashed.
+    VirtualCamera& Crashing() {
+        m_cameras.push_back(std::make_unique<VirtualCamera>(m_folder.Path(), VirtualCamera::Pacing{},
+                                                            [] { throw Crashed(); }));
+        return *m_cameras.back();
     }
     FlashImage Flash() const { return *LoadFlash(m_folder.Path()); }
     CameraState State() const { return *LoadState(m_folder.Path()); }
@@ -255,6 +264,140 @@ TEST_F(VirtualCameraTest, ChanceFaultsFollowTheSeed) {
     EXPECT_LT(failures, 90);
 }
 
+// A crash cuts its call off where a real part would be: the steps before it are in the folder
+// and the call is counted, and the first call past the fault's works.
+TEST_F(VirtualCameraTest, CrashFaultsStopTheirCallHalfwayLeavingItsStepsBehind) {
+    const FlashImage older = MakeFirmwareImage(kOlder), image = MakeFirmwareImage(kTarget);
+    const FlashImage erased(kFlashSize, 0xFF);
+    FlashImage halfErased = older, halfWritten = erased;
+    std::fill_n(halfErased.begin(), 8 * 4096, 0xFF);
+    std::copy_n(image.begin(), 69 * 256, halfWritten.begin()); // 69 of the write's 139 pages
+    FlashImage buffer;                                         // the caller's
+    const struct {
+        Fault fault;
+        std::function<bool(VirtualCamera&)> operation;
+        std::uint32_t CameraCounters::*calls;
+        const FlashImage& before;
+        const FlashImage& crashed;  // the flash a crash leaves
+        std::size_t filled;         // bytes of the caller's buffer filled before the crash
+        const FlashImage& finished; // the flash after a call that works
+    } cases[] = {
+        {Fault::CrashOpen, [](VirtualCamera& camera) { return camera.Initialize_DriverInterface() > 0; },
+         &CameraCounters::opens, older, older, 0, older},
+        {Fault::CrashVersion, [&](VirtualCamera& camera) { return camera.GetCodeVersion(buffer.data()); },
+         &CameraCounters::versions, older, older, 0, older},
+        {Fault::CrashErase, [](VirtualCamera& camera) { return camera.EraseSF(); }, &CameraCounters::erases,
+         older, halfErased, 0, erased},
+        {Fault::CrashWrite, [&](VirtualCamera& camera) { return Write(camera, image, 35428); },
+         &CameraCounters::writes, erased, halfWritten, 0, image},
+        {Fault::CrashRead,
+         [&](VirtualCamera& camera) {
+             return camera.ReqToDriver(kRequestReadFlash, 0, buffer.data(), kFlashSize);
+         },
+         &CameraCounters::reads, older, older, 8 * 4096, older},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(FaultName(c.fault));
+        CameraSettings settings;
+        settings.Rule(c.fault).firstCalls = 2;
+        Plug(settings, c.before);
+        VirtualCamera& camera = Crashing();
+        if (c.fault != Fault::CrashOpen) {
+            ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+        }
+        for (std::uint32_t call = 1; call <= 2; ++call) {
+            buffer.assign(kFlashSize, 0xA5);
+            EXPECT_THROW(c.operation(camera), Crashed);
+            EXPECT_EQ(Flash(), c.crashed);
+            EXPECT_EQ(State().counters.*c.calls, call);
+            EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + c.filled, c.before.begin()));
+            EXPECT_TRUE(
+                std::all_of(buffer.begin() + c.filled, buffer.end(), [](auto b) { return b == 0xA5; }));
+            if (c.fault == Fault::CrashOpen) {
+                EXPECT_FALSE(camera.EraseSF()); // no session came of it
+            }
+        }
+        EXPECT_TRUE(c.operation(camera));
+        EXPECT_EQ(Flash(), c.finished);
+        EXPECT_EQ(State().counters.*c.calls, 3u);
+    }
+}
+
+// Which of 32 rounds of the five operations crash, under a crash fault's rule: the first calls or
+// a chance drawn from the seed, in its own operation only.
+TEST_F(VirtualCameraTest, CrashFaultsFollowTheirRuleInTheirOperationOnly) {
+    const FlashImage image = MakeFirmwareImage(kTarget);
+    std::uint8_t buffer[8192];
+    // In the order of the crash faults.
+    const Fault crashes[] = {Fault::CrashOpen, Fault::CrashVersion, Fault::CrashErase, Fault::CrashWrite,
+                             Fault::CrashRead};
+    const std::function<void(VirtualCamera&)> operations[] = {
+        [](VirtualCamera& camera) { camera.Initialize_DriverInterface(); },
+        [&](VirtualCamera& camera) { camera.GetCodeVersion(buffer); },
+        [](VirtualCamera& camera) { camera.EraseSF(); },
+        [&](VirtualCamera& camera) { Write(camera, image, 1024); },
+        [&](VirtualCamera& camera) { camera.ReqToDriver(kRequestReadFlash, 0, buffer, sizeof buffer); },
+    };
+    // One line per operation, an x for each round it crashed in.
+    auto crashed = [&](Fault fault, FaultRule rule, std::uint64_t seed) {
+        CameraSettings settings;
+        settings.seed = seed;
+        settings.Rule(fault) = rule;
+        Plug(settings);
+        VirtualCamera& camera = Crashing();
+        std::vector<std::string> lines(std::size(operations));
+        for (int round = 0; round < 32; ++round) {
+            for (std::size_t i = 0; i < std::size(operations); ++i) {
+                try {
+                    operations[i](camera);
+                    lines[i] += '.';
+                } catch (const Crashed&) {
+                    lines[i] += 'x';
+                }
+            }
+        }
+        return lines;
+    };
+    for (std::size_t i = 0; i < std::size(crashes); ++i) {
+        SCOPED_TRACE(FaultName(crashes[i]));
+        std::vector<std::string> expected(std::size(operations), std::string(32, '.'));
+        expected[i] = "xxx" + std::string(29, '.');
+        EXPECT_EQ(crashed(crashes[i], {3, 0}, 1), expected);
+
+        const std::vector<std::string> byChance = crashed(crashes[i], {0, 500000}, 7);
+        expected[i] = byChance[i];
+        EXPECT_EQ(byChance, expected);
+        EXPECT_EQ(crashed(crashes[i], {0, 500000}, 7), byChance);
+        EXPECT_NE(crashed(crashes[i], {0, 500000}, 8)[i], byChance[i]);
+        const auto count = std::count(byChance[i].begin(), byChance[i].end(), 'x');
+        EXPECT_GT(count, 6);
+        EXPECT_LT(count, 26);
+    }
+}
+
+// Left to itself, a crash fault is an access violation that ends the process, which leaves the
+// flash and the counts as they were at that moment.
+TEST_F(VirtualCameraTest, ByDefaultACrashFaultKillsTheProcessLeavingItsStepsBehind) {
+    CameraSettings settings;
+    settings.Rule(Fault::CrashErase).firstCalls = 1;
+    Plug(settings);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGSEGV, SIG_DFL); // the system's own end, not the sanitizer's report
+        VirtualCamera camera(m_folder.Path());
+        _exit(camera.Initialize_DriverInterface() > 0 && camera.EraseSF() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+    FlashImage halfErased = MakeFirmwareImage(kOlder);
+    std::fill_n(halfErased.begin(), 8 * 4096, 0xFF);
+    EXPECT_EQ(Flash(), halfErased);
+    EXPECT_EQ(State().counters.erases, 1u);
+}
+
 // Realistic timings on a clock that moves only when the camera waits, or when the work between
 // two steps (the hook) takes its time: the camera waits before each step, for the step's own time
 // counted from the previous step's end, so the work comes out of the next wait.
@@ -351,6 +494,7 @@ TEST_F(VirtualCameraTest, UnplugDuringAnOperationStopsItAtTheNextStep) {
     std::fill_n(threeSectors.begin(), 3 * 4096, 0xFF);
     std::copy_n(image.begin(), 9 * 256, ninePages.begin());
     bool ok = true;
+    std::uint8_t version[52] = {};
     const struct {
         const char* name;
         const FlashImage& before;
@@ -358,6 +502,7 @@ TEST_F(VirtualCameraTest, UnplugDuringAnOperationStopsItAtTheNextStep) {
         std::function<bool(VirtualCamera&)> operation;
         const FlashImage& after;
     } cases[] = {
+        {"version", older, 1, [&](VirtualCamera& camera) { return camera.GetCodeVersion(version); }, older},
         {"erase", older, 4, [](VirtualCamera& camera) { return camera.EraseSF(); }, threeSectors},
         {"write", erased, 10, [&](VirtualCamera& camera) { return Write(camera, image, 35428); }, ninePages},
         {"read", older, 3,
@@ -375,11 +520,10 @@ TEST_F(VirtualCameraTest, UnplugDuringAnOperationStopsItAtTheNextStep) {
         EXPECT_FALSE(c.operation(camera));
         EXPECT_EQ(Flash(), c.after);
         const CameraCounters counters = State().counters;
-        EXPECT_EQ(counters.erases + counters.writes + counters.reads, 1u);
+        EXPECT_EQ(counters.versions + counters.erases + counters.writes + counters.reads, 1u);
 
         // Every call fails and changes nothing, the camera stays unplugged, and once it is
         // plugged in again a new session works.
-        std::uint8_t version[52] = {};
         std::uint8_t byte = 0;
         EXPECT_FALSE(camera.GetCodeVersion(version));
         EXPECT_FALSE(camera.EraseSF());
@@ -526,10 +670,12 @@ TEST(CameraState, FormatAndParseRoundTripAndMalformedTextIsRejected) {
     state.settings.Rule(Fault::ReadFlip) = {3, 250000};
     state.settings.stuckMask = 0x80;
     state.counters.writes = 17;
+    state.counters.versions = 5;
     state.counters.deviceMicros = 123456789;
     const std::optional<CameraState> parsed = ParseState(FormatState(state));
     ASSERT_TRUE(parsed);
     EXPECT_EQ(FormatState(*parsed), FormatState(state));
+    EXPECT_EQ(parsed->counters.versions, 5u);
 
     // Malformed text is rejected.
     for (const char* text : {"plugged", "plugged=2", "seed=-1", "seed=18446744073709551616", "calls=1x",
@@ -538,6 +684,57 @@ TEST(CameraState, FormatAndParseRoundTripAndMalformedTextIsRejected) {
         EXPECT_FALSE(ParseState(text)) << text;
     EXPECT_TRUE(ParseState("# comment\n\nfuture-key=anything\r\nseed=0x10\n"));
     EXPECT_EQ(ParseState("seed=0x10")->settings.seed, 16u);
+}
+
+// Their lines in camera.ini are fault.NAME=FIRST PER-MILLION, as the other faults'.
+TEST(CameraState, CrashFaultsKeepTheirNamesAndRulesInTheStateFormat) {
+    const struct {
+        Fault fault;
+        const char* line;
+        FaultRule rule;
+    } cases[] = {
+        {Fault::CrashOpen, "fault.crash-open=1 1000", {1, 1000}},
+        {Fault::CrashVersion, "fault.crash-version=2 2000", {2, 2000}},
+        {Fault::CrashErase, "fault.crash-erase=3 3000", {3, 3000}},
+        {Fault::CrashWrite, "fault.crash-write=4 4000", {4, 4000}},
+        {Fault::CrashRead, "fault.crash-read=5 5000", {5, 5000}},
+    };
+    CameraState state;
+    for (const auto& c : cases)
+        state.settings.Rule(c.fault) = c.rule;
+    const std::string text = FormatState(state);
+    const std::optional<CameraState> parsed = ParseState(text);
+    ASSERT_TRUE(parsed);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_NE(text.find(std::string("\n") + c.line + "\n"), std::string::npos);
+        EXPECT_EQ(parsed->settings.Rule(c.fault).firstCalls, c.rule.firstCalls);
+        EXPECT_EQ(parsed->settings.Rule(c.fault).perMillion, c.rule.perMillion);
+        EXPECT_EQ(FaultFromName(FaultName(c.fault)), c.fault);
+    }
+}
+
+// What vcam counts a fault's "next N calls" from.
+TEST(CameraState, CallsSoFarAreTheCallsOfTheFaultsOperation) {
+    CameraState state;
+    state.counters.calls = 100;
+    state.counters.opens = 1;
+    state.counters.versions = 2;
+    state.counters.erases = 3;
+    state.counters.writes = 4;
+    state.counters.reads = 5;
+    const struct {
+        Fault fault;
+        std::uint32_t calls;
+    } cases[] = {
+        {Fault::OpenFail, 1},       {Fault::CrashOpen, 1},    {Fault::CrashVersion, 2}, {Fault::EraseFail, 3},
+        {Fault::EraseInterrupt, 3}, {Fault::StuckBits, 3},    {Fault::CrashErase, 3},   {Fault::WriteFail, 4},
+        {Fault::WriteNothing, 4},   {Fault::WritePartial, 4}, {Fault::CrashWrite, 4},   {Fault::ReadFail, 5},
+        {Fault::ReadShort, 5},      {Fault::ReadFlip, 5},     {Fault::ReadCorrupt, 5},  {Fault::CrashRead, 5},
+    };
+    ASSERT_EQ(std::size(cases), kFaultCount);
+    for (const auto& c : cases)
+        EXPECT_EQ(CallsSoFar(state, c.fault), c.calls) << FaultName(c.fault);
 }
 
 // Each state file is replaced whole and closes with its own last line. A writer ended before its

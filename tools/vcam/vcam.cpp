@@ -37,6 +37,7 @@ constexpr char kUsage[] =
     "        make NAME happen on the next N calls of its operation, or on each with chance P%.\n"
     "        NAME: open-fail erase-fail erase-interrupt write-fail write-nothing write-partial\n"
     "              read-fail read-short read-flip read-corrupt stuck-bits\n"
+    "              crash-open crash-version crash-erase crash-write crash-read\n"
     "  set KEY=VALUE...\n"
     "        change settings: seed, unplug-after-calls, corrupt-offset, stuck-offset, stuck-mask,\n"
     "        partial-bytes, realistic-timings (0 or 1), time-percent (stretches the timings)\n"
@@ -135,8 +136,8 @@ int Status(const std::filesystem::path& folder) {
     std::printf("camera:       %s\n", s.plugged ? "plugged in" : "unplugged");
     std::printf("code version: %s\n", ReportedCodeVersion(*flash).c_str());
     std::printf("flash holds:  %s\n", DescribeFlash(*flash).c_str());
-    std::printf("calls:        %u (opens %u, erases %u, writes %u, reads %u)\n", c.calls, c.opens, c.erases,
-                c.writes, c.reads);
+    std::printf("calls:        %u (opens %u, versions %u, erases %u, writes %u, reads %u)\n", c.calls,
+                c.opens, c.versions, c.erases, c.writes, c.reads);
     std::printf("device time:  %.3f s%s\n", static_cast<double>(c.deviceMicros) / 1e6,
                 s.realisticTimings ? " (realistic timings)" : "");
     for (std::size_t i = 0; i < kFaultCount; ++i) {
