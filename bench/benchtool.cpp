@@ -305,7 +305,9 @@ int Soak(int jobs, unsigned seed) {
         }
         CameraSettings settings;
         settings.seed = random();
-        for (std::size_t f = 0; f < kFaultCount; ++f) {
+        // Every fault but the crashes, the last ones, which would end the soak itself.
+        static_assert(static_cast<std::size_t>(Fault::CrashRead) + 1 == kFaultCount);
+        for (std::size_t f = 0; f < static_cast<std::size_t>(Fault::CrashOpen); ++f) {
             if (below(4) == 0)
                 settings.faults[f] = {below(3), below(2) ? below(500000) : 0};
         }

@@ -131,3 +131,67 @@ TEST(UpdateHistory, UnwritableFolderFailsQuietly) {
     EXPECT_FALSE(AppendHistory(file / "deeper", FormatRecord(Sample())));
     EXPECT_TRUE(ReadHistory(file).empty());
 }
+
+TEST(UpdateHistory, BegunCrashedAndDriverRecordsCarryTheirOwnFieldsBeforeTheLast) {
+    HistoryRecord begun = Sample();
+    begun.ending = Ending::Begun;
+    begun.attempts.clear();
+    const std::string line = FormatRecord(begun);
+    EXPECT_NE(line.find("\tending=begun\texit=-\tattempts=-\tafter="), std::string::npos) << line;
+
+    HistoryRecord crashed = Sample();
+    crashed.ending = Ending::Crashed;
+    crashed.exitCode = kExitDriverFailed;
+    crashed.driver = "missing:EraseSF";
+    crashed.crashCode = "c0000005";
+    crashed.crashAt = "RevezoDaRur.dll+0x1a2b";
+    crashed.crashCall = "ReqToDriver";
+    crashed.dump = "crash-20261207T010203.004Z.dmp";
+    const std::string text = FormatRecord(crashed);
+    EXPECT_NE(text.find("\tending=crashed\texit=6\t"), std::string::npos) << text;
+    EXPECT_NE(text.find("\tdriver=missing:EraseSF\tcode=c0000005\tat=RevezoDaRur.dll+0x1a2b\tcall=ReqToDriver"
+                        "\tdump=crash-20261207T010203.004Z.dmp\tafter="),
+              std::string::npos)
+        << text;
+    // A record without them is as it always was.
+    EXPECT_EQ(FormatRecord(Sample()).find("driver="), std::string::npos);
+    EXPECT_EQ(FormatRecord(Sample()).find("code="), std::string::npos);
+}
+
+TEST(UpdateHistory, BegunRecordLeftLastIsFollowedByItsInterruptedTwin) {
+    HistoryRecord begun = Sample("SN9C250\\tab");
+    begun.ending = Ending::Begun;
+    begun.old = true;
+    const std::string line = FormatRecord(begun);
+    const std::optional<std::string> interrupted = InterruptedRecord(line, "2026-12-08T00:00:00Z");
+    ASSERT_TRUE(interrupted);
+    auto expected = *ParseRecord(line);
+    expected["ending"] = "interrupted";
+    expected["noticed"] = "2026-12-08T00:00:00Z";
+    EXPECT_EQ(*ParseRecord(*interrupted), expected);
+    EXPECT_EQ(interrupted->back(), '\n');
+    EXPECT_EQ(interrupted->find('\n'), interrupted->size() - 1);
+    EXPECT_EQ(InterruptedRecord(line.substr(0, line.size() - 1), "now"),
+              InterruptedRecord(line, "now")); // with or without its line feed
+
+    // Nothing for anything but a whole begun record.
+    EXPECT_FALSE(InterruptedRecord(FormatRecord(Sample()), "now"));
+    EXPECT_FALSE(InterruptedRecord(line.substr(0, line.find("\tafter=")), "now"));
+    EXPECT_FALSE(InterruptedRecord("", "now"));
+    EXPECT_FALSE(InterruptedRecord("# ending=begun", "now"));
+
+    // The last whole record of the file, past a torn line and over more than the tail it reads.
+    TempFolder folder;
+    EXPECT_EQ(LastHistoryLine(folder.Path()), "");
+    for (int i = 0; i < 100; ++i)
+        ASSERT_TRUE(AppendHistory(folder.Path(), FormatRecord(Sample(std::to_string(i)))));
+    ASSERT_TRUE(AppendHistory(folder.Path(), line));
+    EXPECT_EQ(LastHistoryLine(folder.Path()) + "\n", line);
+    {
+        std::ofstream out(folder.Path() / "history.log", std::ios::binary | std::ios::app);
+        out << line.substr(0, 40);
+    }
+    EXPECT_EQ(LastHistoryLine(folder.Path()) + "\n", line);
+    ASSERT_TRUE(AppendHistory(folder.Path(), *interrupted));
+    EXPECT_FALSE(InterruptedRecord(LastHistoryLine(folder.Path()), "later"));
+}
