@@ -432,6 +432,7 @@ TEST_F(ProgramTest, UpdateDialogIgnoresKeysCloseAndASecondStartAndStepsItsBar) {
     PostMessageA(update, WM_CLOSE, 0, 0);
     PostMessageA(update, WM_COMMAND, IDCANCEL, 0);
     PostMessageA(update, WM_COMMAND, IDOK, 0);
+    PostMessageA(update, WM_DRIVER_FAILED, 0, 0); // as only the worker's faulting thread may say
     Sleep(2600);
     EXPECT_TRUE(IsWindowVisible(update));
     EXPECT_FALSE(Showing(Screen::MessageBox));
@@ -795,6 +796,27 @@ TEST_F(ProgramTest, DriverLibrariesThatMisbehaveAreTakenAtTheirWord) {
     EndsWith(4);
     _putenv_s("TERVOLIN_LOOKALIKE_MODE", "");
     EXPECT_EQ(LookAlikeFlash(), MakeFirmwareImage(kOlder));
-    EXPECT_EQ(Endings(), (std::vector<std::string>{"already-latest 0", "begun -", "updated 0", "no-camera 4",
-                                                   "cancelled 4"}));
+
+    // Debug output and exceptions that the library handles itself are no fault of its.
+    _putenv_s("TERVOLIN_LOOKALIKE_MODE", "chatty");
+    main = StartCopyToMainWindow();
+    ASSERT_NE(main, nullptr);
+    PressButton(GetDlgItem(main, IDOK));
+    EXPECT_EQ(AnswerNext(60000), kSucceeded);
+    EndsWith(0);
+
+    // An exception of its own that leaves a call is.
+    _putenv_s("TERVOLIN_LOOKALIKE_MODE", "raise-in-erase");
+    WriteLookAlikeFlash(kOlder);
+    main = StartCopyToMainWindow();
+    ASSERT_NE(main, nullptr);
+    PressButton(GetDlgItem(main, IDOK));
+    EXPECT_EQ(AnswerNext(60000), kDriverFailed);
+    EndsWith(6);
+    _putenv_s("TERVOLIN_LOOKALIKE_MODE", "");
+    EXPECT_EQ(Endings(),
+              (std::vector<std::string>{"already-latest 0", "begun -", "updated 0", "no-camera 4",
+                                        "cancelled 4", "begun -", "updated 0", "begun -", "crashed 6"}));
+    EXPECT_EQ(Field(8, "code"), "e0000001");
+    EXPECT_EQ(Field(8, "call"), "EraseSF");
 }

@@ -4,7 +4,9 @@
 // file, the names it exports. TERVOLIN_LOOKALIKE_MODE makes it misbehave: "read-differs" returns
 // the last byte of every read inverted, "version-fills-all" fills all 52 bytes of the code version
 // with no zero byte, "open-2-then-fail" opens with 2 the first time and with -1 every later time
-// (it leaves "opened" beside the flash: the program loads the library afresh for each use).
+// (it leaves "opened" beside the flash: the program loads the library afresh for each use),
+// "raise-in-erase" raises an exception of its own out of EraseSF, and "chatty" writes debug output
+// and throws and catches a C++ exception of its own inside every call, as some libraries do.
 #include <windows.h>
 
 #include <cstdio>
@@ -35,6 +37,17 @@ std::string Environment(const char* name) {
 
 bool Mode(const char* mode) {
     return Environment("TERVOLIN_LOOKALIKE_MODE") == mode;
+}
+
+// What a chatty library does on every call, all of it handled within the library.
+void Chatter(const char* call) {
+    if (!Mode("chatty"))
+        return;
+    OutputDebugStringA(call);
+    try {
+        throw std::string(call);
+    } catch (const std::string&) {
+    }
 }
 
 // The flash file opened for reading or for changing; null unless it holds exactly kFlashSize bytes.
@@ -85,6 +98,7 @@ bool FirstOpen() {
 } // namespace
 
 LOOKALIKE_API int LOOKALIKE_CALL Initialize_DriverInterface() {
+    Chatter("Initialize_DriverInterface");
     std::FILE* file = OpenFlash(false);
     if (file == nullptr)
         return 0;
@@ -97,6 +111,7 @@ LOOKALIKE_API int LOOKALIKE_CALL Initialize_DriverInterface() {
 }
 
 LOOKALIKE_API int LOOKALIKE_CALL GetCodeVersion(unsigned char* buffer) {
+    Chatter("GetCodeVersion");
     unsigned char area[8 + 52] = {};
     std::FILE* file = g_open && buffer != nullptr ? OpenFlash(false) : nullptr;
     if (file == nullptr)
@@ -116,6 +131,9 @@ LOOKALIKE_API int LOOKALIKE_CALL GetCodeVersion(unsigned char* buffer) {
 }
 
 LOOKALIKE_API int LOOKALIKE_CALL EraseSF() {
+    Chatter("EraseSF");
+    if (Mode("raise-in-erase"))
+        RaiseException(0xE0000001, EXCEPTION_NONCONTINUABLE, 0, nullptr);
     std::FILE* file = g_open ? OpenFlash(true) : nullptr;
     if (file == nullptr)
         return 0;
@@ -127,12 +145,14 @@ LOOKALIKE_API int LOOKALIKE_CALL EraseSF() {
 
 LOOKALIKE_API int LOOKALIKE_CALL ReqToDriver(unsigned char request, unsigned int value, unsigned char* buffer,
                                              unsigned int length) {
+    Chatter("ReqToDriver");
     if (request != 6 && request != 7)
         return 0;
     return Transfer(value, buffer, length, request == 6);
 }
 
 LOOKALIKE_API int LOOKALIKE_CALL UnInitialize_DriverInterface() {
+    Chatter("UnInitialize_DriverInterface");
     const bool wasOpen = g_open;
     g_open = false;
     return wasOpen;
