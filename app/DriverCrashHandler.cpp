@@ -189,6 +189,9 @@ LONG CALLBACK OnFirstChance(EXCEPTION_POINTERS* pointers) {
 LONG WINAPI OnUnhandled(EXCEPTION_POINTERS* pointers) {
     if (InDriverCall())
         Crash(pointers);
+    // A fault while a driver's fault is being written down still ends the program as the driver's.
+    if (g_crashed.load())
+        TerminateProcess(GetCurrentProcess(), kExitDriverFailed);
     return g_previousFilter != nullptr ? g_previousFilter(pointers) : EXCEPTION_CONTINUE_SEARCH;
 }
 

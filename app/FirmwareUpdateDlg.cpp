@@ -136,8 +136,12 @@ bool CFirmwareUpdateDlg::KeepRunningOnQuit(int exitCode) {
 LRESULT CFirmwareUpdateDlg::OnEndSession(UINT, WPARAM wParam, LPARAM, bool&) {
     // The session ends once this returns, and the process with it: hold it until the camera has
     // its flash back in one piece. The shutdown shows our reason meanwhile.
-    if (wParam != 0)
-        WaitForWorker();
+    if (wParam == 0)
+        return 0;
+    // A worker whose driver faulted never ends; its record is written, and the session may go.
+    if (CDriverCrashHandler::HasCrashed())
+        TerminateProcess(GetCurrentProcess(), kExitDriverFailed);
+    WaitForWorker();
     return 0;
 }
 
