@@ -185,6 +185,14 @@ protected:
         EXPECT_TRUE(m_program.Start((m_app / "Tervolin.exe").wstring(), ""));
         return Wait(Screen::MainWindow);
     }
+    // Starts the copy, presses its write button and answers what it says then.
+    std::string WriteWithCopy() {
+        HWND main = StartCopyToMainWindow();
+        if (main == nullptr)
+            return "(no main window)";
+        PressButton(GetDlgItem(main, IDOK));
+        return AnswerNext(60000);
+    }
     // The flash that the look-alike driver libraries keep.
     void WriteLookAlikeFlash(const char* version) {
         const FlashImage image = MakeFirmwareImage(version);
@@ -307,10 +315,13 @@ TEST_F(ProgramTest, SuccessfulUpdateRunsOnceWhateverIsPressedMeanwhileThenReport
     EXPECT_EQ(CodeVersion(), kTarget);
     EXPECT_EQ(State().counters.erases, 1u);
     EXPECT_EQ(State().counters.opens, 5u); // opening check, write check, write, read-back, version after
-    EXPECT_EQ(Endings(), std::vector<std::string>{"updated 0"});
+    // The update said it had begun before its first erase, and how it ended after.
+    EXPECT_EQ(Endings(), (std::vector<std::string>{"begun -", "updated 0"}));
     EXPECT_EQ(Field(0, "before"), kOlder);
-    EXPECT_EQ(Field(0, "attempts"), "erase:ok,read:ok");
-    EXPECT_EQ(Field(0, "after"), kTarget);
+    EXPECT_EQ(Field(0, "attempts"), "-");
+    EXPECT_EQ(Field(1, "before"), kOlder);
+    EXPECT_EQ(Field(1, "attempts"), "erase:ok,read:ok");
+    EXPECT_EQ(Field(1, "after"), kTarget);
 }
 
 TEST_F(ProgramTest, FailedUpdateBringsTheMainWindowBackForAnotherTry) {
@@ -328,11 +339,11 @@ TEST_F(ProgramTest, FailedUpdateBringsTheMainWindowBackForAnotherTry) {
     ASSERT_EQ(Vcam("fault clear"), 0);
     PressButton(GetDlgItem(main, IDOK));
     ExpectSuccessAndEnd();
-    EXPECT_EQ(Endings(), (std::vector<std::string>{"update-failed 1", "updated 0"}));
+    EXPECT_EQ(Endings(), (std::vector<std::string>{"begun -", "update-failed 1", "begun -", "updated 0"}));
     // Nothing was written: each read-back finds the erased flash differing from its first byte.
     const std::string nothing = "erase:ok,read:ok,differs@0";
-    EXPECT_EQ(Field(0, "attempts"), nothing + ";" + nothing + ";" + nothing);
-    EXPECT_EQ(Field(0, "after"), "SN9C250 BOOT ROM 1.00");
+    EXPECT_EQ(Field(1, "attempts"), nothing + ";" + nothing + ";" + nothing);
+    EXPECT_EQ(Field(1, "after"), "SN9C250 BOOT ROM 1.00");
 }
 
 TEST_F(ProgramTest, AboutBoxEndsEachWayEnterWritesUnlessTheFocusIsOnCancelAndEscapeCancels) {
@@ -740,11 +751,7 @@ TEST_F(ProgramTest, DriverLibrariesBuiltEveryWayEndAsTheVirtualCameraDoes) {
         auto flash = [&] { return virtualCamera ? Flash() : LookAlikeFlash(); };
 
         plug(kOlder);
-        HWND main = StartCopyToMainWindow();
-        ASSERT_NE(main, nullptr);
-        EXPECT_EQ(ChildText(main, IDC_QUESTION), kQuestion);
-        PressButton(GetDlgItem(main, IDOK));
-        EXPECT_EQ(AnswerNext(60000), kSucceeded);
+        EXPECT_EQ(WriteWithCopy(), kSucceeded);
         EndsWith(0);
         EXPECT_EQ(flash(), MakeFirmwareImage(kTarget));
 
@@ -757,11 +764,8 @@ TEST_F(ProgramTest, DriverLibrariesBuiltEveryWayEndAsTheVirtualCameraDoes) {
             ASSERT_EQ(Vcam("fault read-corrupt 3"), 0); // the last byte of each read inverted
         }
         _putenv_s("TERVOLIN_LOOKALIKE_MODE", "read-differs");
-        main = StartCopyToMainWindow();
-        ASSERT_NE(main, nullptr);
-        PressButton(GetDlgItem(main, IDOK));
-        EXPECT_EQ(AnswerNext(60000), kFailed);
-        main = Wait(Screen::MainWindow, 5000);
+        EXPECT_EQ(WriteWithCopy(), kFailed);
+        HWND main = Wait(Screen::MainWindow, 5000);
         ASSERT_NE(main, nullptr);
         PressButton(GetDlgItem(main, IDCANCEL));
         EndsWith(1);
@@ -784,21 +788,16 @@ TEST_F(ProgramTest, DriverLibrariesThatMisbehaveAreTakenAtTheirWord) {
     EXPECT_EQ(AnswerNext(), std::string(kAlreadyLatest) + "\n\nQuellmar Vistrel Solentra V2.0.7");
     EndsWith(0);
     WriteLookAlikeFlash(kOlder);
-    HWND main = StartCopyToMainWindow();
-    ASSERT_NE(main, nullptr);
-    PressButton(GetDlgItem(main, IDOK));
-    EXPECT_EQ(AnswerNext(60000), kSucceeded);
+    EXPECT_EQ(WriteWithCopy(), kSucceeded);
     EndsWith(0);
     EXPECT_EQ(LookAlikeFlash(), MakeFirmwareImage(kTarget));
     EXPECT_EQ(Field(2, "before"), kOlder);
 
     _putenv_s("TERVOLIN_LOOKALIKE_MODE", "open-2-then-fail");
     WriteLookAlikeFlash(kOlder);
-    main = StartCopyToMainWindow();
+    EXPECT_EQ(WriteWithCopy(), kNotPluggedIn);
+    HWND main = Wait(Screen::MainWindow, 5000);
     ASSERT_NE(main, nullptr);
-    PressButton(GetDlgItem(main, IDOK));
-    EXPECT_EQ(AnswerNext(), kNotPluggedIn);
-    EXPECT_TRUE(Showing(Screen::MainWindow));
     PressButton(GetDlgItem(main, IDCANCEL));
     EndsWith(4);
     _putenv_s("TERVOLIN_LOOKALIKE_MODE", "");
@@ -806,19 +805,13 @@ TEST_F(ProgramTest, DriverLibrariesThatMisbehaveAreTakenAtTheirWord) {
 
     // Debug output and exceptions that the library handles itself are no fault of its.
     _putenv_s("TERVOLIN_LOOKALIKE_MODE", "chatty");
-    main = StartCopyToMainWindow();
-    ASSERT_NE(main, nullptr);
-    PressButton(GetDlgItem(main, IDOK));
-    EXPECT_EQ(AnswerNext(60000), kSucceeded);
+    EXPECT_EQ(WriteWithCopy(), kSucceeded);
     EndsWith(0);
 
     // An exception of its own that leaves a call is.
     _putenv_s("TERVOLIN_LOOKALIKE_MODE", "raise-in-erase");
     WriteLookAlikeFlash(kOlder);
-    main = StartCopyToMainWindow();
-    ASSERT_NE(main, nullptr);
-    PressButton(GetDlgItem(main, IDOK));
-    EXPECT_EQ(AnswerNext(60000), kDriverFailed);
+    EXPECT_EQ(WriteWithCopy(), kDriverFailed);
     EndsWith(6);
     _putenv_s("TERVOLIN_LOOKALIKE_MODE", "");
     EXPECT_EQ(Endings(),
