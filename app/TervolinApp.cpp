@@ -7,9 +7,14 @@
 #include <string>
 
 #include "app/DriverCrashHandler.h"
+#include "app/DriverLibrary.h"
+#include "app/FlashThread.h"
+#include "app/QuietUpdate.h"
+#include "app/SetupApiInventory.h"
 #include "app/SingleInstance.h"
 #include "app/StartupTrace.h"
 #include "app/TervolinDlg.h"
+#include "app/TextModule.h"
 #include "app/UpdateHistoryFile.h"
 #include "Controls/GdiPlus.h"
 #include "core/UpdateChecks.h"
@@ -23,6 +28,8 @@ namespace {
 CTervolinApp theApp;
 ULONG_PTR g_gdiplusToken = 0; // for the life of the process; GDI+ is never shut down
 
+constexpr char kLanguageKey[] = "SOFTWARE\\Quellmar\\Webcam";
+constexpr char kLanguageValue[] = "Language";
 constexpr DWORD kSearchApplicationDir = 0x00000200; // LOAD_LIBRARY_SEARCH_APPLICATION_DIR
 constexpr DWORD kSearchSystem32 = 0x00000800;       // LOAD_LIBRARY_SEARCH_SYSTEM32
 
@@ -54,21 +61,59 @@ void StartCommonControls() {
     comctl.Detach(); // the controls' classes live in it for the rest of the process
 }
 
+// The language module, for a run that shows no window of the program's own: for as long as it
+// lives, texts come from it as they would in the main window.
+class CTextsOnly {
+public:
+    explicit CTextsOnly(CWinApp& app) : m_app(app) {
+        AfxSetResourceHandle(app.GetInstanceHandle());
+        app.SetLanguageModule(
+            m_language.LoadLangResourceDLL(app.GetInstanceHandle(), kLanguageKey, kLanguageValue));
+    }
+    ~CTextsOnly() { m_app.SetLanguageModule(nullptr); }
+    CTextsOnly(const CTextsOnly&) = delete;
+    CTextsOnly& operator=(const CTextsOnly&) = delete;
+
+private:
+    CWinApp& m_app;
+    CMultiLanguage m_language;
+};
+
 } // namespace
 
 BOOL CTervolinApp::InitInstance() {
     TraceStartup("InitInstance");
-    // A second start hands over to the updater that runs already.
+    const SwitchFlags flags = ReadSwitches(GetCommandLineTail());
+    // The help touches no camera, whatever else runs.
+    if (flags.help) {
+        const CTextsOnly texts(*this);
+        MessageBoxA(nullptr, LoadText(IDS_HELP).c_str(), GetAppName().c_str(), MB_OK | MB_ICONINFORMATION);
+        return FALSE;
+    }
+    // A second start hands over to the updater that runs already; an unattended one just ends.
     const CSingleInstance instance("Global\\Tervolin.FirmwareUpdate");
     if (!instance.IsFirst()) {
-        ShowRunningInstance();
+        if (!flags.quiet && !flags.check)
+            ShowRunningInstance();
         SetExitCode(kExitAlreadyRunning);
         return FALSE;
     }
-    // Before anything else: a run cut off during its update left its record without an ending.
-    const SwitchFlags flags = ReadSwitches(GetCommandLineTail());
-    CUpdateHistoryFile(flags).NoteInterruptedRun();
     CDriverCrashHandler::Install(flags);
+    if (flags.check) {
+        // Only reads the camera, and leaves no record: a detection rule may ask every hour.
+        CSetupApiInventory inventory;
+        CDriverLibrary driver;
+        CResourceImages images;
+        SetExitCode(UpdateDueCheck(inventory, driver, images, flags.old));
+        return FALSE;
+    }
+    // Before anything else: a run cut off during its update left its record without an ending.
+    CUpdateHistoryFile(flags).NoteInterruptedRun();
+    if (flags.quiet) {
+        const CTextsOnly texts(*this); // the reason a shutdown is shown to wait
+        SetExitCode(CQuietUpdate(flags).Run());
+        return FALSE;
+    }
     StartCommonControls();
     TraceStartup("common controls");
     CWinApp::InitInstance();
@@ -79,8 +124,7 @@ BOOL CTervolinApp::InitInstance() {
     AfxSetResourceHandle(GetInstanceHandle());
 
     CMultiLanguage language;
-    SetLanguageModule(
-        language.LoadLangResourceDLL(GetInstanceHandle(), "SOFTWARE\\Quellmar\\Webcam", "Language"));
+    SetLanguageModule(language.LoadLangResourceDLL(GetInstanceHandle(), kLanguageKey, kLanguageValue));
     TraceStartup("language module");
     // The button faces are decoded before the first window is made: under Wine a decode after it
     // takes several times as long. Every skinned button of the program shares them until it ends.
@@ -107,7 +151,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     try {
         return AfxWinMain(instance, commandLine);
     } catch (const std::bad_alloc&) {
-        AfxReportOutOfMemory();
+        // An unattended run never waits for an answer.
+        const SwitchFlags flags = ReadSwitches(commandLine);
+        if (!flags.quiet && !flags.check)
+            AfxReportOutOfMemory();
         return kExitOutOfMemory;
     }
 }

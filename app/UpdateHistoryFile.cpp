@@ -45,6 +45,7 @@ void CUpdateHistoryFile::Record(HistoryRecord record) const {
     record.version = TERVOLIN_VERSION_TEXT;
     record.force = m_flags.force;
     record.old = m_flags.old;
+    record.mode = m_flags.quiet ? "quiet" : "";
     record.before = Trimmed(record.before);
     record.targetImage = target.imageResourceId;
     record.targetName = GetFirmwareName(target.codeVersion);

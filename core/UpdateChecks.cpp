@@ -1,9 +1,13 @@
 // Opening check, write check and outcome report.
 #include "core/UpdateChecks.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <string_view>
 
 #include "core/DriverSession.h"
+#include "core/ExitCodes.h"
 #include "core/FirmwareVersion.h"
 #include "core/FlashWorker.h"
 #include "res/resource.h"
@@ -50,6 +54,27 @@ Decision WriteDecision(int check, SwitchFlags flags) {
     }
 }
 
+// Whether a word of the tail, quoted or not, is "/" or "-" followed by `name` in either case.
+bool HasSwitchWord(std::string_view tail, std::string_view name) {
+    while (!tail.empty()) {
+        const std::size_t start = tail.find_first_not_of(" \t");
+        if (start == std::string_view::npos)
+            break;
+        tail.remove_prefix(start);
+        std::string_view word = tail.substr(0, tail.find_first_of(" \t"));
+        tail.remove_prefix(word.size());
+        if (word.size() >= 2 && word.front() == '"' && word.back() == '"')
+            word = word.substr(1, word.size() - 2);
+        if (word.size() == name.size() + 1 && (word.front() == '/' || word.front() == '-') &&
+            std::equal(name.begin(), name.end(), word.begin() + 1, [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            }))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int CheckInstalledFirmware(DriverApi& driver, FirmwareImages& images, bool old, std::string* reported) {
@@ -68,10 +93,13 @@ int CheckInstalledFirmware(DriverApi& driver, FirmwareImages& images, bool old, 
 
 SwitchFlags ReadSwitches(const char* commandTail) {
     SwitchFlags flags;
-    if (commandTail != nullptr) {
-        flags.force = std::strstr(commandTail, "/force") != nullptr;
-        flags.old = std::strstr(commandTail, "/old") != nullptr;
-    }
+    if (commandTail == nullptr)
+        return flags;
+    flags.force = std::strstr(commandTail, "/force") != nullptr;
+    flags.old = std::strstr(commandTail, "/old") != nullptr;
+    flags.check = HasSwitchWord(commandTail, "check");
+    flags.quiet = !flags.check && HasSwitchWord(commandTail, "quiet");
+    flags.help = !flags.check && !flags.quiet && HasSwitchWord(commandTail, "?");
     return flags;
 }
 
@@ -96,6 +124,19 @@ Decision WriteCheck(DriverApi& driver, FirmwareImages& images, SwitchFlags flags
     Decision decision = WriteDecision(CheckInstalledFirmware(driver, images, flags.old, &reported), flags);
     decision.reported = reported;
     return decision;
+}
+
+int UpdateDueCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareImages& images, bool old) {
+    if (FindCamera(inventory) != kCameraFound)
+        return kExitNoCamera;
+    switch (CheckInstalledFirmware(driver, images, old)) {
+    case kVersionNoDriver:
+        return kExitNoCamera;
+    case kVersionEqual:
+        return kExitTargetInstalled;
+    default:
+        return kExitUpdateDue;
+    }
 }
 
 Decision OutcomeReport(int dialogResult) {

@@ -14,9 +14,14 @@
 struct SwitchFlags {
     bool force = false; // "/force": update also a camera that already has the target firmware
     bool old = false;   // "/old": install the older firmware image
+    bool quiet = false; // "/quiet": update with no window at all, the question answered yes
+    bool check = false; // "/check": only tell whether an update is due
+    bool help = false;  // "/?": show the switches and exit codes
 };
 
-// Plain, case-sensitive substring tests on the command-line tail; null reads as empty.
+// /force and /old: plain, case-sensitive substring tests on the command-line tail, as they have
+// always been. /quiet, /check and /?: whole words in either case, after "/" or "-". /check with
+// /quiet is /check, and either outweighs /?, which would wait for an answer. Null reads as empty.
 SwitchFlags ReadSwitches(const char* commandTail);
 
 // Message-box styles the checks use.
@@ -64,6 +69,11 @@ Decision OpeningCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareIma
 // Runs on each press of the write button. Under /old it first makes firmwareResourceId name the
 // older image; it never sets it back.
 Decision WriteCheck(DriverApi& driver, FirmwareImages& images, SwitchFlags flags, int& firmwareResourceId);
+
+// /check's answer, without erasing or writing anything: kExitTargetInstalled when the camera holds
+// the target firmware byte for byte, kExitUpdateDue when it does not (also over a torn flash that
+// names the target), kExitNoCamera when the camera is not found or its driver does not open.
+int UpdateDueCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareImages& images, bool old);
 
 // Reports the update dialog's result: 1 is success, anything else failure.
 Decision OutcomeReport(int dialogResult);

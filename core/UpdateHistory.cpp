@@ -79,6 +79,8 @@ std::string FormatRecord(const HistoryRecord& r) {
     std::string line = "time=" + r.time;
     line += "\tversion=" + EscapeText(r.version);
     line += "\tswitches=" + (switches.empty() ? std::string("-") : switches);
+    if (!r.mode.empty())
+        line += "\tmode=" + EscapeText(r.mode);
     line += "\tbefore=" + EscapeText(r.before);
     line += "\ttarget=" + std::to_string(r.targetImage);
     line += "\ttarget-name=" + EscapeText(r.targetName);

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ExitCodes.h"
 #include "core/FlashWorker.h"
 
 // How a run of the program, or a step of it, ended.
@@ -25,17 +26,6 @@ enum class Ending {
     Crashed,       // the driver library faulted inside a call
 };
 
-// The program's exit codes.
-enum ExitCode : int {
-    kExitTargetInstalled = 0,
-    kExitUpdateFailed = 1,
-    kExitCancelled = 2,
-    kExitOutOfMemory = 3,
-    kExitNoCamera = 4,
-    kExitAlreadyRunning = 5,
-    kExitDriverFailed = 6,
-};
-
 const char* EndingName(Ending ending);
 
 struct HistoryRecord {
@@ -43,6 +33,7 @@ struct HistoryRecord {
     std::string version; // the program's
     bool force = false;
     bool old = false;
+    std::string mode;   // "quiet" for an unattended update; empty for a run with windows
     std::string before; // the code version the camera reported, as it reported it; empty if unread
     int targetImage = 0;
     std::string targetName;

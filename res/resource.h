@@ -40,6 +40,7 @@
 #define IDS_DO_NOT_DISCONNECT 114
 // Texts added later; a language module without them leaves them in English.
 #define IDS_DRIVER_FAILED 115
+#define IDS_HELP 116
 
 #define IDI_TERVOLIN 128
 

@@ -40,9 +40,12 @@ void ExpectDecision(const Decision& decision, const Expected& expected) {
 
 } // namespace
 
-// Each camera meets the opening check and, afresh, the write check. Each check opens the driver
-// once (the opening check only for a camera in the inventory), closes what it opened, and reads
-// the flash back only when the camera reports the target's code version. The write check goes by
+enum Step { kOpening, kWrite, kUpdateDue };
+
+// Each camera meets the opening check and, afresh, the write check and /check's question. Each
+// check opens the driver once (the opening check and /check only for a camera in the inventory),
+// closes what it opened, and reads the flash back only when the camera reports the target's code
+// version. The write check goes by
 // the driver alone, and under /old selects the older image whatever the camera says.
 TEST(UpdateChecks, DecisionTables) {
     const Expected wait{NextStep::WaitForUser}, run{NextStep::RunUpdate};
@@ -57,37 +60,41 @@ TEST(UpdateChecks, DecisionTables) {
         SwitchFlags flags;
         Expected opening, write;
         bool readsFlash;
+        int due; // what /check says
     } cases[] = {
-        {Camera::Absent, kOlder, {false, false}, absentAtStart, run, false},
-        {Camera::Absent, kOlder, {true, false}, absentAtStart, run, false},
-        {Camera::Unreachable, kTarget, {false, false}, absentAtStart, unreachable, false},
-        {Camera::Unreachable, kTarget, {true, false}, absentAtStart, unreachable, false},
-        {Camera::Unreachable, kTarget, {false, true}, absentAtStart, unreachable, false},
+        {Camera::Absent, kOlder, {false, false}, absentAtStart, run, false, 4},
+        {Camera::Absent, kOlder, {true, false}, absentAtStart, run, false, 4},
+        {Camera::Unreachable, kTarget, {false, false}, absentAtStart, unreachable, false, 4},
+        {Camera::Unreachable, kTarget, {true, false}, absentAtStart, unreachable, false, 4},
+        {Camera::Unreachable, kTarget, {false, true}, absentAtStart, unreachable, false, 4},
         {Camera::Present,
          kTarget,
          {false, false},
          {NextStep::CloseCancelled, IDS_ALREADY_LATEST, name},
          latest,
-         true},
-        {Camera::Present, kTarget, {true, false}, wait, run, true},
-        {Camera::Present, kTarget, {false, true}, wait, run, false},
+         true,
+         0},
+        {Camera::Present, kTarget, {true, false}, wait, run, true, 0},
+        {Camera::Present, kTarget, {false, true}, wait, run, false, 10},
         {Camera::Present,
          kOldTarget,
          {false, true},
          {NextStep::CloseCancelled, IDS_ALREADY_LATEST, oldName},
          latest,
-         true},
-        {Camera::Present, kOldTarget, {true, true}, wait, run, true},
-        {Camera::Present, kOlder, {false, false}, wait, run, false},
-        {Camera::Present, kOlder, {true, false}, wait, run, false},
-        {Camera::CutOff, kTarget, {false, false}, wait, run, true},
-        {Camera::LastByteDiffers, kTarget, {false, false}, wait, run, true},
-        {Camera::Unread, kTarget, {false, false}, wait, run, true},
+         true,
+         0},
+        {Camera::Present, kOldTarget, {true, true}, wait, run, true, 0},
+        {Camera::Present, kOlder, {false, false}, wait, run, false, 10},
+        {Camera::Present, kOlder, {true, false}, wait, run, false, 10},
+        {Camera::CutOff, kTarget, {false, false}, wait, run, true, 10},
+        {Camera::LastByteDiffers, kTarget, {false, false}, wait, run, true, 10},
+        {Camera::Unread, kTarget, {false, false}, wait, run, true, 10},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
         SCOPED_TRACE("case " + std::to_string(i));
-        for (bool opening : {true, false}) {
+        for (int step : {kOpening, kWrite, kUpdateDue}) {
+            const bool opening = step == kOpening;
             FakeInventory inventory;
             if (c.camera != Camera::Absent)
                 inventory.devices = {"USB\\VID_E5A7&PID_19C4&REV_0100"};
@@ -101,13 +108,15 @@ TEST(UpdateChecks, DecisionTables) {
             driver.readFails = c.camera == Camera::Unread;
             GeneratedImages images;
             int id = 133;
-            if (opening) {
+            if (step == kUpdateDue) {
+                EXPECT_EQ(UpdateDueCheck(inventory, driver, images, c.flags.old), c.due);
+            } else if (opening) {
                 ExpectDecision(OpeningCheck(inventory, driver, images, c.flags), c.opening);
             } else {
                 ExpectDecision(WriteCheck(driver, images, c.flags, id), c.write);
                 EXPECT_EQ(id, c.flags.old ? 134 : 133);
             }
-            const int opens = opening && c.camera == Camera::Absent ? 0 : 1;
+            const int opens = step != kWrite && c.camera == Camera::Absent ? 0 : 1;
             EXPECT_EQ(driver.opens, opens) << opening;
             EXPECT_EQ(driver.closes, c.camera == Camera::Unreachable ? 0 : opens) << opening;
             EXPECT_EQ(driver.reads, c.readsFlash && opens ? 1 : 0) << opening;
@@ -128,25 +137,46 @@ TEST(ConfirmationSuffix, LineFeedAndTargetName) {
     EXPECT_EQ(ConfirmationSuffix(true), "\nQuellmar Vistrel Solentra V1.0.8");
 }
 
-TEST(ReadSwitches, PlainCaseSensitiveSubstrings) {
+// /force and /old as plain, case-sensitive substrings; /quiet, /check and /? as whole words in
+// either case after "/" or "-".
+TEST(ReadSwitches, SubstringsForForceAndOldWholeWordsForTheRest) {
     const struct {
         const char* tail;
-        bool force, old;
+        bool force, old, quiet, check, help;
     } cases[] = {
-        {"", false, false},
-        {nullptr, false, false},
-        {"/FORCE /OLD", false, false},
-        {"-force -old", false, false},
-        {"/forced", true, false},
-        {"/old/force", true, true},
-        {"/force /old", true, true},
-        {"/old /old", false, true},
-        {"\"C:\\Downloads\\/older\\x.txt\"", false, true},
-        {"/for ce", false, false},
+        {"", false, false, false, false, false},
+        {nullptr, false, false, false, false, false},
+        {"/FORCE /OLD", false, false, false, false, false},
+        {"-force -old", false, false, false, false, false},
+        {"/forced", true, false, false, false, false},
+        {"/old/force", true, true, false, false, false},
+        {"/force /old", true, true, false, false, false},
+        {"/old /old", false, true, false, false, false},
+        {"\"C:\\Downloads\\/older\\x.txt\"", false, true, false, false, false},
+        {"/for ce", false, false, false, false, false},
+        {"/quiet", false, false, true, false, false},
+        {"/QUIET", false, false, true, false, false},
+        {"\t-Quiet\t", false, false, true, false, false},
+        {"\"/quiet\" /force", true, false, true, false, false},
+        {"/quieter /quiet- quiet //quiet /quiet/old", false, true, false, false, false},
+        {"/check", false, false, false, true, false},
+        {"/CHECK /old", false, true, false, true, false},
+        {"/quiet /check", false, false, false, true, false},
+        {"-check /quiet /?", false, false, false, true, false},
+        {"/?", false, false, false, false, true},
+        {"-? /force", true, false, false, false, true},
+        {"/quiet /?", false, false, true, false, false},
+        {"/?? /h /help /unknown", false, false, false, false, false},
+        {"\"", false, false, false, false, false},
+        {"\"\"", false, false, false, false, false},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.tail ? c.tail : "(null)");
         const SwitchFlags flags = ReadSwitches(c.tail);
-        EXPECT_EQ(flags.force, c.force) << (c.tail ? c.tail : "(null)");
-        EXPECT_EQ(flags.old, c.old) << (c.tail ? c.tail : "(null)");
+        EXPECT_EQ(flags.force, c.force);
+        EXPECT_EQ(flags.old, c.old);
+        EXPECT_EQ(flags.quiet, c.quiet);
+        EXPECT_EQ(flags.check, c.check);
+        EXPECT_EQ(flags.help, c.help);
     }
 }

@@ -274,7 +274,7 @@ int History(int argc, char** argv) {
     // What some endings add: the driver library's problem, a crash, when an interruption was noticed.
     auto details = [](const std::map<std::string, std::string>& record) {
         std::string text;
-        for (const char* key : {"driver", "code", "at", "call", "dump", "noticed"}) {
+        for (const char* key : {"mode", "driver", "code", "at", "call", "dump", "noticed"}) {
             const auto found = record.find(key);
             if (found != record.end())
                 text += std::string(text.empty() ? "" : " ") + key + "=" + found->second;
