@@ -43,9 +43,24 @@ const char* const kEnglish[] = {
     "Please wait \x85",
     "Attention: Do not disconnect the webcam during the firmware update process. Doing so could damage your "
     "webcam.",
-    "The camera's driver failed during the update. Unplug the webcam, plug it in again and run the update "
-    "once "
-    "more.",
+    "The camera's driver failed during the update. Unplug the webcam, plug it in again and run "
+    "the update once more.",
+    "Tervolin updates the firmware of the SN9C250 webcam.\n\n"
+    "Tervolin.exe [/force] [/old] [/quiet | /check]\n\n"
+    "/force\tupdate also a camera that has the new firmware already\n"
+    "/old\tinstall the older firmware (V1.0.8)\n"
+    "/quiet\tupdate without showing or asking anything\n"
+    "/check\tonly tell whether an update is due\n"
+    "/?\tshow this help\n\n"
+    "Exit codes:\n"
+    "0\tthe camera holds the firmware: updated, or had it already\n"
+    "1\tthe update failed: try again later\n"
+    "2\tcancelled\n"
+    "3\tout of memory\n"
+    "4\tno camera on this computer\n"
+    "5\tanother copy of Tervolin was running: try again later\n"
+    "6\tthe camera's driver library failed\n"
+    "10\t(/check) an update is due",
 };
 
 void SetLanguageValue(DWORD type, const void* data, DWORD size) {
@@ -134,7 +149,7 @@ int CallMessageBox(UINT style, const std::string& caption, HWND owner = nullptr)
 } // namespace
 
 TEST(StringTable, ProgramTextsAreEnglishAndEveryLanguageModuleTranslatesThemInCodePage1252) {
-    for (UINT id = IDS_OK; id <= IDS_DRIVER_FAILED; ++id)
+    for (UINT id = IDS_OK; id <= IDS_HELP; ++id)
         EXPECT_EQ(LoadResourceString(GetModuleHandleA(nullptr), id), kEnglish[id - IDS_OK]) << id;
     // Tags in any case name their module.
     for (const char* tag : {"fr", "DE", "Es", "it"}) {
@@ -142,7 +157,7 @@ TEST(StringTable, ProgramTextsAreEnglishAndEveryLanguageModuleTranslatesThemInCo
         CMultiLanguage language;
         HINSTANCE module = language.LoadLangResourceDLL(GetModuleHandleA(nullptr), kTestKey, "Language");
         ASSERT_NE(module, nullptr) << tag;
-        for (UINT id = IDS_OK; id <= IDS_DRIVER_FAILED; ++id) {
+        for (UINT id = IDS_OK; id <= IDS_HELP; ++id) {
             const wchar_t* wide = nullptr;
             const int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&wide), 0);
             ASSERT_GT(length, 0) << tag << " " << id;
@@ -151,7 +166,7 @@ TEST(StringTable, ProgramTextsAreEnglishAndEveryLanguageModuleTranslatesThemInCo
             EXPECT_FALSE(lossy) << tag << " " << id;
         }
         for (UINT id : {IDS_FIRMWARE_UPDATE, IDS_DURATION, IDS_NOT_PLUGGED_IN, IDS_UPDATE_SUCCEEDED,
-                        IDS_UPDATE_FAILED, IDS_DO_NOT_DISCONNECT, IDS_DRIVER_FAILED})
+                        IDS_UPDATE_FAILED, IDS_DO_NOT_DISCONNECT, IDS_DRIVER_FAILED, IDS_HELP})
             EXPECT_NE(LoadResourceString(module, id), kEnglish[id - IDS_OK]) << tag << " " << id;
         const std::string wait = LoadResourceString(module, IDS_PLEASE_WAIT);
         EXPECT_EQ(wait.substr(wait.size() - 2), " \x85") << tag;
