@@ -9,6 +9,8 @@
 //   benchtool soak JOBS SEED                    flashing jobs through the driver DLL with faults
 //   benchtool cutoff BIN ROUNDS SEED            updates of the program in BIN cut off mid-way,
 //                                               each followed by the run that restores the camera
+//   benchtool fleet BIN FOLDER COMPUTERS SEED   unattended runs of the program in BIN on simulated
+//                                               computers in FOLDER, as a deployment tool runs it
 #define PSAPI_VERSION 2
 #include <windows.h>
 #include <psapi.h>
@@ -25,6 +27,7 @@
 
 #include "app/FlashThread.h"
 #include "app/StartupTrace.h"
+#include "bench/Fleet.h"
 #include "Controls/GdiPlusBitmap.h"
 #include "Controls/OpaqueRegion.h"
 #include "core/FirmwareVersion.h"
@@ -394,7 +397,10 @@ int main(int argc, char** argv) {
     if (command == "cutoff" && argc == 5)
         return CutOffs(argv[2], std::atoi(argv[3]),
                        static_cast<unsigned>(std::strtoul(argv[4], nullptr, 10)));
+    if (command == "fleet" && argc == 6)
+        return RunFleet(argv[2], argv[3], std::atoi(argv[4]),
+                        static_cast<std::uint32_t>(std::strtoul(argv[5], nullptr, 10)));
     std::fprintf(stderr, "usage: benchtool launch PROGRAM BARE SKINNED RUNS | trace PROGRAM | region RUNS | "
-                         "soak JOBS SEED | cutoff BIN ROUNDS SEED\n");
+                         "soak JOBS SEED | cutoff BIN ROUNDS SEED | fleet BIN FOLDER COMPUTERS SEED\n");
     return 2;
 }
