@@ -10,5 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const SwitchFlags flags = ReadSwitches(tail.c_str());
     if (flags.force != (std::string(tail.c_str()).find("/force") != std::string::npos))
         __builtin_trap();
+    // At most one of the three runs: /check outweighs /quiet, and both outweigh /?.
+    if (flags.quiet + flags.check + flags.help > 1)
+        __builtin_trap();
     return 0;
 }
