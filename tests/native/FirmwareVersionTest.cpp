@@ -51,6 +51,7 @@ TEST(CheckCodeVersion, InterfaceThatDoesNotOpenIsNeitherReadNorClosed) {
         EXPECT_EQ(CheckCodeVersion(driver, false), result > 0 ? kVersionEqual : kVersionNoDriver) << result;
         EXPECT_EQ(driver.versionReads, result > 0 ? 1 : 0) << result;
         EXPECT_EQ(driver.closes, result > 0 ? 1 : 0) << result;
+        EXPECT_EQ(ReadCodeVersionInSession(driver), result > 0 ? kTarget : "") << result;
     }
 }
 
@@ -63,6 +64,7 @@ TEST(GetFirmwareName, TheTwoTargetsAndTheLetterAfterThePrefix) {
         {kOldTarget, "Quellmar Vistrel Solentra V1.0.8"},
         // The letter gives the minor and patch numbers.
         {"SN9C250 0. 0. 5.11SBFgA", "Quellmar Vistrel Solentra V2.0.1"},
+        {"SN9C250 0. 0. 5.11SBFga", "Quellmar Vistrel Solentra V2.0.1"},
         {"SN9C250 0. 0. 5.11SBFgi", "Quellmar Vistrel Solentra V2.0.9"},
         {"SN9C250 0. 0. 5.11SBFgJ", "Quellmar Vistrel Solentra V2.1.0"},
         {"SN9C250 0. 0. 5.11SBFgj", "Quellmar Vistrel Solentra V2.1.0"},
