@@ -64,12 +64,14 @@ TEST(UpdateHistory, RecordHoldsEveryFieldOnOneLineAndItsAttemptsReadAsSentences)
     EXPECT_EQ(cancelled->at("switches"), "-");
     EXPECT_EQ(cancelled->at("attempts"), "-");
     EXPECT_EQ(cancelled->at("ending"), "cancelled");
+    EXPECT_STREQ(EndingName(static_cast<Ending>(99)), "unknown"); // never null, whatever the value
     EXPECT_EQ(DescribeAttempts("-"), "-");
     EXPECT_EQ(DescribeAttempts("erase:ok,read:ok"), "1 erase ok, read ok");
 }
 
 TEST(UpdateHistory, CameraTextIsEscapedToPrintableAscii) {
     EXPECT_EQ(EscapeText(std::string("SN9C\0\t\x85\\=\xFF", 10)), "SN9C\\x00\\x09\\x85\\x5C=\\xFF");
+    EXPECT_EQ(EscapeText("\x1F ~\x7F"), "\\x1F ~\\x7F");
     // A version text with a tab or line feed in it cannot split the record.
     const auto record = ParseRecord(FormatRecord(Sample(std::string("a\tb=c\nd\0", 8))));
     ASSERT_TRUE(record);
@@ -130,6 +132,10 @@ TEST(UpdateHistory, UnwritableFolderFailsQuietly) {
     EXPECT_FALSE(AppendHistory(file, FormatRecord(Sample())));
     EXPECT_FALSE(AppendHistory(file / "deeper", FormatRecord(Sample())));
     EXPECT_TRUE(ReadHistory(file).empty());
+    // A full disk: the record is not written, and that is said.
+    std::filesystem::create_directory(folder.Path() / "full");
+    std::filesystem::create_symlink("/dev/full", folder.Path() / "full" / "history.log");
+    EXPECT_FALSE(AppendHistory(folder.Path() / "full", FormatRecord(Sample())));
 }
 
 TEST(UpdateHistory, BegunCrashedAndDriverRecordsCarryTheirOwnFieldsBeforeTheLast) {
@@ -179,6 +185,8 @@ TEST(UpdateHistory, BegunRecordLeftLastIsFollowedByItsInterruptedTwin) {
     EXPECT_FALSE(InterruptedRecord(line.substr(0, line.find("\tafter=")), "now"));
     EXPECT_FALSE(InterruptedRecord("", "now"));
     EXPECT_FALSE(InterruptedRecord("# ending=begun", "now"));
+    EXPECT_FALSE(InterruptedRecord(line.substr(0, line.size() - 1) + "\t" + line, "now")); // two run together
+    EXPECT_FALSE(ParseRecord("#old=1\t" + line)); // a comment, whatever it holds
 
     // The last whole record of the file, past a torn line and over more than the tail it reads.
     TempFolder folder;
