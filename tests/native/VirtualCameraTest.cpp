@@ -633,6 +633,28 @@ TEST_F(VirtualCameraTest, SettingsChangedDuringAnOperationTakeEffectAndStay) {
 
 // Programs and reads that ask for less than the faults' partial byte counts, or end right before
 // the corrupted byte, stay inside buffers of exactly their length (the sanitizer watches).
+// Steps reach the last byte and no further, whatever the camera in front of them lets through.
+TEST_F(VirtualCameraTest, FlashFileStepsStayInsideTheFlash) {
+    Plug();
+    FlashFile flash;
+    ASSERT_TRUE(flash.Open(m_folder.Path(), true));
+    FlashImage buffer(kFlashSize + 1, 0x5A);
+    const struct {
+        std::uint32_t offset;
+        std::size_t size;
+        bool inside;
+    } cases[] = {
+        {0, kFlashSize, true},      {kFlashSize - 1, 1, true}, {kFlashSize, 0, true},
+        {kFlashSize - 1, 2, false}, {kFlashSize, 1, false},    {kFlashSize + 1, 0, false},
+        {0, kFlashSize + 1, false}, {UINT32_MAX, 2, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(flash.Write(c.offset, buffer.data(), c.size), c.inside) << c.offset << "+" << c.size;
+        EXPECT_EQ(flash.Read(c.offset, buffer.data(), c.size), c.inside) << c.offset << "+" << c.size;
+    }
+    EXPECT_EQ(Flash(), FlashImage(kFlashSize, 0x5A));
+}
+
 TEST_F(VirtualCameraTest, PartialFaultsStayInsideExactlySizedBuffers) {
     CameraSettings settings;
     settings.Rule(Fault::WritePartial).firstCalls = 100;
@@ -680,7 +702,7 @@ TEST(CameraState, FormatAndParseRoundTripAndMalformedTextIsRejected) {
     // Malformed text is rejected.
     for (const char* text : {"plugged", "plugged=2", "seed=-1", "seed=18446744073709551616", "calls=1x",
                              "calls=", "stuck-mask=256", "fault.read-flip=1", "fault.read-flip=0 1000001",
-                             "fault.nonsense=1 0", "opens=4294967296", "seed=+5", "seed= -1"})
+                             "fault.nonsense=1 0", "opens=4294967296", "seed=+5", "seed= -1", "future-key"})
         EXPECT_FALSE(ParseState(text)) << text;
     EXPECT_TRUE(ParseState("# comment\n\nfuture-key=anything\r\nseed=0x10\n"));
     EXPECT_EQ(ParseState("seed=0x10")->settings.seed, 16u);
@@ -736,6 +758,39 @@ TEST(CameraState, CallsSoFarAreTheCallsOfTheFaultsOperation) {
     ASSERT_EQ(std::size(cases), kFaultCount);
     for (const auto& c : cases)
         EXPECT_EQ(CallsSoFar(state, c.fault), c.calls) << FaultName(c.fault);
+}
+
+TEST(CameraState, DefaultFolderIsTheNamedOneElseTheUsersOwn) {
+    const struct {
+        const char *named, *local, *home; // null: not set
+        const char* folder;
+    } cases[] = {
+        {"/cameras/one", "/local", "/home/u", "/cameras/one"},
+        {"", "/local", "/home/u", "/local/Tervolin/VirtualCamera"},
+        {nullptr, "", "/home/u", "/home/u/.tervolin-vcam"},
+        {nullptr, nullptr, "", "tervolin-vcam"},
+        {nullptr, nullptr, nullptr, "tervolin-vcam"},
+    };
+    const char* names[] = {"TERVOLIN_VCAM", "LOCALAPPDATA", "HOME"};
+    std::optional<std::string> saved[3];
+    for (int i = 0; i < 3; ++i) {
+        if (const char* value = std::getenv(names[i]))
+            saved[i] = value;
+    }
+    auto set = [&](int i, const char* value) {
+        if (value != nullptr)
+            setenv(names[i], value, 1);
+        else
+            unsetenv(names[i]);
+    };
+    for (const auto& c : cases) {
+        set(0, c.named);
+        set(1, c.local);
+        set(2, c.home);
+        EXPECT_EQ(DefaultStateFolder(), std::filesystem::path(c.folder)) << c.folder;
+    }
+    for (int i = 0; i < 3; ++i)
+        set(i, saved[i] ? saved[i]->c_str() : nullptr);
 }
 
 // Each state file is replaced whole and closes with its own last line. A writer ended before its
@@ -798,9 +853,13 @@ TEST_F(VirtualCameraTest, TornOrHostileStateFilesReadAsTheLastWholeStateOrNoCame
     EXPECT_EQ(FormatSettings(State().settings), FormatSettings(whole.settings));
     EXPECT_GT(camera.Initialize_DriverInterface(), 0);
 
-    // Whole files that a camera cannot have written read as no camera either.
-    writeText("camera.ini", "plugged=1\nseed=banana\n# end\n");
-    EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
+    // Whole files that a camera cannot have written read as no camera either: a malformed value,
+    // or more than a state file holds.
+    for (const std::string& hostile :
+         {std::string("plugged=1\nseed=banana\n# end\n"), std::string(64 * 1024, '#') + "\n" + newer}) {
+        writeText("camera.ini", hostile);
+        EXPECT_EQ(camera.Initialize_DriverInterface(), 0) << hostile.size() << " bytes";
+    }
     const FlashImage flash = Flash();
     for (const std::string& wrong : {std::string("short"), std::string(flash.begin(), flash.end()) + "x"}) {
         Plug();
