@@ -89,7 +89,12 @@ TEST(FirmwareImage, HasTheFixedLayout) {
     EXPECT_NE(image[35426], 0xFF);
     EXPECT_TRUE(AllErased(image.data() + 35427, 65536 - 35427));
     EXPECT_EQ(image, MakeFirmwareImage(kTarget));
-    EXPECT_NE(image, MakeFirmwareImage("SN9C250 0. 0. 5.11SBFg8"));
+    // Another version's firmware data differs too, not only its text.
+    const FlashImage other = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFg8");
+    EXPECT_FALSE(std::equal(image.begin() + 100, image.begin() + 35000, other.begin() + 100));
+    // A longer text is cut to the 51 bytes a code version can have, terminator after them.
+    const FlashImage longer = MakeFirmwareImage(std::string(60, 'V'));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(longer.data() + 8)), std::string(51, 'V'));
     // Firmware data, not a constant fill.
     EXPECT_GT(std::count(image.begin() + 100, image.begin() + 35000, image[100]), 0);
     EXPECT_LT(std::count(image.begin() + 100, image.begin() + 35000, image[100]), 1000);
