@@ -119,6 +119,7 @@ TEST_F(VirtualCameraTest, OperationsNeedAPluggedCameraAndAnOpenInterface) {
     EXPECT_FALSE(camera.ReqToDriver(5, 0, &byte, 1));
     EXPECT_FALSE(camera.GetCodeVersion(nullptr));
     EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, kFlashSize - 1, &byte, 1));
+    EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, kFlashSize, &byte, 0));
     EXPECT_TRUE(camera.UnInitialize_DriverInterface());
     EXPECT_FALSE(camera.EraseSF());
     EXPECT_EQ(Flash(), MakeFirmwareImage(kOlder));
@@ -162,6 +163,11 @@ TEST_F(VirtualCameraTest, ReportsTheCodeVersionFromTheFlashWhichEraseSetsAndWrit
     for (std::size_t i = 0; i < 16; ++i)
         EXPECT_EQ(after[i], image[i] & 0x0F) << i;
     EXPECT_EQ(after[16], image[16]);
+
+    // The longest text there is room for, and its terminator.
+    Plug({}, MakeFirmwareImage(std::string(60, 'V')));
+    ASSERT_TRUE(Opened().GetCodeVersion(buffer));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer)), std::string(51, 'V'));
 }
 
 TEST_F(VirtualCameraTest, OpenAndEraseFaults) {
@@ -274,10 +280,11 @@ TEST_F(VirtualCameraTest, ChanceFaultsFollowTheSeed) {
 TEST_F(VirtualCameraTest, CrashFaultsStopTheirCallHalfwayLeavingItsStepsBehind) {
     const FlashImage older = MakeFirmwareImage(kOlder), image = MakeFirmwareImage(kTarget);
     const FlashImage erased(kFlashSize, 0xFF);
-    FlashImage halfErased = older, halfWritten = erased;
+    FlashImage halfErased = older, halfWritten = erased, onePage = erased;
     std::fill_n(halfErased.begin(), 8 * 4096, 0xFF);
     std::copy_n(image.begin(), 69 * 256, halfWritten.begin()); // 69 of the write's 139 pages
-    FlashImage buffer;                                         // the caller's
+    std::copy_n(image.begin(), 256, onePage.begin());
+    FlashImage buffer; // the caller's
     const struct {
         Fault fault;
         std::function<bool(VirtualCamera&)> operation;
@@ -295,6 +302,9 @@ TEST_F(VirtualCameraTest, CrashFaultsStopTheirCallHalfwayLeavingItsStepsBehind) 
          older, halfErased, 0, erased},
         {Fault::CrashWrite, [&](VirtualCamera& camera) { return Write(camera, image, 35428); },
          &CameraCounters::writes, erased, halfWritten, 0, image},
+        // A write of one page crashes before it.
+        {Fault::CrashWrite, [&](VirtualCamera& camera) { return Write(camera, image, 256); },
+         &CameraCounters::writes, erased, erased, 0, onePage},
         {Fault::CrashRead,
          [&](VirtualCamera& camera) {
              return camera.ReqToDriver(kRequestReadFlash, 0, buffer.data(), kFlashSize);
