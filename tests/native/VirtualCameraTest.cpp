@@ -237,6 +237,16 @@ TEST_F(VirtualCameraTest, ReadFaults) {
     EXPECT_EQ(flipped, 1);
     EXPECT_EQ(Flash(), stored); // the flash itself is intact
     EXPECT_EQ(Read(flipping), stored);
+    // In a one-byte read the flipped bit is one of that byte's, whichever the seed draws.
+    for (std::uint64_t seed = 1; seed <= 32; ++seed) {
+        CameraSettings flip;
+        flip.seed = seed;
+        flip.Rule(Fault::ReadFlip).firstCalls = 1;
+        Plug(flip);
+        std::uint8_t byte = 0;
+        ASSERT_TRUE(Opened().ReqToDriver(kRequestReadFlash, 100, &byte, 1));
+        EXPECT_EQ(__builtin_popcount(byte ^ stored[100]), 1) << seed;
+    }
 
     data = Read(PluggedWith(Fault::ReadCorrupt, 1));
     EXPECT_EQ(data[65535], stored[65535] ^ 0xFF);
