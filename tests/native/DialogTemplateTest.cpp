@@ -109,21 +109,34 @@ TEST(DialogTemplate, HeaderFontAndItemsOfEachForm) {
                   "extended style 80c80048 ex 0 size 10x10 menu font 9pt 700 italic Arial");
     EXPECT_EQ(Describe(PlainTemplate().Bytes()),
               "plain style 80c800c8 ex 0 size 235x55 font 8pt 0 MS Shell Dlg | 1 50010001 at 178,7 50x16");
+    // An item's creation data is skipped; an item whose data runs past the end is left out.
+    Builder extra;
+    extra.U32(0x80C80088).U32(0).U16(2).U16(0).U16(0).U16(100).U16(50).U16(0).U16(0).Str(u"").Align();
+    extra.U32(0x50010001).U32(0).U16(1).U16(2).U16(3).U16(4).U16(7).U16(0xFFFF).U16(0x0080).Str(u"");
+    extra.U16(4).U32(0xDDDDDDDD).Align();
+    extra.U32(0x50010002).U32(0).U16(5).U16(6).U16(7).U16(8).U16(9).U16(0xFFFF).U16(0x0080).Str(u"");
+    extra.U16(100).U16(0);
+    EXPECT_EQ(Describe(extra.Bytes()),
+              "plain style 80c80088 ex 0 size 100x50 font 8pt 400 Tahoma | 7 50010001 at 1,2 3x4");
 }
 
 TEST(DialogTemplate, TruncatedTemplatesNeverReadPastTheirEnd) {
-    // Every prefix, each in a heap block of exactly its size so the sanitizer sees any overrun.
-    const auto full = ExtendedTemplate().Bytes();
-    std::size_t lastItems = 0;
-    for (std::size_t size = 0; size <= full.size(); ++size) {
-        std::vector<std::uint8_t> prefix(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(size));
-        const auto t = ParseDialogTemplate(prefix.data(), prefix.size());
-        if (t) {
-            EXPECT_GE(t->items.size(), lastItems) << size;
-            lastItems = t->items.size();
+    // Every prefix, each in a heap block of exactly its size so the sanitizer sees any overrun. The
+    // last item is there only when the whole template is.
+    for (const auto& [full, items] :
+         {std::pair(ExtendedTemplate().Bytes(), 2u), std::pair(PlainTemplate().Bytes(), 1u)}) {
+        std::size_t lastItems = 0;
+        for (std::size_t size = 0; size <= full.size(); ++size) {
+            std::vector<std::uint8_t> prefix(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(size));
+            const auto t = ParseDialogTemplate(prefix.data(), prefix.size());
+            if (t) {
+                EXPECT_GE(t->items.size(), lastItems) << size;
+                EXPECT_TRUE(t->items.size() < items || size == full.size()) << size;
+                lastItems = t->items.size();
+            }
         }
+        EXPECT_EQ(lastItems, items);
     }
-    EXPECT_EQ(lastItems, 2u);
     EXPECT_FALSE(ParseDialogTemplate(nullptr, 100));
 }
 
