@@ -7,6 +7,7 @@ TEST(NormalizeLanguageTag, TwoOrThreeLettersInAnyCaseAndNothingElse) {
     EXPECT_EQ(NormalizeLanguageTag("fr"), "fr");
     EXPECT_EQ(NormalizeLanguageTag("DE"), "de");
     EXPECT_EQ(NormalizeLanguageTag("Ita"), "ita");
+    EXPECT_EQ(NormalizeLanguageTag("AZz"), "azz"); // the ends of the alphabet
     // Nothing else.
     const std::string_view rejected[] = {"",      "f",   "fren",  "fr-FR", "fr_FR",   "f1", "1fr",
                                          "..",    "../", "fr ",   " fr",   "f.",      "c:", "\\\\a",
