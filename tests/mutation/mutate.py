@@ -58,10 +58,19 @@ class Mutant:
     end: int
     original: str
     replacement: str
-    context: str  # the source line, whitespace collapsed: how the equivalent list names a mutant
+    # How the equivalent list names a mutant, so that it survives edits elsewhere in the file: the
+    # function ("#2" for the second of the same lines in it), and the line with the mutated text
+    # in [[ ]], whitespace collapsed.
+    function: str
+    context: str
 
     def key(self):
-        return (self.file, self.operator, self.context, Squeeze(self.original), Squeeze(self.replacement))
+        return (self.file, self.operator, self.function, self.context, Squeeze(self.original),
+                Squeeze(self.replacement))
+
+    def Entry(self):
+        return (f"- `{self.file}` {self.operator} `{self.function}` `{self.context}`: "
+                f"`{Squeeze(self.original)}` → `{Squeeze(self.replacement)}`")
 
 
 def Squeeze(text):
@@ -115,15 +124,36 @@ def Collect(path, rel):
         original = source[start:end]
         if original == replacement:
             return
-        mutants.append(Mutant(rel, line, operator, start, end, original, replacement,
-                              Squeeze(lines[line - 1])))
+        begin = source.rfind("\n", 0, start) + 1
+        stop = source.find("\n", start)
+        stop = len(source) if stop < 0 else stop
+        marked = source[begin:start] + "[[" + source[start:min(end, stop)] + "]]" + source[min(end, stop):stop]
+        # Latin-1 back to the file's UTF-8, for the list in the README.
+        marked = marked.encode("latin-1").decode("utf-8", "replace")
+        mutants.append(Mutant(rel, line, operator, start, end, original, replacement, function[0],
+                              Squeeze(marked)))
 
     def Mine(cursor):
         loc = cursor.location
         return loc.file is not None and os.path.samefile(loc.file.name, path)
 
+    function = ["-"]
+    functions = {ci.CursorKind.FUNCTION_DECL, ci.CursorKind.CXX_METHOD, ci.CursorKind.CONSTRUCTOR,
+                 ci.CursorKind.DESTRUCTOR, ci.CursorKind.FUNCTION_TEMPLATE}
+
     def Visit(cursor):
         kind = cursor.kind
+        if kind in functions:
+            parent = cursor.semantic_parent
+            named = cursor.spelling
+            if parent is not None and parent.kind in (ci.CursorKind.CLASS_DECL, ci.CursorKind.STRUCT_DECL):
+                named = parent.spelling + "::" + named
+            outer, function[0] = function[0], named
+            for child in cursor.get_children():
+                if Mine(child):
+                    Visit(child)
+            function[0] = outer
+            return
         if kind in (ci.CursorKind.BINARY_OPERATOR, ci.CursorKind.COMPOUND_ASSIGNMENT_OPERATOR):
             token = OperatorToken(cursor, source)
             if token is not None and token.spelling in OPERATOR_OF:
@@ -172,12 +202,19 @@ def Collect(path, rel):
     for child in unit.cursor.get_children():
         if Mine(child):
             Visit(child)
+    # The same line twice in one function: number the later ones.
+    seen = {}
+    for m in sorted(mutants, key=lambda m: m.start):
+        same = (m.operator, m.function, m.context, m.original, m.replacement)
+        seen[same] = seen.get(same, 0) + 1
+        if seen[same] > 1:
+            m.function += f"#{seen[same]}"
     return source, mutants
 
 
 def ReadEquivalents(readme):
-    """The README's list: "- `FILE` OPERATOR `LINE`: `ORIGINAL` → `MUTANT` — why"."""
-    pattern = re.compile(r"^- `([^`]+)` (\w+) `([^`]*)`: `([^`]*)` → `([^`]*)` — .+$")
+    """The README's list: "- `FILE` OPERATOR `FUNCTION` `LINE`: `ORIGINAL` → `MUTANT` — why"."""
+    pattern = re.compile(r"^- `([^`]+)` (\w+) `([^`]+)` `([^`]*)`: `([^`]*)` → `([^`]*)` — .+$")
     keys = set()
     if os.path.exists(readme):
         for line in open(readme, encoding="utf-8"):
@@ -233,18 +270,19 @@ def Main():
         source, mutants = Collect(os.path.join(REPO, rel), rel)
         sources[rel] = source
         everything += mutants
-    listed = [m for m in everything if m.key() in equivalents]
-    candidates = [m for m in everything if m.key() not in equivalents]
-    chosen = candidates
-    if args.sample and args.sample < len(candidates):
-        chosen = random.Random(args.seed).sample(candidates, args.sample)
+    # Drawn before the equivalents are left out, so that a seed draws the same mutants as the list grows.
+    drawn = everything
+    if args.sample and args.sample < len(everything):
+        drawn = random.Random(args.seed).sample(everything, args.sample)
+    listed = [m for m in drawn if m.key() in equivalents]
+    chosen = [m for m in drawn if m.key() not in equivalents]
     # One file at a time: each switch rebuilds the restored file once more.
     chosen.sort(key=lambda m: (files.index(m.file), m.start, m.replacement))
-    print(f"{len(everything)} mutants in {len(files)} files, {len(listed)} listed as equivalent; "
-          f"running {len(chosen)}", flush=True)
+    print(f"{len(everything)} mutants in {len(files)} files; {len(drawn)} drawn, {len(listed)} of them "
+          f"listed as equivalent; running {len(chosen)}", flush=True)
     if args.list:
         for m in chosen:
-            print(f"{m.file}:{m.line} {m.operator}: {Short(m.original)} → {Short(m.replacement)}")
+            print(f"{m.Entry()}  (line {m.line})")
         return 0
 
     binary = os.path.join(args.build, "tests", "native_tests")
@@ -303,8 +341,7 @@ def Main():
     if survivors:
         print("\nsurvivors")
         for m in survivors:
-            print(f"- `{m.file}` {m.operator} `{m.context}`: `{Squeeze(m.original)}` → `{Squeeze(m.replacement)}`"
-                  f"  (line {m.line})")
+            print(f"{m.Entry()}  (line {m.line})")
     return 0
 
 
