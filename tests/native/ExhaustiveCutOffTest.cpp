@@ -157,3 +157,170 @@ TEST(PowerCut, TheCutAndTheStepsKeepToTheStateFormat) {
     for (const char* text : {"cut-torn=2", "cut-after-steps=4294967296", "steps=-1"})
         EXPECT_FALSE(ParseState(text)) << text;
 }
+
+namespace {
+
+constexpr char kCameraHardwareId[] = "USB\\VID_E5A7&PID_19C4&REV_0100";
+
+// Keeps the update's result: WM_FLASH_DONE's.
+class ResultSink final : public MessageSink {
+public:
+    void Post(WindowHandle, unsigned message, std::uintptr_t wParam, std::intptr_t) override {
+        if (message == WM_FLASH_DONE)
+            verified = wParam == 1;
+    }
+    std::optional<bool> verified;
+};
+
+// The camera, with each of its steps noted as the call it belongs to: 'o' open, 'v' version read,
+// 'e' erase, 'w' write, 'r' read.
+class StepLog final : public DriverApi {
+public:
+    explicit StepLog(const std::filesystem::path& folder)
+        : m_camera(folder, VirtualCamera::Pacing{{}, {}, [this] { steps += m_call; }}) {}
+
+    std::int32_t Initialize_DriverInterface() override {
+        m_call = 'o';
+        return m_camera.Initialize_DriverInterface();
+    }
+    bool GetCodeVersion(std::uint8_t* buffer) override {
+        m_call = 'v';
+        return m_camera.GetCodeVersion(buffer);
+    }
+    bool EraseSF() override {
+        m_call = 'e';
+        return m_camera.EraseSF();
+    }
+    bool ReqToDriver(std::uint8_t request, std::uint32_t value, std::uint8_t* buffer,
+                     std::uint32_t length) override {
+        m_call = request == kRequestWriteFlash ? 'w' : 'r';
+        return m_camera.ReqToDriver(request, value, buffer, length);
+    }
+    bool UnInitialize_DriverInterface() override { return m_camera.UnInitialize_DriverInterface(); }
+
+    std::string steps;
+
+private:
+    VirtualCamera m_camera;
+    char m_call = '?';
+};
+
+// A whole update as the update dialog runs it; true when it reported the flash verified.
+bool Update(DriverApi& driver, FirmwareImages& images, int firmwareResourceId) {
+    ResultSink sink;
+    const FlashContext context{driver, images, sink, firmwareResourceId};
+    FlashThreadProc(context, nullptr);
+    return sink.verified == true;
+}
+
+struct Scenario {
+    const char* name;
+    FlashImage start;
+    bool old;                // the update runs under /old
+    CameraSettings settings; // the faults of the update that is cut
+};
+
+class ExhaustiveCutOffTest : public ::testing::Test {
+protected:
+    // Cuts the scenario's update at every erase, program and read step of every attempt, just
+    // before the step, just after it and in its middle; checks what the next start does with each
+    // flash left. Returns the cut points tried.
+    int CutEverywhere(const Scenario& scenario) {
+        const FlashImage target = MakeFirmwareImage(TargetFirmwareFor(scenario.old).codeVersion);
+        const int targetId = TargetFirmwareFor(scenario.old).imageResourceId;
+
+        // The update uncut, for its steps.
+        EXPECT_TRUE(VirtualCamera::Plug(m_folder.Path(), scenario.start, scenario.settings));
+        StepLog log(m_folder.Path());
+        EXPECT_TRUE(Update(log, m_images, targetId)) << scenario.name;
+        EXPECT_EQ(*LoadFlash(m_folder.Path()), target) << scenario.name;
+
+        int tried = 0;
+        for (std::uint32_t step = 1; step <= log.steps.size(); ++step) {
+            const char call = log.steps[step - 1];
+            if (call != 'e' && call != 'w' && call != 'r')
+                continue;
+            const struct {
+                const char* name;
+                std::uint32_t cutAfter;
+                bool torn;
+            } ways[] = {{"before", step - 1, false}, {"after", step, false}, {"torn", step, true}};
+            for (const auto& way : ways) {
+                ++tried;
+                const std::string where = std::string(scenario.name) + ", step " + std::to_string(step) +
+                                          " (" + call + "), " + way.name;
+                CutAt(scenario, way.cutAfter, way.torn, target, where);
+            }
+        }
+        return tried;
+    }
+
+    void CutAt(const Scenario& scenario, std::uint32_t cutAfter, bool torn, const FlashImage& target,
+               const std::string& where) {
+        CameraSettings settings = scenario.settings;
+        settings.seed = 20261207;
+        settings.cutAfterSteps = cutAfter;
+        settings.cutTorn = torn;
+        if (!VirtualCamera::Plug(m_folder.Path(), scenario.start, settings))
+            return Problem(where + ": the camera was not plugged in");
+        VirtualCamera cut(m_folder.Path());
+        if (Update(cut, m_images, TargetFirmwareFor(scenario.old).imageResourceId))
+            Problem(where + ": the update cut off reported success");
+        const FlashImage left = *LoadFlash(m_folder.Path());
+
+        // The power is back and the program starts again.
+        if (!VirtualCamera::Plug(m_folder.Path(), left, {}))
+            return Problem(where + ": the camera was not plugged in again");
+        VirtualCamera camera(m_folder.Path());
+        FakeInventory inventory;
+        inventory.devices = {kCameraHardwareId};
+        SwitchFlags flags;
+        flags.old = scenario.old;
+        int firmwareResourceId = kDefaultFirmwareResourceId;
+        Decision decision = OpeningCheck(inventory, camera, m_images, flags);
+        if (decision.next == NextStep::WaitForUser && !decision.message)
+            decision = WriteCheck(camera, m_images, flags, firmwareResourceId);
+        const bool alreadyLatest = decision.message && decision.message->textId == IDS_ALREADY_LATEST;
+        if (alreadyLatest && left != target)
+            return Problem(where + ": \"already the latest\" over a flash that is not the target");
+        if (!alreadyLatest) {
+            if (decision.next != NextStep::RunUpdate)
+                return Problem(where + ": the next start does not update");
+            if (!Update(camera, m_images, firmwareResourceId))
+                Problem(where + ": the next update failed");
+        }
+        if (*LoadFlash(m_folder.Path()) != target)
+            Problem(where + ": the next start did not leave the target");
+    }
+
+    void Problem(const std::string& problem) {
+        if (m_problems.size() < 10)
+            ADD_FAILURE() << problem;
+        m_problems.push_back(problem);
+    }
+
+    TempFolder m_folder;
+    GeneratedImages m_images;
+    std::vector<std::string> m_problems;
+};
+
+} // namespace
+
+TEST_F(ExhaustiveCutOffTest, NoCutOfAnUpdateLeavesAFlashTheNextStartCallsLatestOrCannotRestore) {
+    CameraSettings firstReadBackFails;
+    firstReadBackFails.Rule(Fault::ReadCorrupt).firstCalls = 1;
+    const Scenario scenarios[] = {
+        {"older firmware to the target", MakeFirmwareImage(kOlder), false, {}},
+        {"the target to the older image under /old", MakeFirmwareImage(kTarget), true, {}},
+        {"a blank flash to the target", FlashImage(kFlashSize, 0xFF), false, {}},
+        {"a first attempt whose read-back fails", MakeFirmwareImage(kOlder), false, firstReadBackFails},
+    };
+    int tried = 0;
+    for (const Scenario& scenario : scenarios) {
+        const int here = CutEverywhere(scenario);
+        std::printf("%s: %d cut points\n", scenario.name, here);
+        tried += here;
+    }
+    std::printf("%d cut points tried, %zu problems\n", tried, m_problems.size());
+    EXPECT_TRUE(m_problems.empty());
+}
