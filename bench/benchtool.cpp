@@ -378,8 +378,9 @@ int CutOffs(const char* bin, int rounds, unsigned seed) {
         std::printf("%s\n", cut.c_str());
     for (const std::string& problem : tally.problems)
         std::printf("problem: %s\n", problem.c_str());
-    std::printf("cut-off recovery: %d cut-offs, %d recovered, %d false successes, %zu problems\n",
-                tally.cutOffs, tally.recovered, tally.falseSuccesses, tally.problems.size());
+    std::printf(
+        "cut-off recovery: %d cut-offs, %d recovered, %d false successes, %zu problems; %d power cuts\n",
+        tally.cutOffs, tally.recovered, tally.falseSuccesses, tally.problems.size(), tally.powerCuts);
     return tally.cutOffs == rounds && tally.recovered == rounds && tally.falseSuccesses == 0 ? 0 : 1;
 }
 
