@@ -3,6 +3,12 @@
 // the dialog is cut to the skin's opaque pixels and painted with them, its three texts are drawn
 // over the skin and its two buttons paint their normal face with the caption on it. Each image is
 // decoded once. bench/run measures Tervolin.exe's start-up against this program's.
+//
+// Built with SAME_ORDER_BASELINE it is the same-order baseline: it also does what the program must
+// do in its order and nothing more. It creates its layer window before it decodes the skin, runs
+// the opening check's device-inventory lookup and the driver's open, version read and close while
+// the dialog initialises, and resizes both windows with the program's SetWindowPos flags (which
+// activate them). Both write their start-up phases as the program does (TERVOLIN_TRACE_STARTUP=1).
 #include <windows.h>
 #include <commctrl.h>
 #include <objidl.h>
@@ -13,8 +19,15 @@
 #include <type_traits>
 #include <vector>
 
+#include "app/StartupTrace.h"
 #include "Controls/GdiPlus.h"
 #include "res/resource.h"
+#ifdef SAME_ORDER_BASELINE
+#include "app/DriverLibrary.h"
+#include "app/SetupApiInventory.h"
+#include "core/CameraDetection.h"
+#include "core/FirmwareVersion.h"
+#endif
 
 namespace {
 
@@ -187,6 +200,7 @@ public:
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+    bool CreateLayer(HINSTANCE module, int width, int height);
     void Initialise(HWND dialog);
     void DrawButton(const DRAWITEMSTRUCT& item) const;
 
@@ -199,17 +213,37 @@ private:
 };
 
 bool CMainWindow::Load(HINSTANCE module) {
+#ifdef SAME_ORDER_BASELINE
+    // The program decodes its button faces before its first window, and its skin after the layer
+    // window, which its dialog makes first.
+    for (int i = 0; i < 4; ++i) {
+        if (!m_faces[i].Decode(module, kButtonFacePngs[i]))
+            return false;
+    }
+    TraceStartup("button faces decoded");
+    if (!CreateLayer(module, 0, 0) || !m_skin.Decode(module, kSkinPng))
+        return false;
+    TraceStartup("layer window made, skin decoded");
+#else
     if (!m_skin.Decode(module, kSkinPng))
         return false;
     for (int i = 0; i < 4; ++i) {
         if (!m_faces[i].Decode(module, kButtonFacePngs[i]))
             return false;
     }
+    TraceStartup("five images decoded");
+    if (!CreateLayer(module, m_skin.Width(), m_skin.Height()))
+        return false;
+    TraceStartup("layer window made");
+#endif
     // The program's sizes: 12 and 9 points for the texts, 8 for the captions, at 96 pixels an inch.
     m_titleFont = ArialBold(-16);
     m_textFont = ArialBold(-12);
     m_buttonFont = ArialBold(-11);
+    return true;
+}
 
+bool CMainWindow::CreateLayer(HINSTANCE module, int width, int height) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = DefWindowProcA;
@@ -219,8 +253,8 @@ bool CMainWindow::Load(HINSTANCE module) {
     RegisterClassExA(&windowClass);
     // Click-through, and the dialog's owner, so the dialog always stays in front of it.
     m_hLayer = CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_NOINHERITLAYOUT,
-                               kLayerClass, nullptr, WS_POPUP, 0, 0, m_skin.Width(), m_skin.Height(), nullptr,
-                               nullptr, module, nullptr);
+                               kLayerClass, nullptr, WS_POPUP, 0, 0, width, height, nullptr, nullptr, module,
+                               nullptr);
     return m_hLayer != nullptr;
 }
 
@@ -229,8 +263,16 @@ void CMainWindow::Initialise(HWND dialog) {
     SetWindowLongPtrA(dialog, GWL_STYLE,
                       GetWindowLongPtrA(dialog, GWL_STYLE) & ~(WS_CAPTION | DS_MODALFRAME));
     SetWindowLongPtrA(dialog, GWL_EXSTYLE, GetWindowLongPtrA(dialog, GWL_EXSTYLE) & ~WS_EX_DLGMODALFRAME);
+#ifdef SAME_ORDER_BASELINE
+    // The program's flags: no move, no z-order change, and no SWP_NOACTIVATE; the layer window
+    // was made before the skin's size was known.
+    constexpr UINT kResize = SWP_NOMOVE | SWP_NOZORDER;
+    SetWindowPos(dialog, nullptr, 0, 0, m_skin.Width(), m_skin.Height(), kResize | SWP_FRAMECHANGED);
+    SetWindowPos(m_hLayer, nullptr, 0, 0, m_skin.Width(), m_skin.Height(), kResize);
+#else
     SetWindowPos(dialog, nullptr, 0, 0, m_skin.Width(), m_skin.Height(),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+#endif
     SetWindowRgn(dialog, OpaqueRegion(m_skin), FALSE);
 
     RECT rect;
@@ -253,6 +295,16 @@ void CMainWindow::Initialise(HWND dialog) {
     // The program captions its write button "OK" from its string table.
     SetDlgItemTextA(dialog, IDOK, "OK");
     SendMessageA(dialog, DM_SETDEFID, IDOK, 0);
+    TraceStartup("initialised");
+#ifdef SAME_ORDER_BASELINE
+    // The opening check as the program makes it: the camera in the device inventory, then its
+    // code version through the driver library beside the program.
+    CSetupApiInventory inventory;
+    CDriverLibrary driver;
+    if (FindCamera(inventory) == kCameraFound)
+        ReadCodeVersionInSession(driver);
+    TraceStartup("opening check");
+#endif
 }
 
 void CMainWindow::DrawButton(const DRAWITEMSTRUCT& item) const {
@@ -294,6 +346,7 @@ INT_PTR CALLBACK CMainWindow::DialogProc(HWND dialog, UINT message, WPARAM wPara
     }
     case WM_DRAWITEM:
         window->DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        TraceStartupOnce("a button drawn");
         return TRUE;
     case WM_SHOWWINDOW: {
         // The skin shows and hides with the dialog, right behind it.
@@ -324,12 +377,15 @@ INT_PTR CALLBACK CMainWindow::DialogProc(HWND dialog, UINT message, WPARAM wPara
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    TraceStartup("WinMain");
     const INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
     InitCommonControlsEx(&controls);
+    TraceStartup("common controls");
     const gdip::StartupInput input;
     ULONG_PTR token = 0; // for the life of the process, as in the program
     if (CGdiPlus::Api().GdiplusStartup(&token, &input, nullptr) != gdip::Ok)
         return 1;
+    TraceStartup("GDI+ started");
     CMainWindow window;
     if (!window.Load(instance))
         return 1;

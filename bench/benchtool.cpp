@@ -1,7 +1,8 @@
 // benchtool: the Windows side of bench/run. Each command prints one line of figures.
-//   benchtool launch PROGRAM BARE SKINNED RUNS  median ms from start to an interactive window,
+//   benchtool launch PROGRAM BARE SKINNED SAME_ORDER RUNS
+//                                               median ms from start to an interactive window,
 //                                               and the median peak working set in KiB, of the
-//                                               program and of the two baselines
+//                                               program and of the three baselines
 //   benchtool trace PROGRAM                     the program's start-up phases, as it writes them
 //                                               to a debugger, up to its interactive window
 //   benchtool region RUNS                       CreateOpaqueRegion of both skins against reading
@@ -115,11 +116,12 @@ bool LaunchOnce(const std::string& program, LaunchFigures& figures) {
     return true;
 }
 
-// The program and the two baselines take turns, the order rotating by one every round, after one
+// The program and the baselines take turns, the order rotating by one every round, after one
 // launch of each that is not counted (it starts what the system keeps running for the next ones).
-int Launch(const std::string& program, const std::string& bare, const std::string& skinned, int runs) {
-    constexpr int kPrograms = 3;
-    const std::string* order[kPrograms] = {&program, &bare, &skinned};
+int Launch(const std::string& program, const std::string& bare, const std::string& skinned,
+           const std::string& sameOrder, int runs) {
+    constexpr int kPrograms = 4;
+    const std::string* order[kPrograms] = {&program, &bare, &skinned, &sameOrder};
     std::vector<double> times[kPrograms], peaks[kPrograms];
     LaunchFigures figures{};
     for (const std::string* each : order) {
@@ -135,10 +137,10 @@ int Launch(const std::string& program, const std::string& bare, const std::strin
             peaks[which].push_back(figures.peakKiB);
         }
     }
-    std::printf(
-        "launch %.1f ms, peak %.0f KiB; bare %.1f ms, peak %.0f KiB; skinned %.1f ms, peak %.0f KiB\n",
-        Median(times[0]), Median(peaks[0]), Median(times[1]), Median(peaks[1]), Median(times[2]),
-        Median(peaks[2]));
+    std::printf("launch %.1f ms, peak %.0f KiB; bare %.1f ms, peak %.0f KiB; skinned %.1f ms, peak %.0f KiB; "
+                "same-order %.1f ms, peak %.0f KiB\n",
+                Median(times[0]), Median(peaks[0]), Median(times[1]), Median(peaks[1]), Median(times[2]),
+                Median(peaks[2]), Median(times[3]), Median(peaks[3]));
     return 0;
 }
 
@@ -376,8 +378,9 @@ int CutOffs(const char* bin, int rounds, unsigned seed) {
         std::printf("%s\n", cut.c_str());
     for (const std::string& problem : tally.problems)
         std::printf("problem: %s\n", problem.c_str());
-    std::printf("cut-off recovery: %d cut-offs, %d recovered, %d false successes, %zu problems\n",
-                tally.cutOffs, tally.recovered, tally.falseSuccesses, tally.problems.size());
+    std::printf(
+        "cut-off recovery: %d cut-offs, %d recovered, %d false successes, %zu problems; %d power cuts\n",
+        tally.cutOffs, tally.recovered, tally.falseSuccesses, tally.problems.size(), tally.powerCuts);
     return tally.cutOffs == rounds && tally.recovered == rounds && tally.falseSuccesses == 0 ? 0 : 1;
 }
 
@@ -386,8 +389,8 @@ int main(int argc, char** argv) {
     ULONG_PTR token = 0;
     CGdiPlus::Api().GdiplusStartup(&token, &input, nullptr);
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "launch" && argc == 6)
-        return Launch(argv[2], argv[3], argv[4], std::atoi(argv[5]));
+    if (command == "launch" && argc == 7)
+        return Launch(argv[2], argv[3], argv[4], argv[5], std::atoi(argv[6]));
     if (command == "trace" && argc == 3)
         return Trace(argv[2]);
     if (command == "region" && argc == 3)
@@ -400,7 +403,9 @@ int main(int argc, char** argv) {
     if (command == "fleet" && argc == 6)
         return RunFleet(argv[2], argv[3], std::atoi(argv[4]),
                         static_cast<std::uint32_t>(std::strtoul(argv[5], nullptr, 10)));
-    std::fprintf(stderr, "usage: benchtool launch PROGRAM BARE SKINNED RUNS | trace PROGRAM | region RUNS | "
-                         "soak JOBS SEED | cutoff BIN ROUNDS SEED | fleet BIN FOLDER COMPUTERS SEED\n");
+    std::fprintf(
+        stderr,
+        "usage: benchtool launch PROGRAM BARE SKINNED SAME_ORDER RUNS | trace PROGRAM | region RUNS | "
+        "soak JOBS SEED | cutoff BIN ROUNDS SEED | fleet BIN FOLDER COMPUTERS SEED\n");
     return 2;
 }

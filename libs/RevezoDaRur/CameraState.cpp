@@ -103,6 +103,10 @@ bool ParseLine(std::string_view key, std::string_view value, CameraState& state)
         return ParseField(value, s.partialBytes, UINT32_MAX);
     if (key == "plug-count")
         return ParseField(value, s.plugCount, UINT32_MAX);
+    if (key == "cut-after-steps")
+        return ParseField(value, s.cutAfterSteps, UINT32_MAX);
+    if (key == "cut-torn")
+        return ParseField(value, s.cutTorn, 1);
     if (key == "calls")
         return ParseField(value, c.calls, UINT32_MAX);
     if (key == "opens")
@@ -115,6 +119,8 @@ bool ParseLine(std::string_view key, std::string_view value, CameraState& state)
         return ParseField(value, c.writes, UINT32_MAX);
     if (key == "reads")
         return ParseField(value, c.reads, UINT32_MAX);
+    if (key == "steps")
+        return ParseField(value, c.steps, UINT32_MAX);
     if (key == "device-us")
         return ParseField(value, c.deviceMicros, UINT64_MAX);
     return true; // keys of a newer model are ignored
@@ -268,7 +274,9 @@ std::string FormatSettings(const CameraSettings& s) {
         << "stuck-offset=" << s.stuckOffset << "\n"
         << "stuck-mask=" << s.stuckMask << "\n"
         << "partial-bytes=" << s.partialBytes << "\n"
-        << "plug-count=" << s.plugCount << "\n";
+        << "plug-count=" << s.plugCount << "\n"
+        << "cut-after-steps=" << s.cutAfterSteps << "\n"
+        << "cut-torn=" << s.cutTorn << "\n";
     for (std::size_t i = 0; i < kFaultCount; ++i)
         out << "fault." << kFaultNames[i] << "=" << s.faults[i].firstCalls << " " << s.faults[i].perMillion
             << "\n";
@@ -284,6 +292,7 @@ std::string FormatCounters(const CameraCounters& c) {
         << "erases=" << c.erases << "\n"
         << "writes=" << c.writes << "\n"
         << "reads=" << c.reads << "\n"
+        << "steps=" << c.steps << "\n"
         << "device-us=" << c.deviceMicros << "\n";
     return out.str();
 }

@@ -59,6 +59,10 @@ struct CameraSettings {
     std::uint32_t stuckMask = 0x01;
     std::uint32_t partialBytes = 0; // bytes that WritePartial and ReadShort move; 0: half
     std::uint32_t plugCount = 0;    // times plugged in: a session from an earlier plugging is gone
+    // Power lost once the steps counter reaches this (0: never); that step is torn when cutTorn is
+    // set. The camera stays gone until it is plugged in again, which clears the counters.
+    std::uint32_t cutAfterSteps = 0;
+    bool cutTorn = false;
     std::array<FaultRule, kFaultCount> faults{};
 
     FaultRule& Rule(Fault fault) { return faults[static_cast<std::size_t>(fault)]; }
@@ -72,6 +76,8 @@ struct CameraCounters {
     std::uint32_t erases = 0;
     std::uint32_t writes = 0;
     std::uint32_t reads = 0;
+    // Every device step: an open, a version read, a sector erased, a page programmed, a transfer read.
+    std::uint32_t steps = 0;
     std::uint64_t deviceMicros = 0; // time the device itself spent, as the timing model counts it
 };
 

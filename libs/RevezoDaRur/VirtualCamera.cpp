@@ -65,6 +65,18 @@ std::uint32_t SectorsBeforeInterrupt(const CameraSettings& settings, std::uint32
            static_cast<std::uint32_t>(Draw(settings, Fault::EraseInterrupt, call, 1) % (kSectorCount - 1));
 }
 
+// Whether the camera's power is cut: it reached its last step.
+bool PowerCut(const CameraSettings& settings, const CameraCounters& counters) {
+    return settings.cutAfterSteps != 0 && counters.steps >= settings.cutAfterSteps;
+}
+
+// The bits that a step torn by a power cut got through to, eight per byte, `byte` onwards: drawn
+// from the seed and the step, so the same cut tears the same way.
+std::uint8_t TornMask(const CameraSettings& settings, std::uint32_t step, std::uint32_t byte) {
+    const std::uint64_t bits = Mix(settings.seed ^ Mix((std::uint64_t{step} << 32) | (byte / 8)));
+    return static_cast<std::uint8_t>(bits >> (byte % 8 * 8));
+}
+
 // A write into the lowest page, which no process maps. Not null, so that the native build's
 // undefined-behaviour checks let it fault as the DLL does; through a volatile pointer, so that the
 // compiler neither drops the write nor, knowing the address, turns it into a trap.
@@ -119,12 +131,17 @@ bool VirtualCamera::Call(bool needsOpen, bool writesFlash, Operation operation) 
     run.counters = *counters;
     run.plugCount = settings->plugCount;
     ++run.counters.calls;
-    const bool gone = !settings->plugged ||
+    const bool gone = !settings->plugged || PowerCut(*settings, run.counters) ||
                       (settings->unplugAfterCalls != 0 && run.counters.calls > settings->unplugAfterCalls);
     // A session from before the latest plugging-in is gone even if the camera is back.
     if (gone || settings->plugCount != m_plugCount)
         m_open = false;
-    const bool result = !gone && (!needsOpen || m_open) && operation(run);
+    bool result = !gone && (!needsOpen || m_open) && operation(run);
+    // Power lost right after the call's last step: the host hears no answer.
+    if (PowerCut(run.settings, run.counters)) {
+        m_open = false;
+        result = false;
+    }
     // Counters of a camera plugged in anew meanwhile start afresh; this call is not theirs.
     if (run.settings.plugCount == run.plugCount) {
         run.counters.deviceMicros += static_cast<std::uint64_t>(run.spent.count());
@@ -160,11 +177,16 @@ bool VirtualCamera::Step(Run& run, microseconds time) {
     const std::optional<CameraSettings> settings = run.reader.Read();
     if (settings)
         run.settings = *settings;
-    if (!settings || !settings->plugged || settings->plugCount != run.plugCount) {
+    if (!settings || !settings->plugged || settings->plugCount != run.plugCount ||
+        PowerCut(run.settings, run.counters)) {
         m_open = false;
         return false;
     }
-    return true;
+    ++run.counters.steps;
+    run.torn = run.settings.cutTorn && PowerCut(run.settings, run.counters);
+    if (run.torn)
+        m_open = false;
+    return !run.torn;
 }
 
 void VirtualCamera::CrashIf(const Run& run, Fault fault, std::uint32_t call) {
@@ -174,7 +196,7 @@ void VirtualCamera::CrashIf(const Run& run, Fault fault, std::uint32_t call) {
 
 std::int32_t VirtualCamera::Initialize_DriverInterface() {
     std::int32_t result = 0;
-    Call(false, false, [&](Run& run) {
+    const bool answered = Call(false, false, [&](Run& run) {
         const std::uint32_t call = Count(run, &CameraCounters::opens);
         if (!Step(run, kOpenTime))
             return false;
@@ -188,7 +210,8 @@ std::int32_t VirtualCamera::Initialize_DriverInterface() {
         result = 1;
         return true;
     });
-    return result;
+    // Opened, but the power went before the answer came back: no camera.
+    return answered ? result : std::min(result, 0);
 }
 
 bool VirtualCamera::UnInitialize_DriverInterface() {
@@ -237,14 +260,21 @@ bool VirtualCamera::Erase(Run& run) {
     const std::uint32_t call = Count(run, &CameraCounters::erases);
     std::uint8_t sector[kSectorSize];
     for (std::uint32_t index = 0; index < kSectorCount; ++index) {
-        if (!Step(run, kBulkEraseTime / kSectorCount))
+        const std::uint32_t start = index * kSectorSize;
+        if (!Step(run, kBulkEraseTime / kSectorCount)) {
+            // Cut mid-erase, the sector keeps some of its bits cleared.
+            if (run.torn && run.flash.Read(start, sector, kSectorSize)) {
+                for (std::uint32_t i = 0; i < kSectorSize; ++i)
+                    sector[i] |= TornMask(run.settings, run.counters.steps, i);
+                run.flash.Write(start, sector, kSectorSize);
+            }
             return false;
+        }
         if (index == kSectorCount / 2)
             CrashIf(run, Fault::CrashErase, call);
         const CameraSettings& settings = run.settings;
         if (Happens(settings, Fault::EraseFail, call))
             return false;
-        const std::uint32_t start = index * kSectorSize;
         std::fill_n(sector, kSectorSize, 0xFF);
         if (Happens(settings, Fault::StuckBits, call) && settings.stuckOffset >= start &&
             settings.stuckOffset - start < kSectorSize)
@@ -265,8 +295,16 @@ bool VirtualCamera::Write(Run& run, std::uint32_t offset, const std::uint8_t* da
     std::uint8_t page[kPageSize];
     for (std::uint32_t done = 0; done < length; done += kPageSize) {
         const std::uint32_t size = std::min(kPageSize, length - done);
-        if (!Step(run, kUsbTimePerByte * size + kPageProgramTime))
+        if (!Step(run, kUsbTimePerByte * size + kPageProgramTime)) {
+            // Cut mid-program, the page has only some of the bits it was clearing cleared.
+            if (run.torn && run.flash.Read(offset + done, page, size)) {
+                for (std::uint32_t i = 0; i < size; ++i)
+                    page[i] &= static_cast<std::uint8_t>(data[done + i] |
+                                                         ~TornMask(run.settings, run.counters.steps, i));
+                run.flash.Write(offset + done, page, size);
+            }
             return false;
+        }
         if (done == halfway)
             CrashIf(run, Fault::CrashWrite, call);
         const CameraSettings& settings = run.settings;

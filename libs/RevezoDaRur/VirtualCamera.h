@@ -55,6 +55,7 @@ private:
         std::chrono::microseconds planned{0}; // device time of the steps so far, as the part takes it
         std::chrono::microseconds spent{0};   // the same, stretched by the settings' time share
         std::optional<TimePoint> deadline;    // when the last step ends, with realistic timings
+        bool torn = false;                    // power was lost in the middle of the last step
     };
 
     // One driver call: reads the settings and counters, counts the call and, unless the camera is
@@ -64,7 +65,8 @@ private:
     // Counts the call as one of its operation's and returns its number among them.
     std::uint32_t Count(Run& run, std::uint32_t CameraCounters::*operationCalls);
     // Spends the next step's device time, then reads the settings again: false when the camera
-    // has gone meanwhile (unplugged, or plugged in anew).
+    // has gone meanwhile (unplugged, plugged in anew, or its power cut), and false with run.torn
+    // set when the power is lost in the middle of this step.
     bool Step(Run& run, std::chrono::microseconds time);
     // Crashes when the crash fault `fault` disturbs this call: every step before is in the folder.
     void CrashIf(const Run& run, Fault fault, std::uint32_t call);

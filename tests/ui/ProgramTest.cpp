@@ -310,19 +310,21 @@ TEST_F(ProgramTest, CablePulledInAnyStageFailsTheUpdateAndAPressAfterPluggingRes
 }
 
 TEST_F(ProgramTest, UpdatesCutOffAnywhereAreRestoredByTheNextRun) {
-    // Erase, write, read-back, erase, write: each ended at a seeded moment, then run again.
+    // Erase, write and read-back ended at a seeded moment, then the camera's power cut after a
+    // seeded step, whole and torn; each then run again.
     const CutOffTally tally = RunCutOffRecovery(Bin(), m_folder, 5, 20261207);
     for (const std::string& problem : tally.problems)
         ADD_FAILURE() << problem;
     EXPECT_EQ(tally.cutOffs, 5);
+    EXPECT_EQ(tally.powerCuts, 2);
     EXPECT_EQ(tally.recovered, 5);
     EXPECT_EQ(tally.falseSuccesses, 0);
     // One of them left a camera that names the new firmware over a flash that is not all there.
     EXPECT_GE(tally.tornUnderNewName, 1);
     for (const std::string& cut : tally.cuts)
         std::printf("%s\n", cut.c_str());
-    // Each cut-off left its run's begun record last, and the next run said first that it was
-    // interrupted, with that run's time.
+    // Each program ended left its run's begun record last, and the next run said first that it
+    // was interrupted, with that run's time. A power cut ended no program.
     const auto history = ReadHistory(m_local / "Tervolin");
     int interrupted = 0;
     for (std::size_t i = 1; i < history.size(); ++i) {
@@ -333,7 +335,7 @@ TEST_F(ProgramTest, UpdatesCutOffAnywhereAreRestoredByTheNextRun) {
         EXPECT_EQ(history[i - 1].at("time"), history[i].at("time"));
         EXPECT_EQ(history[i].count("noticed"), 1u);
     }
-    EXPECT_EQ(interrupted, tally.cutOffs);
+    EXPECT_EQ(interrupted, tally.cutOffs - tally.powerCuts);
 }
 
 // A driver library that faults inside one of its calls ends the program with exit code 6, and

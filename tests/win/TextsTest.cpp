@@ -172,6 +172,14 @@ TEST(StringTable, ProgramTextsAreEnglishAndEveryLanguageModuleTranslatesThemInCo
         EXPECT_EQ(wait.substr(wait.size() - 2), " \x85") << tag;
     }
     ClearLanguage();
+
+    // A language module made before a text was added leaves that text in English.
+    CModule older;
+    ASSERT_TRUE(older.Load(ModuleFolder(nullptr) + L"ravozev.dll"));
+    ASSERT_EQ(LoadResourceString(older.Get(), IDS_DRIVER_FAILED), "");
+    g_app.SetLanguageModule(older.Get());
+    EXPECT_EQ(LoadText(IDS_DRIVER_FAILED), kEnglish[IDS_DRIVER_FAILED - IDS_OK]);
+    g_app.SetLanguageModule(nullptr);
 }
 
 TEST(LanguageLibrary, AbsentUnknownAndHostileValuesGiveNull) {

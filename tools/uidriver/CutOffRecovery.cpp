@@ -23,6 +23,11 @@ struct Stage {
 };
 constexpr Stage kStages[] = {{"erase", 0, 2300}, {"write", 10, 600}, {"read-back", 75, 150}};
 constexpr int kTimePercent = 300;
+// The device steps the program takes before its update (the opening check and the write check each
+// open the camera and read its version), and those of the update's first attempt: an open, 16
+// sectors erased, 139 pages programmed, an open, 16 transfers read.
+constexpr std::uint32_t kCheckSteps = 4;
+constexpr std::uint32_t kAttemptSteps = 1 + 16 + 139 + 1 + 16;
 
 int Vcam(const std::filesystem::path& bin, const std::string& arguments) {
     const std::wstring wide(arguments.begin(), arguments.end());
@@ -61,6 +66,50 @@ bool CutOff(CProgramRun& program, HWND update, const Stage& stage, DWORD delay) 
     }
     Sleep(delay);
     program.Stop();
+    return true;
+}
+
+// Starts an update and ends the program `delay` into `stage`. False when there was no update to
+// cut off.
+bool KillDuring(const std::filesystem::path& bin, const Stage& stage, DWORD delay) {
+    CProgramRun program;
+    if (!program.Start((bin / "Tervolin.exe").wstring(), ""))
+        return false;
+    HWND main = WaitForScreen(program.ProcessId(), Screen::MainWindow);
+    if (main == nullptr)
+        return false;
+    PressButton(GetDlgItem(main, IDOK));
+    HWND update = WaitForScreen(program.ProcessId(), Screen::UpdateDialog, 10000);
+    return update != nullptr && CutOff(program, update, stage, delay);
+}
+
+// Starts an update over a camera that loses its power on the way: the program must report the
+// failure and come back to its main window, which the user then closes. False when there was no
+// update to cut off.
+bool RunToPowerCut(const std::filesystem::path& bin, CutOffTally& tally, const std::string& round) {
+    CProgramRun program;
+    if (!program.Start((bin / "Tervolin.exe").wstring(), ""))
+        return false;
+    const DWORD pid = program.ProcessId();
+    HWND main = WaitForScreen(pid, Screen::MainWindow);
+    if (main == nullptr)
+        return false;
+    PressButton(GetDlgItem(main, IDOK));
+    HWND box = WaitForScreen(pid, Screen::MessageBox, 60000);
+    if (box == nullptr)
+        return false;
+    const std::string text = MessageBoxText(box);
+    PressButton(GetDlgItem(box, IDOK));
+    if (text == kSucceeded)
+        tally.problems.push_back(round + ": the update whose camera lost its power said it succeeded");
+    main = WaitForScreen(pid, Screen::MainWindow, 10000);
+    if (main == nullptr) {
+        tally.problems.push_back(round + ": the main window did not come back after \"" + text + "\"");
+        return true;
+    }
+    PressButton(GetDlgItem(main, IDCANCEL));
+    if (!program.WaitForExit(15000))
+        tally.problems.push_back(round + ": the program did not end when closed");
     return true;
 }
 
@@ -113,31 +162,38 @@ CutOffTally RunCutOffRecovery(const std::filesystem::path& bin, const std::files
     const FlashImage older = MakeFirmwareImage(kOlder);
     CutOffTally tally;
     for (int i = 0; i < rounds; ++i) {
-        const Stage& stage = kStages[i % 3];
-        const DWORD delay = std::uniform_int_distribution<DWORD>(0, stage.longest)(random);
-        const std::string round =
-            "round " + std::to_string(i + 1) + " (" + stage.name + ", " + std::to_string(delay) + " ms in)";
-        Vcam(bin, std::string("plug --version \"") + kOlder + "\" --realistic");
-        Vcam(bin, "set time-percent=" + std::to_string(kTimePercent));
-
-        CProgramRun program;
-        HWND update = nullptr;
-        if (program.Start((bin / "Tervolin.exe").wstring(), "")) {
-            if (HWND main = WaitForScreen(program.ProcessId(), Screen::MainWindow)) {
-                PressButton(GetDlgItem(main, IDOK));
-                update = WaitForScreen(program.ProcessId(), Screen::UpdateDialog, 10000);
-            }
+        std::string round = "round " + std::to_string(i + 1);
+        bool cut = false;
+        const bool powerCut = i % 5 >= 3;
+        if (!powerCut) {
+            const Stage& stage = kStages[i % 5];
+            const DWORD delay = std::uniform_int_distribution<DWORD>(0, stage.longest)(random);
+            round += std::string(" (") + stage.name + ", " + std::to_string(delay) + " ms in)";
+            Vcam(bin, std::string("plug --version \"") + kOlder + "\" --realistic");
+            Vcam(bin, "set time-percent=" + std::to_string(kTimePercent));
+            cut = KillDuring(bin, stage, delay);
+        } else {
+            const bool torn = i % 5 == 4;
+            const std::uint32_t step = std::uniform_int_distribution<std::uint32_t>(1, kAttemptSteps)(random);
+            round += " (power cut after step " + std::to_string(step) + " of the update" +
+                     (torn ? ", torn" : "") + ")";
+            Vcam(bin, std::string("plug --version \"") + kOlder + "\"");
+            Vcam(bin,
+                 "set cut-after-steps=" + std::to_string(kCheckSteps + step) + (torn ? " cut-torn=1" : ""));
+            cut = RunToPowerCut(bin, tally, round);
         }
-        if (update == nullptr || !CutOff(program, update, stage, delay)) {
+        if (!cut) {
             tally.problems.push_back(round + ": no update to cut off");
             continue;
         }
         ++tally.cutOffs;
+        tally.powerCuts += powerCut;
         const FlashImage left = LoadFlash(camera).value_or(FlashImage{});
         tally.cuts.push_back(round + ": " + Describe(left, older, image));
         tally.tornUnderNewName +=
             left != image && ReportedCodeVersion(left) == TargetFirmwareFor(false).codeVersion;
-        Vcam(bin, "set realistic-timings=0");
+        // The power back: plugged in again with the flash it kept.
+        Vcam(bin, powerCut ? "plug" : "set realistic-timings=0");
         Recover(bin, camera, image, tally, round);
     }
     return tally;

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/DriverLibrary.h"
@@ -40,7 +41,10 @@ constexpr char kUsage[] =
     "              crash-open crash-version crash-erase crash-write crash-read\n"
     "  set KEY=VALUE...\n"
     "        change settings: seed, unplug-after-calls, corrupt-offset, stuck-offset, stuck-mask,\n"
-    "        partial-bytes, realistic-timings (0 or 1), time-percent (stretches the timings)\n"
+    "        partial-bytes, realistic-timings (0 or 1), time-percent (stretches the timings),\n"
+    "        cut-after-steps (the power is lost after that many more device steps: opens, version\n"
+    "        reads, sectors erased, pages programmed, transfers read; 0: never), cut-torn (1: that\n"
+    "        last step is left half done). Plugging in again brings the camera back\n"
     "  identify [SWITCHES]...\n"
     "        what the updater finds: camera present, code version, and its opening decision\n"
     "  history [N]\n"
@@ -136,8 +140,8 @@ int Status(const std::filesystem::path& folder) {
     std::printf("camera:       %s\n", s.plugged ? "plugged in" : "unplugged");
     std::printf("code version: %s\n", ReportedCodeVersion(*flash).c_str());
     std::printf("flash holds:  %s\n", DescribeFlash(*flash).c_str());
-    std::printf("calls:        %u (opens %u, versions %u, erases %u, writes %u, reads %u)\n", c.calls,
-                c.opens, c.versions, c.erases, c.writes, c.reads);
+    std::printf("calls:        %u (opens %u, versions %u, erases %u, writes %u, reads %u), %u steps\n",
+                c.calls, c.opens, c.versions, c.erases, c.writes, c.reads, c.steps);
     std::printf("device time:  %.3f s%s\n", static_cast<double>(c.deviceMicros) / 1e6,
                 s.realisticTimings ? " (realistic timings)" : "");
     for (std::size_t i = 0; i < kFaultCount; ++i) {
@@ -148,6 +152,9 @@ int Status(const std::filesystem::path& folder) {
     }
     if (s.unplugAfterCalls != 0)
         std::printf("fault:        unplugged after %u calls\n", s.unplugAfterCalls);
+    if (s.cutAfterSteps != 0)
+        std::printf("fault:        power cut after step %u%s\n", s.cutAfterSteps,
+                    s.cutTorn ? ", which is torn" : "");
     return 0;
 }
 
@@ -170,7 +177,7 @@ int SetFault(const std::filesystem::path& folder, int argc, char** argv) {
         std::string lines;
         for (std::size_t i = 0; i < kFaultCount; ++i)
             lines += std::string("fault.") + FaultName(static_cast<Fault>(i)) + "=0 0\n";
-        return Amend(folder, lines + "unplug-after-calls=0\n");
+        return Amend(folder, lines + "unplug-after-calls=0\ncut-after-steps=0\ncut-torn=0\n");
     }
     const std::optional<Fault> fault = argc == 2 ? FaultFromName(argv[0]) : std::nullopt;
     const std::optional<CameraState> state = LoadState(folder);
@@ -204,7 +211,18 @@ int Set(const std::filesystem::path& folder, int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
         if (std::strchr(argv[i], '=') == nullptr || std::strchr(argv[i], '\n') != nullptr)
             return Fail("usage: vcam set KEY=VALUE...");
-        lines += std::string(argv[i]) + "\n";
+        std::string line = argv[i];
+        // The camera counts steps from plugging in; the user counts from now.
+        constexpr std::string_view kCut = "cut-after-steps=";
+        if (line.compare(0, kCut.size(), kCut) == 0) {
+            const std::optional<CameraState> asked = ParseState(line);
+            const std::optional<CameraCounters> counters = LoadCounters(folder);
+            if (!asked || !counters || counters->steps > UINT32_MAX - asked->settings.cutAfterSteps)
+                return Fail("cut-after-steps is a whole number of steps, and the camera must be plugged in");
+            if (asked->settings.cutAfterSteps != 0)
+                line = std::string(kCut) + std::to_string(counters->steps + asked->settings.cutAfterSteps);
+        }
+        lines += line + "\n";
     }
     return Amend(folder, lines);
 }
