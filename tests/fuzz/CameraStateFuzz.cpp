@@ -21,8 +21,9 @@ bool Same(const CameraState& a, const CameraState& b) {
            s.timePercent == t.timePercent && s.seed == t.seed && s.unplugAfterCalls == t.unplugAfterCalls &&
            s.corruptOffset == t.corruptOffset && s.stuckOffset == t.stuckOffset &&
            s.stuckMask == t.stuckMask && s.partialBytes == t.partialBytes && s.plugCount == t.plugCount &&
-           c.calls == d.calls && c.opens == d.opens && c.versions == d.versions && c.erases == d.erases &&
-           c.writes == d.writes && c.reads == d.reads && c.deviceMicros == d.deviceMicros &&
+           s.cutAfterSteps == t.cutAfterSteps && s.cutTorn == t.cutTorn && c.calls == d.calls &&
+           c.opens == d.opens && c.versions == d.versions && c.erases == d.erases && c.writes == d.writes &&
+           c.reads == d.reads && c.steps == d.steps && c.deviceMicros == d.deviceMicros &&
            FormatState(a) == FormatState(b);
 }
 
