@@ -111,13 +111,15 @@ TEST(DialogTemplate, HeaderFontAndItemsOfEachForm) {
               "plain style 80c800c8 ex 0 size 235x55 font 8pt 0 MS Shell Dlg | 1 50010001 at 178,7 50x16");
     // An item's creation data is skipped; an item whose data runs past the end is left out.
     Builder extra;
-    extra.U32(0x80C80088).U32(0).U16(2).U16(0).U16(0).U16(100).U16(50).U16(0).U16(0).Str(u"").Align();
+    extra.U32(0x80C80088).U32(0).U16(3).U16(0).U16(0).U16(100).U16(50).U16(0).U16(0).Str(u"").Align();
     extra.U32(0x50010001).U32(0).U16(1).U16(2).U16(3).U16(4).U16(7).U16(0xFFFF).U16(0x0080).Str(u"");
     extra.U16(4).U32(0xDDDDDDDD).Align();
+    extra.U32(0x50010003).U32(0).U16(9).U16(8).U16(7).U16(6).U16(8).U16(0xFFFF).U16(0x0080).Str(u"");
+    extra.U16(0).Align();
     extra.U32(0x50010002).U32(0).U16(5).U16(6).U16(7).U16(8).U16(9).U16(0xFFFF).U16(0x0080).Str(u"");
     extra.U16(100).U16(0);
-    EXPECT_EQ(Describe(extra.Bytes()),
-              "plain style 80c80088 ex 0 size 100x50 font 8pt 400 Tahoma | 7 50010001 at 1,2 3x4");
+    EXPECT_EQ(Describe(extra.Bytes()), "plain style 80c80088 ex 0 size 100x50 font 8pt 400 Tahoma | 7 "
+                                       "50010001 at 1,2 3x4 | 8 50010003 at 9,8 7x6");
 }
 
 TEST(DialogTemplate, TruncatedTemplatesNeverReadPastTheirEnd) {
