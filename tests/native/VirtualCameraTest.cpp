@@ -129,6 +129,10 @@ TEST_F(VirtualCameraTest, OperationsNeedAPluggedCameraAndAnOpenInterface) {
     ASSERT_TRUE(SaveState(m_folder.Path(), state));
     EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
 
+    // Plugging in makes the folder, and refuses a flash of another size.
+    EXPECT_TRUE(VirtualCamera::Plug(m_folder.Path() / "new" / "camera", MakeFirmwareImage(kOlder), {}));
+    EXPECT_FALSE(VirtualCamera::Plug(m_folder.Path() / "short", FlashImage(100), {}));
+
     VirtualCamera absent(m_folder.Path() / "missing");
     EXPECT_EQ(absent.Initialize_DriverInterface(), 0);
     EXPECT_FALSE(absent.GetCodeVersion(buffer));
