@@ -227,6 +227,15 @@ TEST_F(VirtualCameraTest, WriteFaults) {
         EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + written, image.begin()));
         EXPECT_TRUE(AllErased(flash.data() + written, kFlashSize - written));
     }
+    // A part that ends one byte into a page programs that byte.
+    CameraSettings partial;
+    partial.Rule(Fault::WritePartial).firstCalls = 1;
+    partial.partialBytes = 257;
+    Plug(partial, FlashImage(kFlashSize, 0xFF));
+    ASSERT_TRUE(Write(Opened(), image, 35428));
+    const FlashImage flash = Flash();
+    EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + 257, image.begin()));
+    EXPECT_TRUE(AllErased(flash.data() + 257, kFlashSize - 257));
 }
 
 TEST_F(VirtualCameraTest, ReadFaults) {
@@ -305,10 +314,11 @@ TEST_F(VirtualCameraTest, ChanceFaultsFollowTheSeed) {
 TEST_F(VirtualCameraTest, CrashFaultsStopTheirCallHalfwayLeavingItsStepsBehind) {
     const FlashImage older = MakeFirmwareImage(kOlder), image = MakeFirmwareImage(kTarget);
     const FlashImage erased(kFlashSize, 0xFF);
-    FlashImage halfErased = older, halfWritten = erased, onePage = erased;
+    FlashImage halfErased = older, halfWritten = erased, onePage = erased, onePageAndAByte = erased;
     std::fill_n(halfErased.begin(), 8 * 4096, 0xFF);
     std::copy_n(image.begin(), 69 * 256, halfWritten.begin()); // 69 of the write's 139 pages
     std::copy_n(image.begin(), 256, onePage.begin());
+    std::copy_n(image.begin(), 257, onePageAndAByte.begin());
     FlashImage buffer; // the caller's
     const struct {
         Fault fault;
@@ -330,6 +340,9 @@ TEST_F(VirtualCameraTest, CrashFaultsStopTheirCallHalfwayLeavingItsStepsBehind) 
         // A write of one page crashes before it.
         {Fault::CrashWrite, [&](VirtualCamera& camera) { return Write(camera, image, 256); },
          &CameraCounters::writes, erased, erased, 0, onePage},
+        // One of a page and a byte crashes before its second page.
+        {Fault::CrashWrite, [&](VirtualCamera& camera) { return Write(camera, image, 257); },
+         &CameraCounters::writes, erased, onePage, 0, onePageAndAByte},
         {Fault::CrashRead,
          [&](VirtualCamera& camera) {
              return camera.ReqToDriver(kRequestReadFlash, 0, buffer.data(), kFlashSize);
