@@ -348,7 +348,10 @@ TEST_F(VirtualCameraTest, CrashFaultsStopTheirCallHalfwayLeavingItsStepsBehind) 
              return camera.ReqToDriver(kRequestReadFlash, 0, buffer.data(), kFlashSize);
          },
          &CameraCounters::reads, older, older, 8 * 4096, older},
-        // A read of one transfer and a byte crashes before its second.
+        // A read of one transfer crashes before it; one of a transfer and a byte, before its second.
+        {Fault::CrashRead,
+         [&](VirtualCamera& camera) { return camera.ReqToDriver(kRequestReadFlash, 0, buffer.data(), 4096); },
+         &CameraCounters::reads, older, older, 0, older},
         {Fault::CrashRead,
          [&](VirtualCamera& camera) { return camera.ReqToDriver(kRequestReadFlash, 0, buffer.data(), 4097); },
          &CameraCounters::reads, older, older, 4096, older},
