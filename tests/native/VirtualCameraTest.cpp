@@ -762,10 +762,12 @@ TEST(CameraState, FormatAndParseRoundTripAndMalformedTextIsRejected) {
     // Malformed text is rejected.
     for (const char* text : {"plugged", "plugged=2", "seed=-1", "seed=18446744073709551616", "calls=1x",
                              "calls=", "stuck-mask=256", "fault.read-flip=1", "fault.read-flip=0 1000001",
-                             "fault.nonsense=1 0", "opens=4294967296", "seed=+5", "seed= -1", "future-key"})
+                             "fault.nonsense=1 0", "opens=4294967296", "seed=+5", "seed= -1", "future-key",
+                             "seed=0000000000000000000000001"}) // 25 digits
         EXPECT_FALSE(ParseState(text)) << text;
     EXPECT_TRUE(ParseState("# comment\n\nfuture-key=anything\r\nseed=0x10\n"));
     EXPECT_EQ(ParseState("seed=0x10")->settings.seed, 16u);
+    EXPECT_EQ(ParseState("seed=000000000000000000000001")->settings.seed, 1u); // 24 digits
     EXPECT_EQ(ParseState("fault.read-flip= \t2 10 ")->settings.Rule(Fault::ReadFlip).perMillion, 10u);
 }
 
