@@ -765,6 +765,12 @@ TEST(CameraState, FormatAndParseRoundTripAndMalformedTextIsRejected) {
                              "fault.nonsense=1 0", "opens=4294967296", "seed=+5", "seed= -1", "future-key",
                              "seed=0000000000000000000000001"}) // 25 digits
         EXPECT_FALSE(ParseState(text)) << text;
+    // Each value up to its greatest.
+    for (const char* text :
+         {"plugged=1", "realistic-timings=1", "time-percent=100000", "stuck-mask=0xFF",
+          "seed=18446744073709551615", "opens=4294967295", "cut-after-steps=4294967295", "cut-torn=1",
+          "fault.read-flip=4294967295 1000000", "device-us=18446744073709551615"})
+        EXPECT_TRUE(ParseState(text)) << text;
     EXPECT_TRUE(ParseState("# comment\n\nfuture-key=anything\r\nseed=0x10\n"));
     EXPECT_EQ(ParseState("seed=0x10")->settings.seed, 16u);
     EXPECT_EQ(ParseState("seed=000000000000000000000001")->settings.seed, 1u); // 24 digits
