@@ -763,7 +763,8 @@ TEST(CameraState, FormatAndParseRoundTripAndMalformedTextIsRejected) {
     for (const char* text : {"plugged", "plugged=2", "seed=-1", "seed=18446744073709551616", "calls=1x",
                              "calls=", "stuck-mask=256", "fault.read-flip=1", "fault.read-flip=0 1000001",
                              "fault.nonsense=1 0", "opens=4294967296", "seed=+5", "seed= -1", "future-key",
-                             "seed=0000000000000000000000001"}) // 25 digits
+                             "seed=0000000000000000000000001", // 25 digits
+                             "time-percent=100001", "cut-torn=2"})
         EXPECT_FALSE(ParseState(text)) << text;
     // Each value up to its greatest.
     for (const char* text :
