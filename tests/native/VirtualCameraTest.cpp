@@ -926,9 +926,9 @@ TEST_F(VirtualCameraTest, TornOrHostileStateFilesReadAsTheLastWholeStateOrNoCame
     writeText("camera.ini", std::string(64 * 1024 - newer.size() - 1, '#') + "\n" + newer);
     EXPECT_TRUE(LoadSettings(m_folder.Path()));
     // Whole files that a camera cannot have written read as no camera either: a malformed value,
-    // or more than a state file holds.
-    for (const std::string& hostile :
-         {std::string("plugged=1\nseed=banana\n# end\n"), std::string(64 * 1024, '#') + "\n" + newer}) {
+    // or a byte more than a state file holds.
+    for (const std::string& hostile : {std::string("plugged=1\nseed=banana\n# end\n"),
+                                       std::string(64 * 1024 - newer.size(), '#') + "\n" + newer}) {
         writeText("camera.ini", hostile);
         EXPECT_EQ(camera.Initialize_DriverInterface(), 0) << hostile.size() << " bytes";
     }
