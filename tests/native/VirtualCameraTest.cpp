@@ -168,7 +168,10 @@ TEST_F(VirtualCameraTest, ReportsTheCodeVersionFromTheFlashWhichEraseSetsAndWrit
         EXPECT_EQ(after[i], image[i] & 0x0F) << i;
     EXPECT_EQ(after[16], image[16]);
 
-    // The longest text there is room for, and its terminator.
+    // The longest text there is room for, and its terminator, even from a flash with none.
+    FlashImage unending(kFlashSize, 'V');
+    std::copy_n("SN9C250", 8, unending.begin());
+    EXPECT_EQ(ReportedCodeVersion(unending), std::string(51, 'V'));
     Plug({}, MakeFirmwareImage(std::string(60, 'V')));
     ASSERT_TRUE(Opened().GetCodeVersion(buffer));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer)), std::string(51, 'V'));
