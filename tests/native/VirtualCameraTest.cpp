@@ -92,6 +92,9 @@ TEST(FirmwareImage, HasTheFixedLayout) {
     // Another version's firmware data differs too, not only its text.
     const FlashImage other = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFg8");
     EXPECT_FALSE(std::equal(image.begin() + 100, image.begin() + 35000, other.begin() + 100));
+    // Whatever the version, the last data byte is not the fill's.
+    for (int n = 0; n < 2000; ++n)
+        EXPECT_NE(MakeFirmwareImage("V" + std::to_string(n))[kFirmwareDataEnd - 1], 0xFF) << n;
     // A longer text is cut to the 51 bytes a code version can have, terminator after them.
     const FlashImage longer = MakeFirmwareImage(std::string(60, 'V'));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(longer.data() + 8)), std::string(51, 'V'));
@@ -132,6 +135,24 @@ TEST_F(VirtualCameraTest, OperationsNeedAPluggedCameraAndAnOpenInterface) {
     // Plugging in makes the folder, and refuses a flash of another size.
     EXPECT_TRUE(VirtualCamera::Plug(m_folder.Path() / "new" / "camera", MakeFirmwareImage(kOlder), {}));
     EXPECT_FALSE(VirtualCamera::Plug(m_folder.Path() / "short", FlashImage(100), {}));
+
+    // A power cut right after a call's last step ends the session: power back, it must open again.
+    CameraSettings cut;
+    cut.cutAfterSteps = 1;
+    Plug(cut);
+    VirtualCamera unanswered(m_folder.Path());
+    EXPECT_EQ(unanswered.Initialize_DriverInterface(), 0);
+    cut = *LoadSettings(m_folder.Path());
+    cut.cutAfterSteps = 0;
+    ASSERT_TRUE(SaveSettings(m_folder.Path(), cut));
+    EXPECT_FALSE(unanswered.GetCodeVersion(buffer));
+    // So does a state that cannot be read, for as long as it lasts.
+    ASSERT_GT(unanswered.Initialize_DriverInterface(), 0);
+    const std::filesystem::path counters = m_folder.Path() / "counters.ini";
+    std::filesystem::rename(counters, m_folder.Path() / "aside");
+    EXPECT_FALSE(unanswered.GetCodeVersion(buffer));
+    std::filesystem::rename(m_folder.Path() / "aside", counters);
+    EXPECT_FALSE(unanswered.GetCodeVersion(buffer));
 
     VirtualCamera absent(m_folder.Path() / "missing");
     EXPECT_EQ(absent.Initialize_DriverInterface(), 0);
