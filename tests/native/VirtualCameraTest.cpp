@@ -260,6 +260,19 @@ TEST_F(VirtualCameraTest, WriteFaults) {
     const FlashImage flash = Flash();
     EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + 257, image.begin()));
     EXPECT_TRUE(AllErased(flash.data() + 257, kFlashSize - 257));
+    // A write torn by a power cut clears some of the bits it was clearing, its first byte's too.
+    bool torn = false;
+    for (std::uint64_t seed = 1; seed <= 16 && !torn; ++seed) {
+        CameraSettings cut;
+        cut.seed = seed;
+        cut.cutAfterSteps = 2; // the open, then the write's one step
+        cut.cutTorn = true;
+        Plug(cut, FlashImage(kFlashSize, 0xFF));
+        std::uint8_t zero = 0;
+        EXPECT_FALSE(Opened().ReqToDriver(kRequestWriteFlash, 0, &zero, 1));
+        torn = Flash()[0] != 0xFF;
+    }
+    EXPECT_TRUE(torn);
 }
 
 TEST_F(VirtualCameraTest, ReadFaults) {
