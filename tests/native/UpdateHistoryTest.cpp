@@ -85,6 +85,10 @@ TEST(UpdateHistory, NewFileStartsWithItsHeaderAndLinesAppend) {
     ASSERT_TRUE(AppendHistory(history, FormatRecord(Sample("second"))));
     const std::string text = ReadAll(history / "history.log");
     EXPECT_EQ(text, kHistoryHeader + FormatRecord(Sample()) + FormatRecord(Sample("second")));
+    // An empty file that is there already takes the line as it is.
+    { std::ofstream(folder.Path() / "history.log"); }
+    ASSERT_TRUE(AppendHistory(folder.Path(), FormatRecord(Sample())));
+    EXPECT_EQ(ReadAll(folder.Path() / "history.log"), FormatRecord(Sample()));
     ASSERT_EQ(ReadHistory(history).size(), 2u);
     EXPECT_EQ(ReadHistory(history)[1].at("before"), "second");
 }

@@ -101,6 +101,16 @@ TEST(FirmwareImage, HasTheFixedLayout) {
     // Firmware data, not a constant fill.
     EXPECT_GT(std::count(image.begin() + 100, image.begin() + 35000, image[100]), 0);
     EXPECT_LT(std::count(image.begin() + 100, image.begin() + 35000, image[100]), 1000);
+    // The two images the program carries are these bytes and no others: a change to the generator
+    // would change the firmware that users' cameras receive.
+    auto fnv1a = [](const FlashImage& bytes) {
+        std::uint64_t hash = 0xcbf29ce484222325ull;
+        for (const std::uint8_t byte : bytes)
+            hash = (hash ^ byte) * 0x100000001b3ull;
+        return hash;
+    };
+    EXPECT_EQ(fnv1a(image), 0xf12f04cb0a6ec4c9ull);
+    EXPECT_EQ(fnv1a(other), 0xcf656eb57b39412cull);
 }
 
 TEST_F(VirtualCameraTest, OperationsNeedAPluggedCameraAndAnOpenInterface) {
