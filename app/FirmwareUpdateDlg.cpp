@@ -10,7 +10,6 @@
 #include "core/FlashWorker.h"
 #include "framework/Strings.h"
 #include "framework/WinApp.h"
-#include "framework/WinThread.h"
 #include "res/resource.h"
 #include "res/SkinStyle.h"
 
@@ -28,7 +27,7 @@ CFirmwareUpdateDlg::CFirmwareUpdateDlg()
 
 INT_PTR CFirmwareUpdateDlg::DoModal() {
     const INT_PTR result = CTransparentDialogBase::DoModal();
-    WaitForWorker();
+    m_job.Wait();
     m_attempts = FlashAttempts;
     return result;
 }
@@ -69,22 +68,10 @@ BOOL CFirmwareUpdateDlg::OnInitDialog() {
     m_progress.SetStep(1);
     m_progress.SetPos(0);
 
-    FlashAttempts.clear();
-    CWinThread* worker =
-        AfxBeginThread(FlashThreadProc, m_hWnd, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED);
-    if (worker != nullptr) {
-        worker->SetAutoDelete(true);
-        // The thread object deletes itself; this handle of our own tells when the thread is gone.
-        HANDLE thread = nullptr;
-        if (DuplicateHandle(GetCurrentProcess(), worker->Handle(), GetCurrentProcess(), &thread, SYNCHRONIZE,
-                            FALSE, 0))
-            m_hWorker.Attach(thread);
-        m_updating.Begin(m_hWnd, LoadResourceString(m_hTextModule, IDS_DO_NOT_DISCONNECT));
-        worker->ResumeThread();
-    } else {
-        // Without a worker nothing would ever end the dialog: report the update as failed.
+    m_updating.Begin(m_hWnd, LoadResourceString(m_hTextModule, IDS_DO_NOT_DISCONNECT));
+    // Without a worker nothing would ever end the dialog: report the update as failed.
+    if (!m_job.Start(m_hWnd))
         PostMessage(WM_FLASH_DONE, 0, 0);
-    }
     SetTimer(kBlinkTimer, 1000);
     return TRUE;
 }
@@ -103,16 +90,11 @@ LRESULT CFirmwareUpdateDlg::OnFlashProgress(UINT, WPARAM wParam, LPARAM lParam, 
 }
 
 LRESULT CFirmwareUpdateDlg::OnFlashDone(UINT, WPARAM wParam, LPARAM, bool&) {
-    // The worker posts its result as its last act and ends right after. Once it has ended, the
-    // last result in the queue is its own, whatever another program may have posted before.
-    WaitForWorker();
-    MSG later;
-    while (PeekMessageA(&later, m_hWnd, WM_FLASH_DONE, WM_FLASH_DONE, PM_REMOVE))
-        wParam = later.wParam;
+    const bool verified = m_job.Result(m_hWnd, wParam);
     m_updating.End();
     KillTimer(kStepTimer);
     KillTimer(kBlinkTimer);
-    EndDialog(wParam != 0 ? IDOK : IDCANCEL);
+    EndDialog(verified ? IDOK : IDCANCEL);
     return 0;
 }
 
@@ -141,14 +123,8 @@ LRESULT CFirmwareUpdateDlg::OnEndSession(UINT, WPARAM wParam, LPARAM, bool&) {
     // A worker whose driver faulted never ends; its record is written, and the session may go.
     if (CDriverCrashHandler::HasCrashed())
         TerminateProcess(GetCurrentProcess(), kExitDriverFailed);
-    WaitForWorker();
+    m_job.Wait();
     return 0;
-}
-
-void CFirmwareUpdateDlg::WaitForWorker() {
-    if (m_hWorker)
-        WaitForSingleObject(m_hWorker.Get(), INFINITE);
-    m_hWorker.Attach(nullptr);
 }
 
 LRESULT CFirmwareUpdateDlg::OnTimer(UINT, WPARAM wParam, LPARAM, bool&) {

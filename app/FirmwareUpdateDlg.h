@@ -8,12 +8,12 @@
 #include <optional>
 #include <vector>
 
+#include "app/FlashThread.h"
 #include "app/UpdateInProgress.h"
 #include "Controls/Label.h"
 #include "Controls/ProgressCtrlST.h"
 #include "Controls/TransparentDialogBase.h"
 #include "core/FlashWorker.h"
-#include "framework/Handle.h"
 #include "res/resource.h"
 
 class CFirmwareUpdateDlg : public CTransparentDialogBase {
@@ -61,8 +61,6 @@ private:
     LRESULT OnTimer(UINT, WPARAM wParam, LPARAM, bool&);
     LRESULT OnQueryEndSession(UINT, WPARAM, LPARAM, bool&) { return m_updating.Active() ? FALSE : TRUE; }
     LRESULT OnEndSession(UINT, WPARAM wParam, LPARAM, bool&);
-    // Blocks until the worker thread has ended; its driver session is closed by then.
-    void WaitForWorker();
 
     HICON m_hIcon;
     CLabel m_lblTitle;
@@ -73,7 +71,7 @@ private:
     int m_nStopPosition = 0;
     HINSTANCE m_hTextModule;
     CUpdateInProgress m_updating;
-    CHandle m_hWorker;
+    CFlashJob m_job;
     std::optional<int> m_nPendingQuit;
     std::vector<FlashAttempt> m_attempts;
 };

@@ -5,6 +5,7 @@
 #include "app/DriverLibrary.h"
 #include "core/FirmwareVersion.h"
 #include "core/FlashWorker.h"
+#include "framework/WinThread.h"
 
 int FirmwareResourceId = kDefaultFirmwareResourceId;
 std::vector<FlashAttempt> FlashAttempts;
@@ -31,6 +32,35 @@ public:
 };
 
 } // namespace
+
+bool CFlashJob::Start(HWND window) {
+    FlashAttempts.clear();
+    CWinThread* worker =
+        AfxBeginThread(FlashThreadProc, window, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED);
+    if (worker == nullptr)
+        return false;
+    worker->SetAutoDelete(true);
+    HANDLE thread = nullptr;
+    if (DuplicateHandle(GetCurrentProcess(), worker->Handle(), GetCurrentProcess(), &thread, SYNCHRONIZE,
+                        FALSE, 0))
+        m_hThread.Attach(thread);
+    worker->ResumeThread();
+    return true;
+}
+
+void CFlashJob::Wait() {
+    if (m_hThread)
+        WaitForSingleObject(m_hThread.Get(), INFINITE);
+    m_hThread.Attach(nullptr);
+}
+
+bool CFlashJob::Result(HWND window, WPARAM wParam) {
+    Wait();
+    MSG later;
+    while (PeekMessageA(&later, window, WM_FLASH_DONE, WM_FLASH_DONE, PM_REMOVE))
+        wParam = later.wParam;
+    return wParam != 0;
+}
 
 UINT __cdecl FlashThreadProc(LPVOID window) {
     const CDriverCrashHandler::CWorker crashes(static_cast<HWND>(window));

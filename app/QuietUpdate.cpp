@@ -8,7 +8,6 @@
 #include "app/TextModule.h"
 #include "core/FirmwareVersion.h"
 #include "core/Messages.h"
-#include "framework/WinThread.h"
 #include "framework/WindowHandle.h"
 #include "res/resource.h"
 
@@ -69,37 +68,24 @@ bool CQuietUpdate::Flash() {
     // A top-level window, so that a shutdown asks it, never shown; no task-bar button either.
     const CWindowHandle window(CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "Tervolin", WS_POPUP, 0, 0, 0,
                                                0, nullptr, nullptr, windowClass.hInstance, this));
-    FlashAttempts.clear();
-    CWinThread* worker =
-        window.Get() != nullptr
-            ? AfxBeginThread(FlashThreadProc, window.Get(), THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED)
-            : nullptr;
-    if (worker == nullptr)
+    if (window.Get() == nullptr)
         return false;
-    worker->SetAutoDelete(true);
-    HANDLE thread = nullptr;
-    if (DuplicateHandle(GetCurrentProcess(), worker->Handle(), GetCurrentProcess(), &thread, SYNCHRONIZE,
-                        FALSE, 0))
-        m_hWorker.Attach(thread);
     m_updating.Begin(window.Get(), LoadText(IDS_DO_NOT_DISCONNECT));
-    worker->ResumeThread();
+    if (!m_job.Start(window.Get())) {
+        m_updating.End();
+        return false;
+    }
     // A quit request is not the end of the update: the loop goes on until the worker's result.
     MSG message;
     while (!m_verified) {
         if (GetMessageA(&message, nullptr, 0, 0) > 0)
             DispatchMessageA(&message);
-        else if (!m_hWorker)
+        else if (!m_job.Running())
             break; // nothing would ever post the result
     }
-    WaitForWorker();
+    m_job.Wait();
     m_updating.End();
     return m_verified.value_or(false);
-}
-
-void CQuietUpdate::WaitForWorker() {
-    if (m_hWorker)
-        WaitForSingleObject(m_hWorker.Get(), INFINITE);
-    m_hWorker.Attach(nullptr);
 }
 
 LRESULT CALLBACK CQuietUpdate::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -115,12 +101,7 @@ LRESULT CALLBACK CQuietUpdate::WindowProc(HWND window, UINT message, WPARAM wPar
 LRESULT CQuietUpdate::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_FLASH_DONE:
-        // The worker posts its result as its last act; once it has ended, the last result in the
-        // queue is its own, whatever another program may have posted before.
-        WaitForWorker();
-        for (MSG later; PeekMessageA(&later, window, WM_FLASH_DONE, WM_FLASH_DONE, PM_REMOVE);)
-            wParam = later.wParam;
-        m_verified = wParam != 0;
+        m_verified = m_job.Result(window, wParam);
         return 0;
     case WM_DRIVER_FAILED:
         // The faulting worker will never end; its record is written. Another program's message
@@ -135,7 +116,7 @@ LRESULT CQuietUpdate::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM
         if (wParam != 0 && CDriverCrashHandler::HasCrashed())
             TerminateProcess(GetCurrentProcess(), kExitDriverFailed);
         if (wParam != 0)
-            WaitForWorker();
+            m_job.Wait();
         return 0;
     case WM_CLOSE:
         return 0;

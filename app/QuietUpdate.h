@@ -10,10 +10,10 @@
 #include <optional>
 #include <string>
 
+#include "app/FlashThread.h"
 #include "app/UpdateHistoryFile.h"
 #include "app/UpdateInProgress.h"
 #include "core/UpdateChecks.h"
-#include "framework/Handle.h"
 
 class CQuietUpdate {
 public:
@@ -31,11 +31,10 @@ private:
     int Refuse(const CheckMessage& message, const std::string& reported, const std::string& driverProblem);
     // Runs the flashing worker to its end; true when an attempt was verified.
     bool Flash();
-    void WaitForWorker();
 
     SwitchFlags m_flags;
     CUpdateHistoryFile m_history;
     CUpdateInProgress m_updating;
-    CHandle m_hWorker;
+    CFlashJob m_job;
     std::optional<bool> m_verified; // the worker's result, once it came
 };
