@@ -29,6 +29,8 @@ inline constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
 inline constexpr char kLanguageKey[] = "SOFTWARE\\Quellmar\\Webcam";
 inline constexpr char kFailed[] = "Firmware update could not be completed";
 inline constexpr char kNotPluggedIn[] = "The camera is not plugged in";
+// What the opening check says over a camera that has the default target.
+inline const std::string kLatestNamed = std::string(kAlreadyLatest) + "\n\nQuellmar Vistrel Solentra V2.0.7";
 inline constexpr char kDriverFailed[] =
     "The camera's driver failed during the update. Unplug the webcam, plug it in "
     "again and run the update once more.";
@@ -182,9 +184,17 @@ protected:
         std::filesystem::copy_file((ours ? Bin() : std::filesystem::path(ModuleFolder())) / driver,
                                    m_app / "RevezoDaRur.dll");
     }
+    void StartCopy() { ASSERT_TRUE(m_program.Start((m_app / "Tervolin.exe").wstring(), "")); }
     HWND StartCopyToMainWindow() {
-        EXPECT_TRUE(m_program.Start((m_app / "Tervolin.exe").wstring(), ""));
+        StartCopy();
         return Wait(Screen::MainWindow);
+    }
+    // Cancels the main window that came back after a message; the program ends with `exitCode`.
+    void CancelMainWindow(DWORD exitCode) {
+        HWND main = Wait(Screen::MainWindow, 5000);
+        ASSERT_NE(main, nullptr);
+        PressButton(GetDlgItem(main, IDCANCEL));
+        EndsWith(exitCode);
     }
     // Starts the copy, presses its write button and answers what it says then.
     std::string WriteWithCopy() {

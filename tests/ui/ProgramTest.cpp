@@ -36,7 +36,7 @@ TEST_F(ProgramTest, NoCameraAtTheStartEndsTheProgramAndAtTheWriteButtonKeepsTheW
 TEST_F(ProgramTest, TargetFirmwareAlreadyThereIsNamedAndOnlyForceWritesItAgain) {
     Plug(kTarget);
     Start();
-    EXPECT_EQ(AnswerNext(), std::string(kAlreadyLatest) + "\n\nQuellmar Vistrel Solentra V2.0.7");
+    EXPECT_EQ(AnswerNext(), kLatestNamed);
     EndsWith(0);
     EXPECT_EQ(State().counters.erases, 0u);
     EXPECT_EQ(Endings(), std::vector<std::string>{"already-latest 0"});
@@ -393,7 +393,7 @@ TEST_F(ProgramTest, DriverFaultsEndTheProgramWithSixAndTheNextRunRestoresTheCame
         // The fault came on its operation's first call; the camera answers the next ones.
         Start();
         if (c.imageWhole) {
-            EXPECT_EQ(AnswerNext(), std::string(kAlreadyLatest) + "\n\nQuellmar Vistrel Solentra V2.0.7");
+            EXPECT_EQ(AnswerNext(), kLatestNamed);
             EndsWith(0);
         } else {
             HWND main = Wait(Screen::MainWindow);
@@ -540,8 +540,8 @@ TEST_F(ProgramTest, DriverLibrariesBuiltEveryWayEndAsTheVirtualCameraDoes) {
         EndsWith(0);
         EXPECT_EQ(flash(), MakeFirmwareImage(kTarget));
 
-        ASSERT_TRUE(m_program.Start((m_app / "Tervolin.exe").wstring(), ""));
-        EXPECT_EQ(AnswerNext(), std::string(kAlreadyLatest) + "\n\nQuellmar Vistrel Solentra V2.0.7");
+        StartCopy();
+        EXPECT_EQ(AnswerNext(), kLatestNamed);
         EndsWith(0);
 
         plug(kOlder);
@@ -550,10 +550,7 @@ TEST_F(ProgramTest, DriverLibrariesBuiltEveryWayEndAsTheVirtualCameraDoes) {
         }
         _putenv_s("TERVOLIN_LOOKALIKE_MODE", "read-differs");
         EXPECT_EQ(WriteWithCopy(), kFailed);
-        HWND main = Wait(Screen::MainWindow, 5000);
-        ASSERT_NE(main, nullptr);
-        PressButton(GetDlgItem(main, IDCANCEL));
-        EndsWith(1);
+        CancelMainWindow(1);
         _putenv_s("TERVOLIN_LOOKALIKE_MODE", "");
         EXPECT_EQ(Field(Endings().size() - 2, "attempts"), differs + ";" + differs + ";" + differs);
         EXPECT_EQ(Field(Endings().size() - 2, "after"), kTarget);
@@ -569,8 +566,8 @@ TEST_F(ProgramTest, DriverLibrariesThatMisbehaveAreTakenAtTheirWord) {
     Plug(kOlder);
     _putenv_s("TERVOLIN_LOOKALIKE_MODE", "version-fills-all");
     WriteLookAlikeFlash(kTarget);
-    ASSERT_TRUE(m_program.Start((m_app / "Tervolin.exe").wstring(), ""));
-    EXPECT_EQ(AnswerNext(), std::string(kAlreadyLatest) + "\n\nQuellmar Vistrel Solentra V2.0.7");
+    StartCopy();
+    EXPECT_EQ(AnswerNext(), kLatestNamed);
     EndsWith(0);
     WriteLookAlikeFlash(kOlder);
     EXPECT_EQ(WriteWithCopy(), kSucceeded);
@@ -581,10 +578,7 @@ TEST_F(ProgramTest, DriverLibrariesThatMisbehaveAreTakenAtTheirWord) {
     _putenv_s("TERVOLIN_LOOKALIKE_MODE", "open-2-then-fail");
     WriteLookAlikeFlash(kOlder);
     EXPECT_EQ(WriteWithCopy(), kNotPluggedIn);
-    HWND main = Wait(Screen::MainWindow, 5000);
-    ASSERT_NE(main, nullptr);
-    PressButton(GetDlgItem(main, IDCANCEL));
-    EndsWith(4);
+    CancelMainWindow(4);
     _putenv_s("TERVOLIN_LOOKALIKE_MODE", "");
     EXPECT_EQ(LookAlikeFlash(), MakeFirmwareImage(kOlder));
 
