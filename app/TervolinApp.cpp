@@ -21,7 +21,7 @@
 #include "core/UpdateHistory.h"
 #include "framework/Module.h"
 #include "libs/ravozev/MultiLanguage.h"
-#include "res/SkinStyle.h"
+#include "app/SkinStyle.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "framework/Strings.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
-#include "res/SkinStyle.h"
+#include "app/SkinStyle.h"
 
 CTervolinDlg::CTervolinDlg()
     : CTransparentDialogBase(IDPNG_MAIN_SKIN, IDD, nullptr, true),

@@ -39,7 +39,7 @@
 #include "libs/RevezoDaRur/FirmwareImage.h"
 #include "libs/RevezoDaRur/VirtualCamera.h"
 #include "res/resource.h"
-#include "tools/uidriver/CutOffRecovery.h"
+#include "tests/uidriver/CutOffRecovery.h"
 
 namespace {
 

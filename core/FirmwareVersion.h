@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/DriverApi.h"
-#include "res/resource.h"
+#include "core/ResourceIds.h"
 
 constexpr int kDefaultFirmwareResourceId = IDBIN_FIRMWARE;
 constexpr int kOldFirmwareResourceId = IDBIN_FIRMWARE_OLD;

@@ -10,7 +10,7 @@
 #include "core/ExitCodes.h"
 #include "core/FirmwareVersion.h"
 #include "core/FlashWorker.h"
-#include "res/resource.h"
+#include "core/ResourceIds.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 // Every resource and control id of the program, its language modules and its message-box library.
-// The numbers are fixed: the language modules carry string ids 102 to 114 and firmware images
-// are looked up by their ids.
+// The ids of the texts and the firmware images come from the core, which chooses between them.
 #pragma once
+
+#include "core/ResourceIds.h"
 
 // Dialog templates.
 #define IDD_ABOUTBOX 100
@@ -24,24 +25,6 @@
 #define IDC_MESSAGE_CAPTION 101
 #define IDC_MESSAGE_ICON 102
 
-// The string table: every text the user reads, in English here and in each language module.
-#define IDS_OK 102
-#define IDS_CANCEL 103
-#define IDS_FIRMWARE_UPDATE 104
-#define IDS_DURATION 105
-#define IDS_QUESTION 106
-#define IDS_NOT_PLUGGED_IN 107
-#define IDS_ALREADY_LATEST 108
-#define IDS_YES 109
-#define IDS_NO 110
-#define IDS_UPDATE_SUCCEEDED 111
-#define IDS_UPDATE_FAILED 112
-#define IDS_PLEASE_WAIT 113
-#define IDS_DO_NOT_DISCONNECT 114
-// Texts added later; a language module without them leaves them in English.
-#define IDS_DRIVER_FAILED 115
-#define IDS_HELP 116
-
 #define IDI_TERVOLIN 128
 
 // PNG artwork: the skins carry alpha, the button faces do not.
@@ -56,7 +39,3 @@
 // The progress bar's fill and empty track.
 #define IDB_PROGRESS_FILL 136
 #define IDB_PROGRESS_TRACK 137
-
-// Firmware images (type BIN): the one an update installs, and the older one under /old.
-#define IDBIN_FIRMWARE 133
-#define IDBIN_FIRMWARE_OLD 134

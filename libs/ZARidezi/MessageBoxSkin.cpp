@@ -13,7 +13,7 @@
 #include "Controls/TransparentDialogBase.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
-#include "res/SkinStyle.h"
+#include "app/SkinStyle.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The program driver.
-#include "tools/uidriver/UiDriver.h"
+#include "tests/uidriver/UiDriver.h"
 
 #include <fstream>
 
