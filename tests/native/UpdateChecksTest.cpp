@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "libs/RevezoDaRur/GeneratedImages.h"
-#include "res/resource.h"
+#include "core/ResourceIds.h"
 #include "tests/native/Fakes.h"
 
 namespace {

@@ -65,10 +65,7 @@ protected:
         RegDeleteKeyA(HKEY_CURRENT_USER, kLanguageKey);
     }
 
-    int Vcam(const std::string& arguments) {
-        const std::wstring wide(arguments.begin(), arguments.end());
-        return RunCommand(L"\"" + (Bin() / "vcam.exe").wstring() + L"\" " + wide);
-    }
+    int Vcam(const std::string& arguments) { return RunVcam(Bin(), arguments); }
     void Plug(const char* version, const std::string& extra = "") {
         ASSERT_EQ(Vcam(std::string("plug --version \"") + version + "\" " + extra), 0);
     }

@@ -29,11 +29,6 @@ constexpr int kTimePercent = 300;
 constexpr std::uint32_t kCheckSteps = 4;
 constexpr std::uint32_t kAttemptSteps = 1 + 16 + 139 + 1 + 16;
 
-int Vcam(const std::filesystem::path& bin, const std::string& arguments) {
-    const std::wstring wide(arguments.begin(), arguments.end());
-    return RunCommand(L"\"" + (bin / "vcam.exe").wstring() + L"\" " + wide);
-}
-
 LRESULT BarPosition(HWND update) {
     DWORD_PTR position = 0;
     SendMessageTimeoutA(GetDlgItem(update, IDC_PROGRESS), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 1000,
@@ -169,17 +164,17 @@ CutOffTally RunCutOffRecovery(const std::filesystem::path& bin, const std::files
             const Stage& stage = kStages[i % 5];
             const DWORD delay = std::uniform_int_distribution<DWORD>(0, stage.longest)(random);
             round += std::string(" (") + stage.name + ", " + std::to_string(delay) + " ms in)";
-            Vcam(bin, std::string("plug --version \"") + kOlder + "\" --realistic");
-            Vcam(bin, "set time-percent=" + std::to_string(kTimePercent));
+            RunVcam(bin, std::string("plug --version \"") + kOlder + "\" --realistic");
+            RunVcam(bin, "set time-percent=" + std::to_string(kTimePercent));
             cut = KillDuring(bin, stage, delay);
         } else {
             const bool torn = i % 5 == 4;
             const std::uint32_t step = std::uniform_int_distribution<std::uint32_t>(1, kAttemptSteps)(random);
             round += " (power cut after step " + std::to_string(step) + " of the update" +
                      (torn ? ", torn" : "") + ")";
-            Vcam(bin, std::string("plug --version \"") + kOlder + "\"");
-            Vcam(bin,
-                 "set cut-after-steps=" + std::to_string(kCheckSteps + step) + (torn ? " cut-torn=1" : ""));
+            RunVcam(bin, std::string("plug --version \"") + kOlder + "\"");
+            RunVcam(bin, "set cut-after-steps=" + std::to_string(kCheckSteps + step) +
+                             (torn ? " cut-torn=1" : ""));
             cut = RunToPowerCut(bin, tally, round);
         }
         if (!cut) {
@@ -193,7 +188,7 @@ CutOffTally RunCutOffRecovery(const std::filesystem::path& bin, const std::files
         tally.tornUnderNewName +=
             left != image && ReportedCodeVersion(left) == TargetFirmwareFor(false).codeVersion;
         // The power back: plugged in again with the flash it kept.
-        Vcam(bin, powerCut ? "plug" : "set realistic-timings=0");
+        RunVcam(bin, powerCut ? "plug" : "set realistic-timings=0");
         Recover(bin, camera, image, tally, round);
     }
     return tally;

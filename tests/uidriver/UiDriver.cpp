@@ -229,8 +229,9 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
                                        &kPngEncoder, nullptr) == gdip::Ok;
 }
 
-int RunCommand(const std::wstring& commandLine) {
-    std::wstring line = commandLine;
+int RunVcam(const std::filesystem::path& bin, const std::string& arguments) {
+    std::wstring line =
+        L"\"" + (bin / "vcam.exe").wstring() + L"\" " + std::wstring(arguments.begin(), arguments.end());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -70,6 +71,6 @@ HWND ButtonWithText(HWND parent, const std::string& text);
 // Saves the window as it shows on the screen as a PNG file.
 bool SaveScreenshot(HWND window, const std::wstring& path);
 
-// Runs `command` (a console program and its arguments) and returns its exit code, -1 when it
-// does not start.
-int RunCommand(const std::wstring& commandLine);
+// Runs the virtual camera's console tool, vcam.exe in the folder `bin`, with `arguments`, and
+// returns its exit code; -1 when it does not start.
+int RunVcam(const std::filesystem::path& bin, const std::string& arguments);

@@ -21,11 +21,6 @@
 
 namespace {
 
-int RunVcam(const std::string& arguments) {
-    const std::filesystem::path vcam = std::filesystem::path(ProgramFolder()) / ".." / "bin" / "vcam.exe";
-    return RunCommand(L"\"" + vcam.wstring() + L"\" " + std::wstring(arguments.begin(), arguments.end()));
-}
-
 class FlashThreadTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -109,7 +104,7 @@ TEST_F(FlashThreadTest, InstallsTheImageTheIdNamesAndPostsTheStagesInOrder) {
 }
 
 TEST_F(FlashThreadTest, FaultSetThroughVcamFailsTheJob) {
-    ASSERT_EQ(RunVcam("fault read-corrupt 3"), 0);
+    ASSERT_EQ(RunVcam(std::filesystem::path(ProgramFolder()) / ".." / "bin", "fault read-corrupt 3"), 0);
     ASSERT_TRUE(RunJob());
     EXPECT_EQ(Positions(), (std::vector<WPARAM>{0, 10, 75, 0, 10, 75, 0, 10, 75}));
     EXPECT_EQ(m_received.back().message, static_cast<UINT>(WM_FLASH_DONE));
