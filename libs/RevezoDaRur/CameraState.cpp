@@ -2,22 +2,11 @@
 #include "libs/RevezoDaRur/CameraState.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
-#include <iterator>
 #include <sstream>
-#include <thread>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
+#include "libs/RevezoDaRur/AtomicFile.h"
 
 namespace {
 
@@ -33,8 +22,8 @@ constexpr char kBootRomVersion[] = "SN9C250 BOOT ROM 1.00";
 constexpr const char* kSettingsFile = "camera.ini";
 constexpr const char* kCountersFile = "counters.ini";
 constexpr const char* kFlashFile = "flash.bin";
-// The last line of every state file: a file without it was cut short.
-constexpr std::string_view kClosingLine = "# end";
+// The most a state file holds.
+constexpr std::size_t kStateFileLimit = 64 * 1024;
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
@@ -126,104 +115,9 @@ bool ParseLine(std::string_view key, std::string_view value, CameraState& state)
     return true; // keys of a newer model are ignored
 }
 
-// Plain file descriptors into a reused string: the camera reads its settings at every step, and a
-// stream costs several times as much to open.
-bool ReadWholeFile(const std::filesystem::path& path, std::size_t limit, std::string& data) {
-#ifdef _WIN32
-    const int file = _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
-#else
-    const int file = open(path.c_str(), O_RDONLY);
-#endif
-    if (file < 0)
-        return false;
-    data.clear();
-    char chunk[4096];
-    bool whole = true;
-    for (;;) {
-#ifdef _WIN32
-        const int got = _read(file, chunk, sizeof chunk);
-#else
-        const ssize_t got = read(file, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR)
-            continue;
-#endif
-        if (got <= 0) {
-            whole = got == 0;
-            break;
-        }
-        data.append(chunk, static_cast<std::size_t>(got));
-        if (data.size() > limit) {
-            whole = false;
-            break;
-        }
-    }
-#ifdef _WIN32
-    _close(file);
-#else
-    close(file);
-#endif
-    return whole;
-}
-
 // The text of a state file that ends with its closing line.
 bool ReadStateFile(const std::filesystem::path& path, std::string& text) {
-    if (!ReadWholeFile(path, 64 * 1024, text))
-        return false;
-    std::string_view rest = text;
-    while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r'))
-        rest.remove_suffix(1);
-    const std::size_t lastLine = rest.rfind('\n');
-    return Trim(rest.substr(lastLine == std::string_view::npos ? 0 : lastLine + 1)) == kClosingLine;
-}
-
-unsigned long ProcessId() {
-#ifdef _WIN32
-    return GetCurrentProcessId();
-#else
-    return static_cast<unsigned long>(getpid());
-#endif
-}
-
-// Renames `from` over `to` in one step: a reader opens either the old file or the new one.
-bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
-#ifdef _WIN32
-    // Another process may have the file open for a moment (vcam reading it, the camera reading
-    // its settings between steps); Windows refuses the rename until it lets go.
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
-            return true;
-        const DWORD error = GetLastError();
-        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)
-            return false;
-        Sleep(10);
-    }
-    return false;
-#else
-    return std::rename(from.c_str(), to.c_str()) == 0;
-#endif
-}
-
-// Writes a file whole beside `path`, then puts it in its place. The temporary name is this
-// thread's own, so two writers never share one.
-bool ReplaceFile(const std::filesystem::path& path, const void* data, std::size_t size) {
-    std::filesystem::path temporary = path;
-    temporary += "." + std::to_string(ProcessId()) + "-" +
-                 std::to_string(std::hash<std::thread::id>()(std::this_thread::get_id()) % 1000000) + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-        out.close();
-        if (out && RenameOver(temporary, path))
-            return true;
-    }
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    return false;
-}
-
-bool ReplaceStateFile(const std::filesystem::path& path, std::string text) {
-    text.append(kClosingLine).append("\n");
-    return ReplaceFile(path, text.data(), text.size());
+    return ReadClosedTextFile(path, kStateFileLimit, text);
 }
 
 } // namespace
@@ -348,7 +242,7 @@ std::optional<CameraSettings> SettingsReader::Read() {
 }
 
 bool SaveSettings(const std::filesystem::path& folder, const CameraSettings& settings) {
-    return ReplaceStateFile(folder / kSettingsFile, FormatSettings(settings));
+    return ReplaceClosedTextFile(folder / kSettingsFile, FormatSettings(settings));
 }
 
 std::optional<CameraCounters> LoadCounters(const std::filesystem::path& folder) {
@@ -360,7 +254,7 @@ std::optional<CameraCounters> LoadCounters(const std::filesystem::path& folder) 
 }
 
 bool SaveCounters(const std::filesystem::path& folder, const CameraCounters& counters) {
-    return ReplaceStateFile(folder / kCountersFile, FormatCounters(counters));
+    return ReplaceClosedTextFile(folder / kCountersFile, FormatCounters(counters));
 }
 
 std::optional<CameraState> LoadState(const std::filesystem::path& folder) {
@@ -386,7 +280,8 @@ std::optional<FlashImage> LoadFlash(const std::filesystem::path& folder) {
 }
 
 bool SaveFlash(const std::filesystem::path& folder, const FlashImage& flash) {
-    return flash.size() == kFlashSize && ReplaceFile(folder / kFlashFile, flash.data(), flash.size());
+    return flash.size() == kFlashSize &&
+           ReplaceFileAtomically(folder / kFlashFile, flash.data(), flash.size());
 }
 
 bool FlashFile::Open(const std::filesystem::path& folder, bool writable) {
