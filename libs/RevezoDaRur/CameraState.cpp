@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <sstream>
 
 #include "libs/RevezoDaRur/AtomicFile.h"
@@ -56,6 +57,9 @@ template <typename T> bool ParseField(std::string_view text, T& field, std::uint
     return true;
 }
 
+// A fault's rule is written as its key's value: "fault.NAME=FIRST PER-MILLION".
+constexpr std::string_view kFaultPrefix = "fault.";
+
 bool ParseFaultRule(std::string_view text, FaultRule& rule) {
     text = Trim(text);
     const std::size_t blank = text.find(' ');
@@ -65,53 +69,88 @@ bool ParseFaultRule(std::string_view text, FaultRule& rule) {
            ParseField(text.substr(blank + 1), rule.perMillion, 1000000);
 }
 
-bool ParseLine(std::string_view key, std::string_view value, CameraState& state) {
-    CameraSettings& s = state.settings;
-    CameraCounters& c = state.counters;
-    if (key.substr(0, 6) == "fault.") {
-        const std::optional<Fault> fault = FaultFromName(key.substr(6));
-        return fault && ParseFaultRule(value, s.Rule(*fault));
+// One number of a state file: its key, the greatest value it takes, and the field that holds it.
+template <typename Owner> struct Key {
+    const char* name;
+    std::uint64_t max;
+    std::uint64_t (*get)(const Owner&);
+    void (*set)(Owner&, std::uint64_t);
+};
+
+template <typename> struct MemberPointer;
+template <typename Owner, typename T> struct MemberPointer<T Owner::*> {
+    using Class = Owner;
+    using Type = T;
+};
+
+// The key of `member`, which takes values up to `max`: by default the greatest its type holds (1
+// for a flag).
+template <auto member, typename M = MemberPointer<decltype(member)>>
+constexpr Key<typename M::Class> KeyOf(const char* name,
+                                       std::uint64_t max = std::numeric_limits<typename M::Type>::max()) {
+    return {name, max,
+            [](const typename M::Class& owner) { return static_cast<std::uint64_t>(owner.*member); },
+            [](typename M::Class& owner, std::uint64_t value) {
+                owner.*member = static_cast<typename M::Type>(value);
+            }};
+}
+
+// camera.ini in its order, before the faults' keys.
+constexpr Key<CameraSettings> kSettingsKeys[] = {
+    KeyOf<&CameraSettings::plugged>("plugged"),
+    KeyOf<&CameraSettings::realisticTimings>("realistic-timings"),
+    KeyOf<&CameraSettings::timePercent>("time-percent", 100000),
+    KeyOf<&CameraSettings::seed>("seed"),
+    KeyOf<&CameraSettings::unplugAfterCalls>("unplug-after-calls"),
+    KeyOf<&CameraSettings::corruptOffset>("corrupt-offset"),
+    KeyOf<&CameraSettings::stuckOffset>("stuck-offset"),
+    KeyOf<&CameraSettings::stuckMask>("stuck-mask", 0xFF),
+    KeyOf<&CameraSettings::partialBytes>("partial-bytes"),
+    KeyOf<&CameraSettings::plugCount>("plug-count"),
+    KeyOf<&CameraSettings::cutAfterSteps>("cut-after-steps"),
+    KeyOf<&CameraSettings::cutTorn>("cut-torn"),
+};
+
+// counters.ini in its order.
+constexpr Key<CameraCounters> kCountersKeys[] = {
+    KeyOf<&CameraCounters::calls>("calls"),       KeyOf<&CameraCounters::opens>("opens"),
+    KeyOf<&CameraCounters::versions>("versions"), KeyOf<&CameraCounters::erases>("erases"),
+    KeyOf<&CameraCounters::writes>("writes"),     KeyOf<&CameraCounters::reads>("reads"),
+    KeyOf<&CameraCounters::steps>("steps"),       KeyOf<&CameraCounters::deviceMicros>("device-us"),
+};
+
+template <typename Owner, std::size_t N>
+const Key<Owner>* FindKey(const Key<Owner> (&keys)[N], std::string_view name) {
+    for (const Key<Owner>& key : keys) {
+        if (name == key.name)
+            return &key;
     }
-    if (key == "plugged")
-        return ParseField(value, s.plugged, 1);
-    if (key == "realistic-timings")
-        return ParseField(value, s.realisticTimings, 1);
-    if (key == "time-percent")
-        return ParseField(value, s.timePercent, 100000);
-    if (key == "seed")
-        return ParseField(value, s.seed, UINT64_MAX);
-    if (key == "unplug-after-calls")
-        return ParseField(value, s.unplugAfterCalls, UINT32_MAX);
-    if (key == "corrupt-offset")
-        return ParseField(value, s.corruptOffset, UINT32_MAX);
-    if (key == "stuck-offset")
-        return ParseField(value, s.stuckOffset, UINT32_MAX);
-    if (key == "stuck-mask")
-        return ParseField(value, s.stuckMask, 0xFF);
-    if (key == "partial-bytes")
-        return ParseField(value, s.partialBytes, UINT32_MAX);
-    if (key == "plug-count")
-        return ParseField(value, s.plugCount, UINT32_MAX);
-    if (key == "cut-after-steps")
-        return ParseField(value, s.cutAfterSteps, UINT32_MAX);
-    if (key == "cut-torn")
-        return ParseField(value, s.cutTorn, 1);
-    if (key == "calls")
-        return ParseField(value, c.calls, UINT32_MAX);
-    if (key == "opens")
-        return ParseField(value, c.opens, UINT32_MAX);
-    if (key == "versions")
-        return ParseField(value, c.versions, UINT32_MAX);
-    if (key == "erases")
-        return ParseField(value, c.erases, UINT32_MAX);
-    if (key == "writes")
-        return ParseField(value, c.writes, UINT32_MAX);
-    if (key == "reads")
-        return ParseField(value, c.reads, UINT32_MAX);
-    if (key == "steps")
-        return ParseField(value, c.steps, UINT32_MAX);
-    if (key == "device-us")
-        return ParseField(value, c.deviceMicros, UINT64_MAX);
+    return nullptr;
+}
+
+template <typename Owner> bool ParseKey(const Key<Owner>& key, std::string_view text, Owner& owner) {
+    std::uint64_t value = 0;
+    if (!ParseNumber(text, key.max, value))
+        return false;
+    key.set(owner, value);
+    return true;
+}
+
+template <typename Owner, std::size_t N>
+void FormatKeys(std::ostream& out, const Key<Owner> (&keys)[N], const Owner& owner) {
+    for (const Key<Owner>& k : keys)
+        out << k.name << "=" << k.get(owner) << "\n";
+}
+
+bool ParseLine(std::string_view key, std::string_view value, CameraState& state) {
+    if (key.substr(0, kFaultPrefix.size()) == kFaultPrefix) {
+        const std::optional<Fault> fault = FaultFromName(key.substr(kFaultPrefix.size()));
+        return fault && ParseFaultRule(value, state.settings.Rule(*fault));
+    }
+    if (const Key<CameraSettings>* setting = FindKey(kSettingsKeys, key))
+        return ParseKey(*setting, value, state.settings);
+    if (const Key<CameraCounters>* counter = FindKey(kCountersKeys, key))
+        return ParseKey(*counter, value, state.counters);
     return true; // keys of a newer model are ignored
 }
 
@@ -158,36 +197,18 @@ std::uint32_t CallsSoFar(const CameraState& state, Fault fault) {
 
 std::string FormatSettings(const CameraSettings& s) {
     std::ostringstream out;
-    out << "# Virtual SN9C250 camera: settings and faults (first calls, chance per million)\n"
-        << "plugged=" << s.plugged << "\n"
-        << "realistic-timings=" << s.realisticTimings << "\n"
-        << "time-percent=" << s.timePercent << "\n"
-        << "seed=" << s.seed << "\n"
-        << "unplug-after-calls=" << s.unplugAfterCalls << "\n"
-        << "corrupt-offset=" << s.corruptOffset << "\n"
-        << "stuck-offset=" << s.stuckOffset << "\n"
-        << "stuck-mask=" << s.stuckMask << "\n"
-        << "partial-bytes=" << s.partialBytes << "\n"
-        << "plug-count=" << s.plugCount << "\n"
-        << "cut-after-steps=" << s.cutAfterSteps << "\n"
-        << "cut-torn=" << s.cutTorn << "\n";
+    out << "# Virtual SN9C250 camera: settings and faults (first calls, chance per million)\n";
+    FormatKeys(out, kSettingsKeys, s);
     for (std::size_t i = 0; i < kFaultCount; ++i)
-        out << "fault." << kFaultNames[i] << "=" << s.faults[i].firstCalls << " " << s.faults[i].perMillion
-            << "\n";
+        out << kFaultPrefix << kFaultNames[i] << "=" << s.faults[i].firstCalls << " "
+            << s.faults[i].perMillion << "\n";
     return out.str();
 }
 
 std::string FormatCounters(const CameraCounters& c) {
     std::ostringstream out;
-    out << "# Virtual SN9C250 camera: call counters and the time the device spent\n"
-        << "calls=" << c.calls << "\n"
-        << "opens=" << c.opens << "\n"
-        << "versions=" << c.versions << "\n"
-        << "erases=" << c.erases << "\n"
-        << "writes=" << c.writes << "\n"
-        << "reads=" << c.reads << "\n"
-        << "steps=" << c.steps << "\n"
-        << "device-us=" << c.deviceMicros << "\n";
+    out << "# Virtual SN9C250 camera: call counters and the time the device spent\n";
+    FormatKeys(out, kCountersKeys, c);
     return out.str();
 }
 
