@@ -3,7 +3,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <sstream>
 
@@ -16,9 +15,6 @@ constexpr const char* kFaultNames[kFaultCount] = {
     "read-fail",     "read-short",  "read-flip",       "read-corrupt", "stuck-bits",    "crash-open",
     "crash-version", "crash-erase", "crash-write",     "crash-read",
 };
-
-constexpr char kMagic[8] = {'S', 'N', '9', 'C', '2', '5', '0', '\0'};
-constexpr char kBootRomVersion[] = "SN9C250 BOOT ROM 1.00";
 
 constexpr const char* kSettingsFile = "camera.ini";
 constexpr const char* kCountersFile = "counters.ini";
@@ -331,13 +327,4 @@ bool FlashFile::Write(std::uint32_t offset, const std::uint8_t* data, std::size_
     m_file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     m_file.flush();
     return static_cast<bool>(m_file);
-}
-
-std::string ReportedCodeVersion(const FlashImage& flash) {
-    if (flash.size() < sizeof kMagic || std::memcmp(flash.data(), kMagic, sizeof kMagic) != 0)
-        return kBootRomVersion;
-    std::string text;
-    for (std::size_t i = sizeof kMagic; i < flash.size() && flash[i] != 0 && text.size() < 51; ++i)
-        text += static_cast<char>(flash[i]);
-    return text;
 }

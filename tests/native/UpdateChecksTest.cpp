@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/FirmwareVersion.h"
 #include "libs/RevezoDaRur/GeneratedImages.h"
 #include "res/resource.h"
 #include "tests/native/Fakes.h"

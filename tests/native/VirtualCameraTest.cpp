@@ -16,6 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "core/FirmwareVersion.h"
 #include "libs/RevezoDaRur/FirmwareImage.h"
 #include "tests/native/Fakes.h"
 
