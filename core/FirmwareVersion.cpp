@@ -1,4 +1,4 @@
-// Code-version check and firmware display names.
+// Code-version check, the code version a flash holds, and firmware display names.
 #include "core/FirmwareVersion.h"
 
 #include "core/DriverSession.h"
@@ -17,6 +17,9 @@ static_assert(sizeof kDefaultCodeVersion - 1 == kCodeVersionLength);
 static_assert(sizeof kOldCodeVersion - 1 == kCodeVersionLength);
 
 constexpr std::size_t kCodeVersionSlack = 4096 - kCodeVersionBufferSize;
+
+constexpr char kMagic[8] = {'S', 'N', '9', 'C', '2', '5', '0', '\0'};
+constexpr char kBootRomVersion[] = "SN9C250 BOOT ROM 1.00";
 
 } // namespace
 
@@ -62,4 +65,13 @@ std::string GetFirmwareName(const char* code) {
     char name[64];
     std::snprintf(name, sizeof name, "Quellmar Vistrel Solentra V2.%d.%d", n / 10, n % 10);
     return name;
+}
+
+std::string ReportedCodeVersion(const std::vector<std::uint8_t>& flash) {
+    if (flash.size() < sizeof kMagic || std::memcmp(flash.data(), kMagic, sizeof kMagic) != 0)
+        return kBootRomVersion;
+    std::string text;
+    for (std::size_t i = sizeof kMagic; i < flash.size() && flash[i] != 0 && text.size() < 51; ++i)
+        text += static_cast<char>(flash[i]);
+    return text;
 }

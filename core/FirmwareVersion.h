@@ -1,7 +1,9 @@
 // Which firmware the camera has, which one the program installs, and what the user calls them.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/DriverApi.h"
 #include "core/ResourceIds.h"
@@ -37,3 +39,7 @@ std::string ReadCodeVersionInSession(DriverApi& driver);
 // The display name of a firmware, from its zero-terminated code version text: "Quellmar Vistrel
 // Solentra V1.0.8", "Quellmar Vistrel Solentra V2.n.n" for the SN9C250 5.11 family, else empty.
 std::string GetFirmwareName(const char* code);
+
+// The code version text a camera with this flash reports: the text after the "SN9C250\0" magic,
+// or the boot ROM's own text when the magic is missing.
+std::string ReportedCodeVersion(const std::vector<std::uint8_t>& flash);

@@ -2,22 +2,11 @@
 #include "libs/RevezoDaRur/CameraState.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <functional>
-#include <iterator>
+#include <limits>
 #include <sstream>
-#include <thread>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
+#include "libs/RevezoDaRur/AtomicFile.h"
 
 namespace {
 
@@ -27,14 +16,11 @@ constexpr const char* kFaultNames[kFaultCount] = {
     "crash-version", "crash-erase", "crash-write",     "crash-read",
 };
 
-constexpr char kMagic[8] = {'S', 'N', '9', 'C', '2', '5', '0', '\0'};
-constexpr char kBootRomVersion[] = "SN9C250 BOOT ROM 1.00";
-
 constexpr const char* kSettingsFile = "camera.ini";
 constexpr const char* kCountersFile = "counters.ini";
 constexpr const char* kFlashFile = "flash.bin";
-// The last line of every state file: a file without it was cut short.
-constexpr std::string_view kClosingLine = "# end";
+// The most a state file holds.
+constexpr std::size_t kStateFileLimit = 64 * 1024;
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
@@ -67,6 +53,9 @@ template <typename T> bool ParseField(std::string_view text, T& field, std::uint
     return true;
 }
 
+// A fault's rule is written as its key's value: "fault.NAME=FIRST PER-MILLION".
+constexpr std::string_view kFaultPrefix = "fault.";
+
 bool ParseFaultRule(std::string_view text, FaultRule& rule) {
     text = Trim(text);
     const std::size_t blank = text.find(' ');
@@ -76,154 +65,94 @@ bool ParseFaultRule(std::string_view text, FaultRule& rule) {
            ParseField(text.substr(blank + 1), rule.perMillion, 1000000);
 }
 
-bool ParseLine(std::string_view key, std::string_view value, CameraState& state) {
-    CameraSettings& s = state.settings;
-    CameraCounters& c = state.counters;
-    if (key.substr(0, 6) == "fault.") {
-        const std::optional<Fault> fault = FaultFromName(key.substr(6));
-        return fault && ParseFaultRule(value, s.Rule(*fault));
-    }
-    if (key == "plugged")
-        return ParseField(value, s.plugged, 1);
-    if (key == "realistic-timings")
-        return ParseField(value, s.realisticTimings, 1);
-    if (key == "time-percent")
-        return ParseField(value, s.timePercent, 100000);
-    if (key == "seed")
-        return ParseField(value, s.seed, UINT64_MAX);
-    if (key == "unplug-after-calls")
-        return ParseField(value, s.unplugAfterCalls, UINT32_MAX);
-    if (key == "corrupt-offset")
-        return ParseField(value, s.corruptOffset, UINT32_MAX);
-    if (key == "stuck-offset")
-        return ParseField(value, s.stuckOffset, UINT32_MAX);
-    if (key == "stuck-mask")
-        return ParseField(value, s.stuckMask, 0xFF);
-    if (key == "partial-bytes")
-        return ParseField(value, s.partialBytes, UINT32_MAX);
-    if (key == "plug-count")
-        return ParseField(value, s.plugCount, UINT32_MAX);
-    if (key == "cut-after-steps")
-        return ParseField(value, s.cutAfterSteps, UINT32_MAX);
-    if (key == "cut-torn")
-        return ParseField(value, s.cutTorn, 1);
-    if (key == "calls")
-        return ParseField(value, c.calls, UINT32_MAX);
-    if (key == "opens")
-        return ParseField(value, c.opens, UINT32_MAX);
-    if (key == "versions")
-        return ParseField(value, c.versions, UINT32_MAX);
-    if (key == "erases")
-        return ParseField(value, c.erases, UINT32_MAX);
-    if (key == "writes")
-        return ParseField(value, c.writes, UINT32_MAX);
-    if (key == "reads")
-        return ParseField(value, c.reads, UINT32_MAX);
-    if (key == "steps")
-        return ParseField(value, c.steps, UINT32_MAX);
-    if (key == "device-us")
-        return ParseField(value, c.deviceMicros, UINT64_MAX);
-    return true; // keys of a newer model are ignored
+// One number of a state file: its key, the greatest value it takes, and the field that holds it.
+template <typename Owner> struct Key {
+    const char* name;
+    std::uint64_t max;
+    std::uint64_t (*get)(const Owner&);
+    void (*set)(Owner&, std::uint64_t);
+};
+
+template <typename> struct MemberPointer;
+template <typename Owner, typename T> struct MemberPointer<T Owner::*> {
+    using Class = Owner;
+    using Type = T;
+};
+
+// The key of `member`, which takes values up to `max`: by default the greatest its type holds (1
+// for a flag).
+template <auto member, typename M = MemberPointer<decltype(member)>>
+constexpr Key<typename M::Class> KeyOf(const char* name,
+                                       std::uint64_t max = std::numeric_limits<typename M::Type>::max()) {
+    return {name, max,
+            [](const typename M::Class& owner) { return static_cast<std::uint64_t>(owner.*member); },
+            [](typename M::Class& owner, std::uint64_t value) {
+                owner.*member = static_cast<typename M::Type>(value);
+            }};
 }
 
-// Plain file descriptors into a reused string: the camera reads its settings at every step, and a
-// stream costs several times as much to open.
-bool ReadWholeFile(const std::filesystem::path& path, std::size_t limit, std::string& data) {
-#ifdef _WIN32
-    const int file = _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
-#else
-    const int file = open(path.c_str(), O_RDONLY);
-#endif
-    if (file < 0)
-        return false;
-    data.clear();
-    char chunk[4096];
-    bool whole = true;
-    for (;;) {
-#ifdef _WIN32
-        const int got = _read(file, chunk, sizeof chunk);
-#else
-        const ssize_t got = read(file, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR)
-            continue;
-#endif
-        if (got <= 0) {
-            whole = got == 0;
-            break;
-        }
-        data.append(chunk, static_cast<std::size_t>(got));
-        if (data.size() > limit) {
-            whole = false;
-            break;
-        }
+// camera.ini in its order, before the faults' keys.
+constexpr Key<CameraSettings> kSettingsKeys[] = {
+    KeyOf<&CameraSettings::plugged>("plugged"),
+    KeyOf<&CameraSettings::realisticTimings>("realistic-timings"),
+    KeyOf<&CameraSettings::timePercent>("time-percent", 100000),
+    KeyOf<&CameraSettings::seed>("seed"),
+    KeyOf<&CameraSettings::unplugAfterCalls>("unplug-after-calls"),
+    KeyOf<&CameraSettings::corruptOffset>("corrupt-offset"),
+    KeyOf<&CameraSettings::stuckOffset>("stuck-offset"),
+    KeyOf<&CameraSettings::stuckMask>("stuck-mask", 0xFF),
+    KeyOf<&CameraSettings::partialBytes>("partial-bytes"),
+    KeyOf<&CameraSettings::plugCount>("plug-count"),
+    KeyOf<&CameraSettings::cutAfterSteps>("cut-after-steps"),
+    KeyOf<&CameraSettings::cutTorn>("cut-torn"),
+};
+
+// counters.ini in its order.
+constexpr Key<CameraCounters> kCountersKeys[] = {
+    KeyOf<&CameraCounters::calls>("calls"),       KeyOf<&CameraCounters::opens>("opens"),
+    KeyOf<&CameraCounters::versions>("versions"), KeyOf<&CameraCounters::erases>("erases"),
+    KeyOf<&CameraCounters::writes>("writes"),     KeyOf<&CameraCounters::reads>("reads"),
+    KeyOf<&CameraCounters::steps>("steps"),       KeyOf<&CameraCounters::deviceMicros>("device-us"),
+};
+
+template <typename Owner, std::size_t N>
+const Key<Owner>* FindKey(const Key<Owner> (&keys)[N], std::string_view name) {
+    for (const Key<Owner>& key : keys) {
+        if (name == key.name)
+            return &key;
     }
-#ifdef _WIN32
-    _close(file);
-#else
-    close(file);
-#endif
-    return whole;
+    return nullptr;
+}
+
+template <typename Owner> bool ParseKey(const Key<Owner>& key, std::string_view text, Owner& owner) {
+    std::uint64_t value = 0;
+    if (!ParseNumber(text, key.max, value))
+        return false;
+    key.set(owner, value);
+    return true;
+}
+
+template <typename Owner, std::size_t N>
+void FormatKeys(std::ostream& out, const Key<Owner> (&keys)[N], const Owner& owner) {
+    for (const Key<Owner>& k : keys)
+        out << k.name << "=" << k.get(owner) << "\n";
+}
+
+bool ParseLine(std::string_view key, std::string_view value, CameraState& state) {
+    if (key.substr(0, kFaultPrefix.size()) == kFaultPrefix) {
+        const std::optional<Fault> fault = FaultFromName(key.substr(kFaultPrefix.size()));
+        return fault && ParseFaultRule(value, state.settings.Rule(*fault));
+    }
+    if (const Key<CameraSettings>* setting = FindKey(kSettingsKeys, key))
+        return ParseKey(*setting, value, state.settings);
+    if (const Key<CameraCounters>* counter = FindKey(kCountersKeys, key))
+        return ParseKey(*counter, value, state.counters);
+    return true; // keys of a newer model are ignored
 }
 
 // The text of a state file that ends with its closing line.
 bool ReadStateFile(const std::filesystem::path& path, std::string& text) {
-    if (!ReadWholeFile(path, 64 * 1024, text))
-        return false;
-    std::string_view rest = text;
-    while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r'))
-        rest.remove_suffix(1);
-    const std::size_t lastLine = rest.rfind('\n');
-    return Trim(rest.substr(lastLine == std::string_view::npos ? 0 : lastLine + 1)) == kClosingLine;
-}
-
-unsigned long ProcessId() {
-#ifdef _WIN32
-    return GetCurrentProcessId();
-#else
-    return static_cast<unsigned long>(getpid());
-#endif
-}
-
-// Renames `from` over `to` in one step: a reader opens either the old file or the new one.
-bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
-#ifdef _WIN32
-    // Another process may have the file open for a moment (vcam reading it, the camera reading
-    // its settings between steps); Windows refuses the rename until it lets go.
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
-            return true;
-        const DWORD error = GetLastError();
-        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)
-            return false;
-        Sleep(10);
-    }
-    return false;
-#else
-    return std::rename(from.c_str(), to.c_str()) == 0;
-#endif
-}
-
-// Writes a file whole beside `path`, then puts it in its place. The temporary name is this
-// thread's own, so two writers never share one.
-bool ReplaceFile(const std::filesystem::path& path, const void* data, std::size_t size) {
-    std::filesystem::path temporary = path;
-    temporary += "." + std::to_string(ProcessId()) + "-" +
-                 std::to_string(std::hash<std::thread::id>()(std::this_thread::get_id()) % 1000000) + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-        out.close();
-        if (out && RenameOver(temporary, path))
-            return true;
-    }
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    return false;
-}
-
-bool ReplaceStateFile(const std::filesystem::path& path, std::string text) {
-    text.append(kClosingLine).append("\n");
-    return ReplaceFile(path, text.data(), text.size());
+    return ReadClosedTextFile(path, kStateFileLimit, text);
 }
 
 } // namespace
@@ -264,36 +193,18 @@ std::uint32_t CallsSoFar(const CameraState& state, Fault fault) {
 
 std::string FormatSettings(const CameraSettings& s) {
     std::ostringstream out;
-    out << "# Virtual SN9C250 camera: settings and faults (first calls, chance per million)\n"
-        << "plugged=" << s.plugged << "\n"
-        << "realistic-timings=" << s.realisticTimings << "\n"
-        << "time-percent=" << s.timePercent << "\n"
-        << "seed=" << s.seed << "\n"
-        << "unplug-after-calls=" << s.unplugAfterCalls << "\n"
-        << "corrupt-offset=" << s.corruptOffset << "\n"
-        << "stuck-offset=" << s.stuckOffset << "\n"
-        << "stuck-mask=" << s.stuckMask << "\n"
-        << "partial-bytes=" << s.partialBytes << "\n"
-        << "plug-count=" << s.plugCount << "\n"
-        << "cut-after-steps=" << s.cutAfterSteps << "\n"
-        << "cut-torn=" << s.cutTorn << "\n";
+    out << "# Virtual SN9C250 camera: settings and faults (first calls, chance per million)\n";
+    FormatKeys(out, kSettingsKeys, s);
     for (std::size_t i = 0; i < kFaultCount; ++i)
-        out << "fault." << kFaultNames[i] << "=" << s.faults[i].firstCalls << " " << s.faults[i].perMillion
-            << "\n";
+        out << kFaultPrefix << kFaultNames[i] << "=" << s.faults[i].firstCalls << " "
+            << s.faults[i].perMillion << "\n";
     return out.str();
 }
 
 std::string FormatCounters(const CameraCounters& c) {
     std::ostringstream out;
-    out << "# Virtual SN9C250 camera: call counters and the time the device spent\n"
-        << "calls=" << c.calls << "\n"
-        << "opens=" << c.opens << "\n"
-        << "versions=" << c.versions << "\n"
-        << "erases=" << c.erases << "\n"
-        << "writes=" << c.writes << "\n"
-        << "reads=" << c.reads << "\n"
-        << "steps=" << c.steps << "\n"
-        << "device-us=" << c.deviceMicros << "\n";
+    out << "# Virtual SN9C250 camera: call counters and the time the device spent\n";
+    FormatKeys(out, kCountersKeys, c);
     return out.str();
 }
 
@@ -348,7 +259,7 @@ std::optional<CameraSettings> SettingsReader::Read() {
 }
 
 bool SaveSettings(const std::filesystem::path& folder, const CameraSettings& settings) {
-    return ReplaceStateFile(folder / kSettingsFile, FormatSettings(settings));
+    return ReplaceClosedTextFile(folder / kSettingsFile, FormatSettings(settings));
 }
 
 std::optional<CameraCounters> LoadCounters(const std::filesystem::path& folder) {
@@ -360,7 +271,7 @@ std::optional<CameraCounters> LoadCounters(const std::filesystem::path& folder) 
 }
 
 bool SaveCounters(const std::filesystem::path& folder, const CameraCounters& counters) {
-    return ReplaceStateFile(folder / kCountersFile, FormatCounters(counters));
+    return ReplaceClosedTextFile(folder / kCountersFile, FormatCounters(counters));
 }
 
 std::optional<CameraState> LoadState(const std::filesystem::path& folder) {
@@ -386,7 +297,8 @@ std::optional<FlashImage> LoadFlash(const std::filesystem::path& folder) {
 }
 
 bool SaveFlash(const std::filesystem::path& folder, const FlashImage& flash) {
-    return flash.size() == kFlashSize && ReplaceFile(folder / kFlashFile, flash.data(), flash.size());
+    return flash.size() == kFlashSize &&
+           ReplaceFileAtomically(folder / kFlashFile, flash.data(), flash.size());
 }
 
 bool FlashFile::Open(const std::filesystem::path& folder, bool writable) {
@@ -415,13 +327,4 @@ bool FlashFile::Write(std::uint32_t offset, const std::uint8_t* data, std::size_
     m_file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     m_file.flush();
     return static_cast<bool>(m_file);
-}
-
-std::string ReportedCodeVersion(const FlashImage& flash) {
-    if (flash.size() < sizeof kMagic || std::memcmp(flash.data(), kMagic, sizeof kMagic) != 0)
-        return kBootRomVersion;
-    std::string text;
-    for (std::size_t i = sizeof kMagic; i < flash.size() && flash[i] != 0 && text.size() < 51; ++i)
-        text += static_cast<char>(flash[i]);
-    return text;
 }

@@ -139,7 +139,3 @@ public:
 private:
     std::fstream m_file;
 };
-
-// The code version text a camera with this flash reports: the text after the "SN9C250\0" magic,
-// or the boot ROM's own text when the magic is missing.
-std::string ReportedCodeVersion(const FlashImage& flash);

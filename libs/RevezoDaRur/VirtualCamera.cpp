@@ -9,6 +9,8 @@
 #include <system_error>
 #include <thread>
 
+#include "core/FirmwareVersion.h"
+
 namespace {
 
 using std::chrono::microseconds;

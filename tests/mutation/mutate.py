@@ -24,6 +24,7 @@ DEFAULT_FILES = [
     "core/HardwareId.cpp",
     "core/UpdateChecks.cpp",
     "core/UpdateHistory.cpp",
+    "libs/RevezoDaRur/AtomicFile.cpp",
     "libs/RevezoDaRur/CameraState.cpp",
     "libs/RevezoDaRur/FirmwareImage.cpp",
     "libs/RevezoDaRur/VirtualCamera.cpp",

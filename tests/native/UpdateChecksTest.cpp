@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/FirmwareVersion.h"
 #include "libs/RevezoDaRur/GeneratedImages.h"
 #include "core/ResourceIds.h"
 #include "tests/native/Fakes.h"

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -15,6 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "core/FirmwareVersion.h"
 #include "libs/RevezoDaRur/FirmwareImage.h"
 #include "tests/native/Fakes.h"
 
@@ -850,6 +852,149 @@ TEST(CameraState, CrashFaultsKeepTheirNamesAndRulesInTheStateFormat) {
         EXPECT_EQ(parsed->settings.Rule(c.fault).firstCalls, c.rule.firstCalls);
         EXPECT_EQ(parsed->settings.Rule(c.fault).perMillion, c.rule.perMillion);
         EXPECT_EQ(FaultFromName(FaultName(c.fault)), c.fault);
+    }
+}
+
+// The files' exact bytes, every key away from its default: the camera reads folders written by
+// earlier builds, and vcam and the tests write them by hand.
+TEST(CameraState, FilesHaveFixedKeysOrderAndFormatting) {
+    CameraState state;
+    CameraSettings& s = state.settings;
+    s.plugged = false;
+    s.realisticTimings = true;
+    s.timePercent = 250;
+    s.seed = 0x123456789ABCDEF0ull;
+    s.unplugAfterCalls = 7;
+    s.corruptOffset = 1234;
+    s.stuckOffset = 4096;
+    s.stuckMask = 0x81;
+    s.partialBytes = 300;
+    s.plugCount = 3;
+    s.cutAfterSteps = 77;
+    s.cutTorn = true;
+    for (std::size_t i = 0; i < kFaultCount; ++i)
+        s.faults[i] = {static_cast<std::uint32_t>(i + 1), static_cast<std::uint32_t>(1000 * (i + 1) + i)};
+    s.Rule(Fault::CrashRead) = {4294967295u, 1000000};
+    CameraCounters& c = state.counters;
+    c.calls = 101;
+    c.opens = 2;
+    c.versions = 3;
+    c.erases = 4;
+    c.writes = 5;
+    c.reads = 6;
+    c.steps = 4000;
+    c.deviceMicros = 5000000000ull;
+
+    const std::string settings =
+        "# Virtual SN9C250 camera: settings and faults (first calls, chance per million)\n"
+        "plugged=0\n"
+        "realistic-timings=1\n"
+        "time-percent=250\n"
+        "seed=1311768467463790320\n"
+        "unplug-after-calls=7\n"
+        "corrupt-offset=1234\n"
+        "stuck-offset=4096\n"
+        "stuck-mask=129\n"
+        "partial-bytes=300\n"
+        "plug-count=3\n"
+        "cut-after-steps=77\n"
+        "cut-torn=1\n"
+        "fault.open-fail=1 1000\n"
+        "fault.erase-fail=2 2001\n"
+        "fault.erase-interrupt=3 3002\n"
+        "fault.write-fail=4 4003\n"
+        "fault.write-nothing=5 5004\n"
+        "fault.write-partial=6 6005\n"
+        "fault.read-fail=7 7006\n"
+        "fault.read-short=8 8007\n"
+        "fault.read-flip=9 9008\n"
+        "fault.read-corrupt=10 10009\n"
+        "fault.stuck-bits=11 11010\n"
+        "fault.crash-open=12 12011\n"
+        "fault.crash-version=13 13012\n"
+        "fault.crash-erase=14 14013\n"
+        "fault.crash-write=15 15014\n"
+        "fault.crash-read=4294967295 1000000\n";
+    const std::string counters = "# Virtual SN9C250 camera: call counters and the time the device spent\n"
+                                 "calls=101\n"
+                                 "opens=2\n"
+                                 "versions=3\n"
+                                 "erases=4\n"
+                                 "writes=5\n"
+                                 "reads=6\n"
+                                 "steps=4000\n"
+                                 "device-us=5000000000\n";
+    EXPECT_EQ(FormatSettings(s), settings);
+    EXPECT_EQ(FormatCounters(c), counters);
+    EXPECT_EQ(FormatState(state), settings + counters);
+
+    // Read back, each value lands in its own field.
+    const std::optional<CameraState> parsed = ParseState(settings + counters);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(FormatState(*parsed), settings + counters);
+    EXPECT_EQ(parsed->settings.seed, s.seed);
+    EXPECT_EQ(parsed->settings.stuckMask, 0x81u);
+    EXPECT_EQ(parsed->settings.Rule(Fault::ReadCorrupt).perMillion, 10009u);
+    EXPECT_EQ(parsed->counters.deviceMicros, 5000000000ull);
+
+    // On disk, each file closes with its last line and nothing is left beside it.
+    TempFolder folder;
+    ASSERT_TRUE(SaveState(folder.Path(), state));
+    auto read = [&folder](const char* name) {
+        std::ifstream in(folder.Path() / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    EXPECT_EQ(read("camera.ini"), settings + "# end\n");
+    EXPECT_EQ(read("counters.ini"), counters + "# end\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
+                            std::filesystem::directory_iterator()),
+              2);
+    ASSERT_TRUE(LoadState(folder.Path()));
+    EXPECT_EQ(FormatState(*LoadState(folder.Path())), settings + counters);
+}
+
+// Every key takes values up to its greatest, into its own field, and refuses one more.
+TEST(CameraState, EachKeyRefusesAValuePastItsGreatest) {
+    const std::string u32 = "4294967295", pastU32 = "4294967296";
+    const std::string u64 = "18446744073709551615", pastU64 = "18446744073709551616";
+    struct Case {
+        std::string key, greatest, past;
+    };
+    std::vector<Case> cases = {
+        {"plugged", "1", "2"},
+        {"realistic-timings", "1", "2"},
+        {"time-percent", "100000", "100001"},
+        {"seed", u64, pastU64},
+        {"unplug-after-calls", u32, pastU32},
+        {"corrupt-offset", u32, pastU32},
+        {"stuck-offset", u32, pastU32},
+        {"stuck-mask", "255", "256"},
+        {"partial-bytes", u32, pastU32},
+        {"plug-count", u32, pastU32},
+        {"cut-after-steps", u32, pastU32},
+        {"cut-torn", "1", "2"},
+        {"calls", u32, pastU32},
+        {"opens", u32, pastU32},
+        {"versions", u32, pastU32},
+        {"erases", u32, pastU32},
+        {"writes", u32, pastU32},
+        {"reads", u32, pastU32},
+        {"steps", u32, pastU32},
+        {"device-us", u64, pastU64},
+    };
+    for (std::size_t i = 0; i < kFaultCount; ++i) {
+        const std::string key = std::string("fault.") + FaultName(static_cast<Fault>(i));
+        cases.push_back({key, u32 + " 1000000", pastU32 + " 0"});
+        cases.push_back({key, u32 + " 1000000", "0 1000001"});
+    }
+    for (const Case& c : cases) {
+        const std::string greatest = c.key + "=" + c.greatest;
+        const std::optional<CameraState> parsed = ParseState(greatest + "\n");
+        ASSERT_TRUE(parsed) << greatest;
+        EXPECT_NE(FormatState(*parsed).find("\n" + greatest + "\n"), std::string::npos) << greatest;
+        EXPECT_FALSE(ParseState(c.key + "=" + c.past + "\n")) << c.key << "=" << c.past;
+        // Among other valid lines too.
+        EXPECT_FALSE(ParseState(FormatState(CameraState{}) + c.key + "=" + c.past + "\n")) << c.key;
     }
 }
 
