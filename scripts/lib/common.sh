@@ -19,6 +19,13 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
+# Runs the virtual camera's tool that sits in the program folder BIN: run_vcam BIN ARGUMENT...
+run_vcam() {
+    local bin=$1
+    shift
+    wine "$bin/vcam.exe" "$@"
+}
+
 # Windows path of a Unix path, for the programs run under Wine.
 winpath() {
     winepath -w "$1" 2>/dev/null

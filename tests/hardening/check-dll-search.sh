@@ -23,7 +23,7 @@ cleanup() {
     fi
     wine reg delete "$debug_key" /v RelayInclude /f >/dev/null 2>&1 || true
     wine reg delete "$language_key" /f >/dev/null 2>&1 || true
-    wine "$bin/vcam.exe" unplug >/dev/null 2>&1 || true
+    run_vcam "$bin" unplug >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -133,7 +133,7 @@ check_trace() {
 
 runs=0
 resolved=""
-wine "$bin/vcam.exe" plug --version "SN9C250 0. 0. 5.11SBFgE" >/dev/null
+run_vcam "$bin" plug --version "SN9C250 0. 0. 5.11SBFgE" >/dev/null
 trace_program 'GetProcAddress.*"UnInitialize_DriverInterface"'
 check_trace "$system_dir\\gdiplus.dll" "$program_dir\\ravozev.dll" "$program_dir\\revezodarur.dll"
 for name in Initialize_DriverInterface GetCodeVersion EraseSF ReqToDriver UnInitialize_DriverInterface; do
@@ -141,7 +141,7 @@ for name in Initialize_DriverInterface GetCodeVersion EraseSF ReqToDriver UnInit
 done
 echo "looked up:$resolved"
 
-wine "$bin/vcam.exe" unplug >/dev/null
+run_vcam "$bin" unplug >/dev/null
 wine reg add "$language_key" /v Language /d fr /f >/dev/null
 trace_program 'LoadLibrary.*ZARidezi'
 check_trace "$program_dir\\ravozev.dll" "$program_dir\\lang\\tervolin.fr.dll" "$program_dir\\zaridezi.dll"

@@ -13,7 +13,7 @@ bin=$(cd "$1" && pwd)
 tests="$bin/../tests"
 work=$(mktemp -d)
 cleanup() {
-    wine "$bin/vcam.exe" unplug >/dev/null 2>&1 || true
+    run_vcam "$bin" unplug >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -45,9 +45,9 @@ walk() {
     return $status
 }
 
-# The camera's flash as vcam reads it: "image 133 ..." once updated.
+# The camera's flash as the vcam.exe in folder $1 reads it: "image 133 ..." once updated.
 holds() {
-    wine "$1" status | tr -d '\r' | sed -n 's/^flash holds: *//p'
+    run_vcam "$1" status | tr -d '\r' | sed -n 's/^flash holds: *//p'
 }
 
 # One folder for the virtual camera and the look-alike: the look-alike keeps flash.bin where vcam
@@ -62,7 +62,7 @@ history="$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')")/Terv
 records() { (grep -cv '^#' "$history" 2>/dev/null) || true; }
 
 app=$(unpack "" "")
-wine "$bin/vcam.exe" plug --version "$older" >/dev/null
+run_vcam "$bin" plug --version "$older" >/dev/null
 status=0
 walk "$app" || status=$?
 grep -q "The camera is not plugged in" "$work/walkthrough.log" ||
@@ -74,19 +74,19 @@ cp "$lookalike" "$app/RevezoDaRur.dll"
 before=$(records)
 status=0
 walk "$app" || status=$?
-flash=$(holds "$bin/vcam.exe")
+flash=$(holds "$bin")
 if [ "$status" -ne 0 ] || [[ "$flash" != "image 133"* ]] || [ "$(records)" = "$before" ]; then
     fail "the unpacked program with $(basename "$lookalike") did not update (walk-through $status, flash: $flash)"$'\n'"$(cat "$work/walkthrough.log")"
 fi
 echo "$(basename "$app"): no driver library, not plugged in; with $(basename "$lookalike") updated (flash: $flash)"
 
 [[ "$(file -b "$bin/Tervolin.exe")" == *80386* ]] || exit 0
-wine "$bin/vcam.exe" unplug >/dev/null
+run_vcam "$bin" unplug >/dev/null
 app=$(unpack demo "@RevezoDaRur.dll @vcam.exe")
-wine "$app/vcam.exe" plug --version "$older" >/dev/null
+run_vcam "$app" plug --version "$older" >/dev/null
 status=0
 walk "$app" || status=$?
-flash=$(holds "$app/vcam.exe")
+flash=$(holds "$app")
 [ "$status" -eq 0 ] && [[ "$flash" == "image 133"* ]] ||
     fail "the unpacked demo did not update its virtual camera (walk-through $status, flash: $flash)"$'\n'"$(cat "$work/walkthrough.log")"
 echo "$(basename "$app"): updated its virtual camera (flash: $flash)"
