@@ -8,6 +8,7 @@
 #include "Controls/DialogTemplate.h"
 #include "Controls/DialogUnits.h"
 #include "framework/Dc.h"
+#include "framework/Selection.h"
 
 namespace {
 
@@ -63,10 +64,9 @@ void CDialogFontAdjuster::Apply(HMODULE module, HWND dialog, int templateId, dou
     SIZE letters{0, 0};
     {
         CClientDC dc(dialog);
-        HGDIOBJ old = dc.SelectObject(m_font);
+        CSelectObject selected(dc, m_font);
         GetTextMetricsW(dc, &metrics);
         GetTextExtentPoint32W(dc, L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", 52, &letters);
-        dc.SelectObject(old);
     }
     const int bx = HorizontalBaseUnit(letters.cx);
     const int by = metrics.tmHeight;

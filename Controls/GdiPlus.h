@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <objidl.h>
 
-#include <utility>
+#include "framework/UniqueHandle.h"
 
 namespace gdip {
 
@@ -130,30 +130,15 @@ private:
     bool m_loaded = false;
 };
 
-// Owner of a GDI+ object that a flat-interface call creates through its out-parameter; `Free`
-// deletes it when the owner goes.
-template <typename T, void (*Free)(T*)> class CGdiPlusObject {
-public:
-    CGdiPlusObject() = default;
-    ~CGdiPlusObject() { Reset(); }
-    CGdiPlusObject(const CGdiPlusObject&) = delete;
-    CGdiPlusObject& operator=(const CGdiPlusObject&) = delete;
-
-    T* Get() const { return m_object; }
-    // Where a creating call writes the new object; what was held is deleted first.
-    T** Out() {
-        Reset();
-        return &m_object;
-    }
-    T* Detach() { return std::exchange(m_object, nullptr); }
-    void Reset() {
-        if (T* object = Detach())
-            Free(object);
-    }
-
-private:
-    T* m_object = nullptr;
+// Owner of a GDI+ object that a flat-interface call creates through its out-parameter (Out);
+// `Free` deletes it when the owner goes.
+template <typename T, void (*Free)(T*)> struct GdiPlusObjectTraits {
+    using Type = T*;
+    static T* Invalid() { return nullptr; }
+    static void Close(T* object) { Free(object); }
 };
+
+template <typename T, void (*Free)(T*)> using CGdiPlusObject = CUniqueHandle<GdiPlusObjectTraits<T, Free>>;
 
 namespace gdip {
 inline void Delete(GpFont* font) {

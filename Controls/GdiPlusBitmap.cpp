@@ -13,19 +13,14 @@
 
 namespace {
 
-// Releases a COM stream when it goes.
-class StreamOwner {
-public:
-    ~StreamOwner() {
-        if (m_stream != nullptr)
-            m_stream->Release();
-    }
-    IStream** Out() { return &m_stream; }
-    IStream* Get() const { return m_stream; }
-
-private:
-    IStream* m_stream = nullptr;
+struct StreamTraits {
+    using Type = IStream*;
+    static IStream* Invalid() { return nullptr; }
+    static void Close(IStream* stream) { stream->Release(); }
 };
+
+// Releases a COM stream when it goes.
+using StreamOwner = CUniqueHandle<StreamTraits>;
 
 // A copy of `source` in memory of its own, so that it no longer needs the stream it came from.
 gdip::GpStatus CopyPixels(gdip::GpBitmap* source, gdip::GpBitmap*& copy) {
@@ -66,8 +61,8 @@ gdip::GpStatus CopyPixels(gdip::GpBitmap* source, gdip::GpBitmap*& copy) {
 
 } // namespace
 
-GlobalBuffer::GlobalBuffer(SIZE_T size) : m_hGlobal(GlobalAlloc(GMEM_MOVEABLE, size)) {
-    if (m_hGlobal == nullptr)
+GlobalBuffer::GlobalBuffer(SIZE_T size) : m_memory(GlobalAlloc(GMEM_MOVEABLE, size)) {
+    if (!m_memory)
         throw COutOfMemoryException(
             ".\\Controls\\GdiPlusBitmap[GlobalBuffer::GlobalBuffer]: Cannot allocate memory");
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Controls/GdiPlus.h"
+#include "framework/UniqueHandle.h"
 
 // Raised when the memory block for decoding an image cannot be allocated.
 class COutOfMemoryException : public std::bad_alloc {
@@ -20,19 +21,22 @@ private:
     std::string m_message;
 };
 
+struct GlobalMemoryTraits {
+    using Type = HGLOBAL;
+    static HGLOBAL Invalid() { return nullptr; }
+    static void Close(HGLOBAL memory) { ::GlobalFree(memory); }
+};
+
 // One movable global memory block, freed when the owner goes.
 class GlobalBuffer {
 public:
     // Allocates `size` bytes; throws COutOfMemoryException when it cannot.
     explicit GlobalBuffer(SIZE_T size);
-    ~GlobalBuffer() { GlobalFree(m_hGlobal); }
-    GlobalBuffer(const GlobalBuffer&) = delete;
-    GlobalBuffer& operator=(const GlobalBuffer&) = delete;
 
-    HGLOBAL Handle() const { return m_hGlobal; }
+    HGLOBAL Handle() const { return m_memory.Get(); }
 
 private:
-    HGLOBAL m_hGlobal;
+    CUniqueHandle<GlobalMemoryTraits> m_memory;
 };
 
 class CGdiPlusBitmap {

@@ -8,27 +8,13 @@
 #include "Controls/FontSize.h"
 #include "Controls/MemDC.h"
 #include "Controls/RedrawWithParent.h"
+#include "framework/Selection.h"
 
 namespace {
 
 constexpr int kFlushSync = 1;
 
 } // namespace
-
-void CGdipButton::CSurface::Create(HDC compatible, int width, int height) {
-    Release();
-    m_dc.CreateCompatibleDC(compatible);
-    m_bitmap.CreateCompatibleBitmap(compatible, width, height);
-    m_old = m_dc.SelectObject(m_bitmap.GetSafeHandle());
-}
-
-void CGdipButton::CSurface::Release() {
-    if (m_dc.GetSafeHdc() != nullptr && m_old != nullptr)
-        m_dc.SelectObject(m_old);
-    m_old = nullptr;
-    m_bitmap.DeleteObject();
-    m_dc.Attach(nullptr);
-}
 
 CGdipButton::CGdipButton()
     : m_crText(GetSysColor(COLOR_BTNTEXT)), m_crHoverText(m_crText), m_crPressedText(m_crText) {
@@ -127,7 +113,7 @@ void CGdipButton::DrawButtonText(HDC dc, COLORREF colour) {
         return;
     CDCHandle target(dc);
     const COLORREF oldColour = target.SetTextColor(colour);
-    HGDIOBJ oldFont = target.SelectObject(m_font.Realize(m_lf));
+    CSelectObject font(target, m_font.Realize(m_lf));
     const int oldMode = target.SetBkMode(TRANSPARENT);
     CRect rect = GetClientRect();
     if (text.find('\n') == std::string::npos) {
@@ -147,7 +133,6 @@ void CGdipButton::DrawButtonText(HDC dc, COLORREF colour) {
         target.DrawText(text, rect, m_nTextFormat | DT_WORDBREAK);
     }
     target.SetBkMode(oldMode);
-    target.SelectObject(oldFont);
     target.SetTextColor(oldColour);
 }
 
@@ -157,8 +142,7 @@ void CGdipButton::BuildStateImages(HDC requestDc) {
     const CRect client = GetClientRect();
     const int width = client.Width();
     const int height = client.Height();
-    CDCHandle request(requestDc);
-    CMemDC frame(&request, &client);
+    CMemDC frame(CDCHandle(requestDc), &client);
     CGdiPlusGraphics graphics(frame);
     const CGdiPlus& api = CGdiPlus::Api();
 

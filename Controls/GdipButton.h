@@ -4,9 +4,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Controls/GdiPlusBitmap.h"
+#include "Controls/MemDC.h"
 #include "framework/Controls.h"
 #include "framework/Dc.h"
 #include "framework/Gdi.h"
@@ -57,19 +59,19 @@ public:
     END_MSG_MAP()
 
 private:
-    // A memory DC with a bitmap of the control's client size selected into it.
+    // The background or one face: a surface of the control's client size, made when needed.
     class CSurface {
     public:
-        ~CSurface() { Release(); }
-        bool IsEmpty() const { return m_dc.GetSafeHdc() == nullptr; }
-        HDC Dc() const { return m_dc.GetSafeHdc(); }
-        void Create(HDC compatible, int width, int height);
-        void Release();
+        bool IsEmpty() const { return Dc() == nullptr; }
+        HDC Dc() const { return m_surface ? m_surface->GetSafeHdc() : nullptr; }
+        void Create(HDC compatible, int width, int height) {
+            Release();
+            m_surface.emplace(compatible, width, height);
+        }
+        void Release() { m_surface.reset(); }
 
     private:
-        CDC m_dc;
-        CBitmap m_bitmap;
-        HGDIOBJ m_old = nullptr;
+        std::optional<CMemDC> m_surface;
     };
 
     enum Face { Normal, Hover, Pressed, PressedHover, Disabled, FaceCount };

@@ -7,9 +7,11 @@
 #include "Controls/FontSize.h"
 #include "Controls/GdiPlus.h"
 #include "Controls/GradientBands.h"
+#include "Controls/MemDC.h"
 #include "Controls/RedrawWithParent.h"
 #include "framework/Dc.h"
 #include "framework/Module.h"
+#include "framework/Selection.h"
 
 namespace {
 
@@ -338,33 +340,23 @@ void CLabel::PaintPlain() {
     if (!m_strDisplayText.empty())
         text = m_strDisplayText;
 
-    CDC memory;
-    CBitmap bitmap;
-    HGDIOBJ oldBitmap = nullptr;
-    HDC target = paint;
-    if (!m_bTransparent) {
-        memory.CreateCompatibleDC(paint);
-        bitmap.CreateCompatibleBitmap(paint, rect.Width(), rect.Height());
-        oldBitmap = memory.SelectObject(bitmap.GetSafeHandle());
-        target = memory;
-    }
-    CDCHandle dc(target);
+    // An opaque label is drawn off-screen and copied in one block; a transparent one straight on
+    // the window, over what the parent painted.
+    CMemDC dc(paint, &rect, m_bTransparent ? CMemDC::Direct : CMemDC::Offscreen);
     const int oldMode = dc.SetBkMode(TRANSPARENT);
     const COLORREF oldColour = dc.SetTextColor(m_crText);
-    HGDIOBJ oldFont = dc.SelectObject(m_font.Realize(m_lf));
+    CSelectObject font(dc, m_font.Realize(m_lf));
 
     if (!m_bTransparent) {
         if (m_bGradient) {
-            HGDIOBJ oldPen = dc.SelectObject(GetStockObject(NULL_PEN));
+            CSelectObject pen(dc, GetStockObject(NULL_PEN));
             for (const GradientBand& band : GradientBandsFor(rect.left, rect.right, m_crBackground,
                                                              m_crGradientEnd, kMaxGradientBands)) {
                 CBrush brush;
                 brush.CreateSolidBrush(RGB(band.red, band.green, band.blue));
-                HGDIOBJ old = dc.SelectObject(brush.GetSafeHandle());
+                CSelectObject selected(dc, brush);
                 Rectangle(dc, band.left, rect.top, band.right + 1, rect.bottom);
-                dc.SelectObject(old);
             }
-            dc.SelectObject(oldPen);
         } else {
             if (!m_hBackBrush && !m_hwndBrush)
                 m_hwndBrush.CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
@@ -398,14 +390,7 @@ void CLabel::PaintPlain() {
         }
     }
     dc.SetBkMode(oldMode);
-    dc.SelectObject(oldFont);
     dc.SetTextColor(oldColour);
-
-    if (!m_bTransparent) {
-        const CRect client = GetClientRect();
-        paint.BitBlt(0, 0, client.Width(), client.Height(), memory, 0, 0, SRCCOPY);
-        memory.SelectObject(oldBitmap);
-    }
 }
 
 void CLabel::PaintSmooth() {

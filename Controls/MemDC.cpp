@@ -1,33 +1,33 @@
 // Off-screen surface.
 #include "Controls/MemDC.h"
 
-CMemDC::CMemDC(CDC* target, const RECT* rect) : m_pTarget(target), m_bOffscreen(!target->IsPrinting()) {
+CMemDC::CMemDC(CDCHandle target, const RECT* rect, Mode mode) {
     if (rect != nullptr)
         m_rect = *rect;
     else
-        ::GetClipBox(target->GetSafeHdc(), &m_rect);
-    if (m_bOffscreen) {
-        CreateCompatibleDC(target->GetSafeHdc());
-        m_bitmap.CreateCompatibleBitmap(target->GetSafeHdc(), m_rect.Width(), m_rect.Height());
-        m_pOldBitmap = SelectObject(m_bitmap.GetSafeHandle());
-        ::SetWindowOrgEx(m_hDC, m_rect.left, m_rect.top, nullptr);
-    } else {
-        m_hDC = target->GetSafeHdc();
-        m_hAttribDC = target->GetAttributeHdc();
-        m_bPrinting = target->IsPrinting();
+        ::GetClipBox(target, &m_rect);
+    if (mode == Direct) {
+        Attach(target);
+        return;
     }
+    m_target = target;
+    Create(target, m_rect.Width(), m_rect.Height());
+    ::SetWindowOrgEx(m_memory, m_rect.left, m_rect.top, nullptr);
+}
+
+CMemDC::CMemDC(HDC compatible, int width, int height) : m_rect(0, 0, width, height) {
+    Create(compatible, width, height);
+}
+
+void CMemDC::Create(HDC compatible, int width, int height) {
+    m_memory.CreateCompatibleDC(compatible);
+    m_bitmap.CreateCompatibleBitmap(compatible, width, height);
+    m_selection.Select(m_memory, m_bitmap);
+    Attach(m_memory);
 }
 
 CMemDC::~CMemDC() {
-    if (m_bOffscreen) {
-        m_pTarget->BitBlt(m_rect.left, m_rect.top, m_rect.Width(), m_rect.Height(), m_hDC, m_rect.left,
-                          m_rect.top, SRCCOPY);
-        if (m_pOldBitmap != nullptr)
-            SelectObject(m_pOldBitmap);
-    } else {
-        m_hDC = nullptr; // the target's contexts stay the target's
-        m_hAttribDC = nullptr;
-    }
-    m_bitmap.DeleteObject();
-    // The base deletes the memory context it still holds.
+    if (m_target)
+        m_target.BitBlt(m_rect.left, m_rect.top, m_rect.Width(), m_rect.Height(), m_memory, m_rect.left,
+                        m_rect.top, SRCCOPY);
 }

@@ -3,9 +3,11 @@
 
 #include <cstdlib>
 
+#include "Controls/MemDC.h"
 #include "Controls/ProgressGeometry.h"
 #include "framework/Dc.h"
 #include "framework/Gdi.h"
+#include "framework/Selection.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -99,12 +101,8 @@ LRESULT CProgressCtrlST::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, boo
 
     CDC source;
     source.CreateCompatibleDC(paint);
-    HGDIOBJ oldSource = source.SelectObject(m_fill);
-    CDC tiles;
-    tiles.CreateCompatibleDC(paint);
-    CBitmap tileBitmap;
-    tileBitmap.CreateCompatibleBitmap(paint, client.Width(), client.Height());
-    HGDIOBJ oldTiles = tiles.SelectObject(tileBitmap.GetSafeHandle());
+    CSelectObject fill(source, m_fill);
+    CMemDC tiles(paint, client.Width(), client.Height());
 
     const int percent = ProgressPercent(m_nPos, m_nLower, m_nRange);
     CRect filled = client;
@@ -131,23 +129,15 @@ LRESULT CProgressCtrlST::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, boo
 
     CDC background;
     background.CreateCompatibleDC(paint);
-    HGDIOBJ oldBackground = background.SelectObject(Background());
+    CSelectObject backgroundBitmap(background, Background());
     if (filled.IsRectEmpty()) {
         paint.BitBlt(0, 0, client.Width(), client.Height(), background, 0, 0, SRCCOPY);
     } else {
-        CDC compose;
-        compose.CreateCompatibleDC(paint);
-        CBitmap composeBitmap;
-        composeBitmap.CreateCompatibleBitmap(paint, client.Width(), client.Height());
-        HGDIOBJ oldCompose = compose.SelectObject(composeBitmap.GetSafeHandle());
+        CMemDC compose(paint, client.Width(), client.Height());
         compose.BitBlt(0, 0, client.Width(), client.Height(), background, 0, 0, SRCCOPY);
         compose.BitBlt(filled.left, filled.top, filled.Width(), filled.Height(), tiles, 0, 0, SRCCOPY);
         paint.BitBlt(client.left, client.top, client.Width(), client.Height(), compose, 0, 0, SRCCOPY);
-        compose.SelectObject(oldCompose);
     }
     OnDrawOverlay(paint, percent, client, filled, vertical);
-    background.SelectObject(oldBackground);
-    tiles.SelectObject(oldTiles);
-    source.SelectObject(oldSource);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "Controls/DragLimits.h"
 #include "framework/Dc.h"
 #include "framework/Gdi.h"
+#include "framework/Selection.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -123,9 +124,8 @@ void CTransparentDialogBase::UpdateLayeredImage() {
     CClientDC layerDc(m_layer);
     CDC memory;
     memory.CreateCompatibleDC(layerDc);
-    HGDIOBJ old = memory.SelectObject(m_skinBitmap);
+    CSelectObject skin(memory, m_skinBitmap);
     UpdateLayeredWindow(m_layer, layerDc, &destination, &size, memory, &source, 0, &blend, ULW_ALPHA);
-    memory.SelectObject(old);
 }
 
 void CTransparentDialogBase::OnOK() {
@@ -178,10 +178,9 @@ LRESULT CTransparentDialogBase::OnEraseBkgnd(UINT message, WPARAM wParam, LPARAM
     memory.CreateCompatibleDC(dc);
     if (m_skinBitmap) {
         const CRect client = GetClientRect();
-        HGDIOBJ old = memory.SelectObject(m_skinBitmap);
+        CSelectObject skin(memory, m_skinBitmap);
         ::StretchBlt(dc, 0, 0, client.Width(), client.Height(), memory, 0, 0, static_cast<int>(m_nImageWidth),
                      static_cast<int>(m_nImageHeight), SRCCOPY);
-        memory.SelectObject(old);
     }
     return erased;
 }

@@ -21,6 +21,9 @@
 
 #include "app/StartupTrace.h"
 #include "Controls/GdiPlus.h"
+#include "framework/Dc.h"
+#include "framework/Gdi.h"
+#include "framework/Selection.h"
 #include "res/resource.h"
 #ifdef SAME_ORDER_BASELINE
 #include "app/DriverLibrary.h"
@@ -63,18 +66,10 @@ public:
     CImage() = default;
     CImage(const CImage&) = delete;
     CImage& operator=(const CImage&) = delete;
-    ~CImage() {
-        if (m_hDc != nullptr) {
-            SelectObject(m_hDc, m_hOld);
-            DeleteDC(m_hDc);
-        }
-        if (m_hBitmap != nullptr)
-            DeleteObject(m_hBitmap);
-    }
 
     bool Decode(HINSTANCE module, WORD id);
 
-    HDC Dc() const { return m_hDc; }
+    HDC Dc() const { return m_dc; }
     int Width() const { return m_nWidth; }
     int Height() const { return m_nHeight; }
     std::uint32_t Pixel(int x, int y) const { return m_pBits[static_cast<std::size_t>(y) * m_nWidth + x]; }
@@ -82,9 +77,10 @@ public:
 private:
     bool TakePixels(gdip::GpBitmap* bitmap);
 
-    HBITMAP m_hBitmap = nullptr;
-    HDC m_hDc = nullptr;
-    HGDIOBJ m_hOld = nullptr;
+    // In reverse order when the image goes: the bitmap is selected out, the DC deleted, the bitmap.
+    CBitmap m_bitmap;
+    CDC m_dc;
+    CSelectObject m_selection;
     std::uint32_t* m_pBits = nullptr;
     int m_nWidth = 0;
     int m_nHeight = 0;
@@ -137,8 +133,8 @@ bool CImage::TakePixels(gdip::GpBitmap* bitmap) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    m_hBitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (m_hBitmap == nullptr || bits == nullptr)
+    m_bitmap.Attach(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!m_bitmap || bits == nullptr)
         return false;
     // Straight into the DIB section, premultiplied as UpdateLayeredWindow blends: 32bpp PARGB is the
     // DIB's byte order, blue first, and leaves opaque pixels as they are.
@@ -151,9 +147,9 @@ bool CImage::TakePixels(gdip::GpBitmap* bitmap) {
     m_pBits = static_cast<std::uint32_t*>(bits);
     m_nWidth = static_cast<int>(width);
     m_nHeight = static_cast<int>(height);
-    m_hDc = CreateCompatibleDC(nullptr);
-    m_hOld = SelectObject(m_hDc, m_hBitmap);
-    return m_hDc != nullptr;
+    m_dc.CreateCompatibleDC(nullptr);
+    m_selection.Select(m_dc, m_bitmap);
+    return m_dc.GetSafeHdc() != nullptr;
 }
 
 // The region of the image's fully opaque pixels: one rectangle for each run of them in a row.
@@ -315,9 +311,10 @@ void CMainWindow::DrawButton(const DRAWITEMSTRUCT& item) const {
     RECT rect = item.rcItem;
     const int oldMode = SetBkMode(item.hDC, TRANSPARENT);
     const COLORREF oldColour = SetTextColor(item.hDC, kTextColour);
-    HGDIOBJ oldFont = SelectObject(item.hDC, m_buttonFont.get());
-    DrawTextA(item.hDC, caption, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SelectObject(item.hDC, oldFont);
+    {
+        CSelectObject font(item.hDC, m_buttonFont.get());
+        DrawTextA(item.hDC, caption, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
     SetTextColor(item.hDC, oldColour);
     SetBkMode(item.hDC, oldMode);
 }

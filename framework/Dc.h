@@ -1,90 +1,98 @@
-// Device contexts: CDC owns a memory DC it created and deletes it; CPaintDC ends the painting;
-// CClientDC and CWindowDC release the window's DC.
+// Device contexts. Whether a wrapper owns its DC is in its type: CDC (CDCT<true>) owns a DC it
+// created and deletes it; CDCHandle (CDCT<false>) only borrows one and never deletes it. CPaintDC
+// ends the painting, CClientDC and CWindowDC release the window's DC; they borrow the DC they are
+// given for that time. Drawing code takes a CDCHandle, which any of them converts to.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <type_traits>
 #include <utility>
 
+#include "framework/Selection.h"
 #include "framework/Types.h"
+#include "framework/UniqueHandle.h"
 
-class CDC {
+struct DeleteDcTraits {
+    using Type = HDC;
+    static HDC Invalid() { return nullptr; }
+    static void Close(HDC dc) { ::DeleteDC(dc); }
+};
+
+// Holds a DC that someone else frees; copies share it.
+class CBorrowedDc {
 public:
-    CDC() = default;
-    virtual ~CDC() {
-        if (m_hDC != nullptr)
-            ::DeleteDC(Detach());
-    }
-    CDC(const CDC&) = delete;
-    CDC& operator=(const CDC&) = delete;
+    CBorrowedDc() = default;
+    explicit CBorrowedDc(HDC dc) : m_hDC(dc) {}
 
-    HDC GetSafeHdc() const { return m_hDC; }
-    HDC GetAttributeHdc() const { return m_hAttribDC; }
-    operator HDC() const { return m_hDC; }
-    bool IsPrinting() const { return m_bPrinting; }
-    void SetPrinting(bool printing) { m_bPrinting = printing; }
+    HDC Get() const { return m_hDC; }
+    void Reset(HDC dc = nullptr) { m_hDC = dc; }
+    HDC Detach() { return std::exchange(m_hDC, nullptr); }
+
+private:
+    HDC m_hDC = nullptr;
+};
+
+template <bool Owned> class CDCT {
+public:
+    CDCT() = default;
+    // Wraps `dc`: an owned wrapper deletes it when it goes.
+    explicit CDCT(HDC dc) : m_dc(dc) {}
+    // A borrowed view of another wrapper's DC.
+    template <bool OtherOwned, bool Borrowed = !Owned, typename = std::enable_if_t<Borrowed>>
+    CDCT(const CDCT<OtherOwned>& other) : m_dc(other.GetSafeHdc()) {}
+
+    HDC GetSafeHdc() const { return m_dc.Get(); }
+    operator HDC() const { return m_dc.Get(); }
 
     bool CreateCompatibleDC(HDC dc) {
         Attach(::CreateCompatibleDC(dc));
-        return m_hDC != nullptr;
+        return GetSafeHdc() != nullptr;
     }
-    void Attach(HDC dc) {
-        if (m_hDC != nullptr)
-            ::DeleteDC(m_hDC);
-        m_hDC = dc;
-        m_hAttribDC = dc;
-    }
-    HDC Detach() {
-        m_hAttribDC = nullptr;
-        return std::exchange(m_hDC, nullptr);
-    }
+    // Takes `dc`; an owned wrapper deletes the DC it held.
+    void Attach(HDC dc) { m_dc.Reset(dc); }
+    HDC Detach() { return m_dc.Detach(); }
 
-    HGDIOBJ SelectObject(HGDIOBJ object) { return ::SelectObject(m_hDC, object); }
     bool BitBlt(int x, int y, int width, int height, HDC source, int sx, int sy, DWORD rop) {
-        return ::BitBlt(m_hDC, x, y, width, height, source, sx, sy, rop) != FALSE;
+        return ::BitBlt(GetSafeHdc(), x, y, width, height, source, sx, sy, rop) != FALSE;
     }
     bool StretchBlt(int x, int y, int width, int height, HDC source, int sx, int sy, int sw, int sh,
                     DWORD rop) {
-        return ::StretchBlt(m_hDC, x, y, width, height, source, sx, sy, sw, sh, rop) != FALSE;
+        return ::StretchBlt(GetSafeHdc(), x, y, width, height, source, sx, sy, sw, sh, rop) != FALSE;
     }
-    COLORREF SetTextColor(COLORREF colour) { return ::SetTextColor(m_hDC, colour); }
-    COLORREF SetBkColor(COLORREF colour) { return ::SetBkColor(m_hDC, colour); }
-    int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
+    COLORREF SetTextColor(COLORREF colour) { return ::SetTextColor(GetSafeHdc(), colour); }
+    COLORREF SetBkColor(COLORREF colour) { return ::SetBkColor(GetSafeHdc(), colour); }
+    int SetBkMode(int mode) { return ::SetBkMode(GetSafeHdc(), mode); }
     int DrawText(const std::string& text, RECT& rect, UINT format) {
-        return ::DrawTextA(m_hDC, text.c_str(), static_cast<int>(text.size()), &rect, format);
+        return ::DrawTextA(GetSafeHdc(), text.c_str(), static_cast<int>(text.size()), &rect, format);
     }
     CSize GetTextExtent(const char* text, int count) const {
         SIZE size{0, 0};
-        ::GetTextExtentPoint32A(m_hAttribDC, text, count, &size);
+        ::GetTextExtentPoint32A(GetSafeHdc(), text, count, &size);
         return size;
     }
     void FillSolidRect(const RECT& rect, COLORREF colour) {
-        ::SetBkColor(m_hDC, colour);
-        ::ExtTextOutA(m_hDC, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+        ::SetBkColor(GetSafeHdc(), colour);
+        ::ExtTextOutA(GetSafeHdc(), 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
     }
-    int GetDeviceCaps(int index) const { return ::GetDeviceCaps(m_hAttribDC, index); }
+    int GetDeviceCaps(int index) const { return ::GetDeviceCaps(GetSafeHdc(), index); }
 
-protected:
-    HDC m_hDC = nullptr;
-    HDC m_hAttribDC = nullptr;
-    bool m_bPrinting = false;
+private:
+    // An owned DC is move-only through its holder; a borrowed one copies freely.
+    std::conditional_t<Owned, CUniqueHandle<DeleteDcTraits>, CBorrowedDc> m_dc;
 };
 
-// A DC that is borrowed, not owned: it is left as it is when the wrapper goes.
-class CDCHandle : public CDC {
-public:
-    explicit CDCHandle(HDC dc) { m_hDC = m_hAttribDC = dc; }
-    ~CDCHandle() override { Detach(); }
-};
+using CDC = CDCT<true>;
+using CDCHandle = CDCT<false>;
 
-class CPaintDC : public CDC {
+class CPaintDC : public CDCHandle {
 public:
-    explicit CPaintDC(HWND window) : m_hWnd(window) { CDC::Attach(::BeginPaint(window, &m_ps)); }
-    ~CPaintDC() override {
-        Detach();
-        ::EndPaint(m_hWnd, &m_ps);
-    }
+    explicit CPaintDC(HWND window) : m_hWnd(window) { Attach(::BeginPaint(window, &m_ps)); }
+    ~CPaintDC() { ::EndPaint(m_hWnd, &m_ps); }
+    CPaintDC(const CPaintDC&) = delete;
+    CPaintDC& operator=(const CPaintDC&) = delete;
+
     const PAINTSTRUCT& PaintStruct() const { return m_ps; }
 
 private:
@@ -92,19 +100,23 @@ private:
     PAINTSTRUCT m_ps{};
 };
 
-class CClientDC : public CDC {
+class CClientDC : public CDCHandle {
 public:
-    explicit CClientDC(HWND window) : m_hWnd(window) { CDC::Attach(::GetDC(window)); }
-    ~CClientDC() override { ::ReleaseDC(m_hWnd, Detach()); }
+    explicit CClientDC(HWND window) : CDCHandle(::GetDC(window)), m_hWnd(window) {}
+    ~CClientDC() { ::ReleaseDC(m_hWnd, GetSafeHdc()); }
+    CClientDC(const CClientDC&) = delete;
+    CClientDC& operator=(const CClientDC&) = delete;
 
 private:
     HWND m_hWnd;
 };
 
-class CWindowDC : public CDC {
+class CWindowDC : public CDCHandle {
 public:
-    explicit CWindowDC(HWND window) : m_hWnd(window) { CDC::Attach(::GetWindowDC(window)); }
-    ~CWindowDC() override { ::ReleaseDC(m_hWnd, Detach()); }
+    explicit CWindowDC(HWND window) : CDCHandle(::GetWindowDC(window)), m_hWnd(window) {}
+    ~CWindowDC() { ::ReleaseDC(m_hWnd, GetSafeHdc()); }
+    CWindowDC(const CWindowDC&) = delete;
+    CWindowDC& operator=(const CWindowDC&) = delete;
 
 private:
     HWND m_hWnd;

@@ -3,84 +3,75 @@
 
 #include <windows.h>
 
-#include <utility>
+#include "framework/UniqueHandle.h"
 
-class CGdiObject {
-public:
-    CGdiObject() = default;
-    explicit CGdiObject(HGDIOBJ object) : m_hObject(object) {}
-    virtual ~CGdiObject() { DeleteObject(); }
-    CGdiObject(const CGdiObject&) = delete;
-    CGdiObject& operator=(const CGdiObject&) = delete;
-
-    HGDIOBJ GetSafeHandle() const { return m_hObject; }
-    explicit operator bool() const { return m_hObject != nullptr; }
-
-    void Attach(HGDIOBJ object) {
-        DeleteObject();
-        m_hObject = object;
-    }
-    HGDIOBJ Detach() { return std::exchange(m_hObject, nullptr); }
-    bool DeleteObject() {
-        if (m_hObject == nullptr)
-            return false;
-        return ::DeleteObject(Detach()) != FALSE;
-    }
-
-protected:
-    HGDIOBJ m_hObject = nullptr;
+template <typename T> struct GdiObjectTraits {
+    using Type = T;
+    static T Invalid() { return nullptr; }
+    static void Close(T object) { ::DeleteObject(object); }
 };
 
-class CFont : public CGdiObject {
+// The operations every GDI object owner has, over the typed handle `T` (HFONT, HBITMAP, ...).
+template <typename T> class CGdiObjectT : public CUniqueHandle<GdiObjectTraits<T>> {
 public:
-    operator HFONT() const { return static_cast<HFONT>(m_hObject); }
+    using CUniqueHandle<GdiObjectTraits<T>>::CUniqueHandle;
+    using CUniqueHandle<GdiObjectTraits<T>>::Get;
+
+    T GetSafeHandle() const { return Get(); }
+    operator T() const { return Get(); }
+    // Deletes the object held; false when there was none or it could not be deleted.
+    bool DeleteObject() {
+        T object = this->Detach();
+        return object != nullptr && ::DeleteObject(object) != FALSE;
+    }
+};
+
+class CFont : public CGdiObjectT<HFONT> {
+public:
     bool CreateFontIndirect(const LOGFONTA& font) {
         Attach(::CreateFontIndirectA(&font));
-        return m_hObject != nullptr;
+        return Get() != nullptr;
     }
     // The font held, made from `font` first when none is: a control that drops its font on every
     // change of its LOGFONT makes one font for a run of changes, when it next draws.
     HFONT Realize(const LOGFONTA& font) {
-        if (m_hObject == nullptr)
+        if (Get() == nullptr)
             CreateFontIndirect(font);
-        return *this;
+        return Get();
     }
     bool GetLogFont(LOGFONTA& font) const {
-        return m_hObject != nullptr && ::GetObjectA(m_hObject, sizeof font, &font) == sizeof font;
+        return Get() != nullptr && ::GetObjectA(Get(), sizeof font, &font) == sizeof font;
     }
 };
 
-class CBitmap : public CGdiObject {
+class CBitmap : public CGdiObjectT<HBITMAP> {
 public:
-    operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
     bool CreateCompatibleBitmap(HDC dc, int width, int height) {
         Attach(::CreateCompatibleBitmap(dc, width, height));
-        return m_hObject != nullptr;
+        return Get() != nullptr;
     }
     bool LoadBitmap(HINSTANCE module, UINT id) {
         Attach(::LoadBitmapA(module, MAKEINTRESOURCEA(id)));
-        return m_hObject != nullptr;
+        return Get() != nullptr;
     }
     bool GetBitmap(BITMAP& bitmap) const {
-        return m_hObject != nullptr && ::GetObjectA(m_hObject, sizeof bitmap, &bitmap) == sizeof bitmap;
+        return Get() != nullptr && ::GetObjectA(Get(), sizeof bitmap, &bitmap) == sizeof bitmap;
     }
 };
 
-class CBrush : public CGdiObject {
+class CBrush : public CGdiObjectT<HBRUSH> {
 public:
-    operator HBRUSH() const { return static_cast<HBRUSH>(m_hObject); }
     bool CreateSolidBrush(COLORREF colour) {
         Attach(::CreateSolidBrush(colour));
-        return m_hObject != nullptr;
+        return Get() != nullptr;
     }
 };
 
-class CRgn : public CGdiObject {
+class CRgn : public CGdiObjectT<HRGN> {
 public:
-    operator HRGN() const { return static_cast<HRGN>(m_hObject); }
     bool CreateRectRgn(int left, int top, int right, int bottom) {
         Attach(::CreateRectRgn(left, top, right, bottom));
-        return m_hObject != nullptr;
+        return Get() != nullptr;
     }
-    int CombineRgn(HRGN a, HRGN b, int mode) { return ::CombineRgn(*this, a, b, mode); }
+    int CombineRgn(HRGN a, HRGN b, int mode) { return ::CombineRgn(Get(), a, b, mode); }
 };

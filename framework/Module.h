@@ -4,38 +4,30 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
 
-class CModule {
+#include "framework/UniqueHandle.h"
+
+struct ModuleTraits {
+    using Type = HMODULE;
+    static HMODULE Invalid() { return nullptr; }
+    static void Close(HMODULE module) { ::FreeLibrary(module); }
+};
+
+class CModule : public CUniqueHandle<ModuleTraits> {
 public:
-    CModule() = default;
-    ~CModule() { Free(); }
-    CModule(CModule&& other) noexcept : m_hModule(std::exchange(other.m_hModule, nullptr)) {}
-    CModule(const CModule&) = delete;
-    CModule& operator=(const CModule&) = delete;
+    using CUniqueHandle::CUniqueHandle;
 
-    // Loads a module by its full path, so neither the current directory nor PATH takes part.
+    // Loads a module by its full path, so neither the current directory nor PATH takes part. What
+    // was held is freed first.
     bool Load(const std::wstring& path, DWORD flags = LOAD_WITH_ALTERED_SEARCH_PATH) {
-        Free();
-        m_hModule = ::LoadLibraryExW(path.c_str(), nullptr, flags);
-        return m_hModule != nullptr;
+        Reset();
+        Attach(::LoadLibraryExW(path.c_str(), nullptr, flags));
+        return static_cast<bool>(*this);
     }
-    HMODULE Get() const { return m_hModule; }
-    HMODULE Detach() { return std::exchange(m_hModule, nullptr); }
-    explicit operator bool() const { return m_hModule != nullptr; }
 
     template <typename Fn> Fn Proc(const char* name) const {
-        return m_hModule ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(m_hModule, name)))
-                         : nullptr;
+        return *this ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(Get(), name))) : nullptr;
     }
-
-private:
-    void Free() {
-        if (m_hModule != nullptr)
-            ::FreeLibrary(std::exchange(m_hModule, nullptr));
-    }
-
-    HMODULE m_hModule = nullptr;
 };
 
 // The folder of `module` (the program when null), with a trailing backslash; empty on failure.

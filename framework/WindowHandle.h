@@ -4,29 +4,22 @@
 
 #include <windows.h>
 
-#include <utility>
+#include "framework/UniqueHandle.h"
 
-class CWindowHandle {
-public:
-    CWindowHandle() = default;
-    explicit CWindowHandle(HWND window) : m_hWnd(window) {}
-    ~CWindowHandle() { Destroy(); }
-    CWindowHandle(const CWindowHandle&) = delete;
-    CWindowHandle& operator=(const CWindowHandle&) = delete;
-
-    HWND Get() const { return m_hWnd; }
-    operator HWND() const { return m_hWnd; }
-
-    void Attach(HWND window) {
-        Destroy();
-        m_hWnd = window;
-    }
-    HWND Detach() { return std::exchange(m_hWnd, nullptr); }
-    void Destroy() {
-        if (HWND window = Detach(); window != nullptr && ::IsWindow(window))
+struct WindowHandleTraits {
+    using Type = HWND;
+    static HWND Invalid() { return nullptr; }
+    // A window may have gone with its parent before its owner goes.
+    static void Close(HWND window) {
+        if (::IsWindow(window))
             ::DestroyWindow(window);
     }
+};
 
-private:
-    HWND m_hWnd = nullptr;
+class CWindowHandle : public CUniqueHandle<WindowHandleTraits> {
+public:
+    using CUniqueHandle::CUniqueHandle;
+
+    operator HWND() const { return Get(); }
+    void Destroy() { Reset(); }
 };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/Module.h"
+#include "framework/UniqueHandle.h"
 #include "libs/ravozev/LanguageTag.h"
 #include "res/resource.h"
 
@@ -14,35 +15,29 @@ constexpr DWORD kMaxValueBytes = 16;
 constexpr UINT kFirstText = IDS_OK;
 constexpr UINT kLastText = IDS_DO_NOT_DISCONNECT;
 
-class CRegKey {
-public:
-    ~CRegKey() {
-        if (m_hKey != nullptr)
-            RegCloseKey(m_hKey);
-    }
-    bool Open(HKEY parent, const char* name) {
-        return RegOpenKeyExA(parent, name, 0, KEY_QUERY_VALUE, &m_hKey) == ERROR_SUCCESS;
-    }
-    // A short string value; nothing when it is missing, of another type, or too long.
-    std::optional<std::string> QueryShortString(const char* name) const {
-        char data[kMaxValueBytes + 1] = {};
-        DWORD type = 0;
-        DWORD size = kMaxValueBytes;
-        if (RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
-                ERROR_SUCCESS ||
-            type != REG_SZ || size > kMaxValueBytes)
-            return std::nullopt;
-        std::string value(data, size);
-        while (!value.empty() && value.back() == '\0')
-            value.pop_back();
-        if (value.find('\0') != std::string::npos)
-            return std::nullopt; // more than one string hides in it
-        return value;
-    }
-
-private:
-    HKEY m_hKey = nullptr;
+struct RegKeyTraits {
+    using Type = HKEY;
+    static HKEY Invalid() { return nullptr; }
+    static void Close(HKEY key) { RegCloseKey(key); }
 };
+
+using CRegKey = CUniqueHandle<RegKeyTraits>;
+
+// A short string value of `key`; nothing when it is missing, of another type, or too long.
+std::optional<std::string> QueryShortString(HKEY key, const char* name) {
+    char data[kMaxValueBytes + 1] = {};
+    DWORD type = 0;
+    DWORD size = kMaxValueBytes;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS ||
+        type != REG_SZ || size > kMaxValueBytes)
+        return std::nullopt;
+    std::string value(data, size);
+    while (!value.empty() && value.back() == '\0')
+        value.pop_back();
+    if (value.find('\0') != std::string::npos)
+        return std::nullopt; // more than one string hides in it
+    return value;
+}
 
 bool HoldsAllTexts(HMODULE module) {
     for (UINT id = kFirstText; id <= kLastText; ++id) {
@@ -59,9 +54,9 @@ extern "C" HINSTANCE WINAPI LoadLanguageModule(HINSTANCE program, const char* ke
     if (key == nullptr || valueName == nullptr)
         return nullptr;
     CRegKey registry;
-    if (!registry.Open(HKEY_CURRENT_USER, key))
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, registry.Out()) != ERROR_SUCCESS)
         return nullptr;
-    const std::optional<std::string> value = registry.QueryShortString(valueName);
+    const std::optional<std::string> value = QueryShortString(registry.Get(), valueName);
     const std::optional<std::string> tag = value ? NormalizeLanguageTag(*value) : std::nullopt;
     if (!tag)
         return nullptr;

@@ -6,6 +6,7 @@
 #include "Controls/GdiPlus.h"
 #include "framework/Dc.h"
 #include "framework/Gdi.h"
+#include "framework/Selection.h"
 #include "res/resource.h"
 
 namespace {
@@ -215,9 +216,8 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
         CDC memory;
         memory.CreateCompatibleDC(screen);
         bitmap.CreateCompatibleBitmap(screen, width, height);
-        HGDIOBJ old = memory.SelectObject(bitmap);
+        CSelectObject selected(memory, bitmap);
         memory.BitBlt(0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-        memory.SelectObject(old);
     }
 
     // GDI+'s own PNG encoder, image/png.

@@ -525,7 +525,7 @@ TEST(MemDC, DrawsInTheTargetsCoordinatesAndCopiesItsRectangleWhenItGoes) {
     CDCHandle target(surface);
     const CRect area(20, 30, 60, 70);
     {
-        CMemDC memory(&target, &area);
+        CMemDC memory(target, &area);
         memory.FillSolidRect(area, blue);
         memory.FillSolidRect(CRect(20, 30, 25, 35), RGB(255, 0, 0));
         EXPECT_EQ(GetPixel(surface, 40, 50), white); // nothing reaches the target before
@@ -538,7 +538,7 @@ TEST(MemDC, DrawsInTheTargetsCoordinatesAndCopiesItsRectangleWhenItGoes) {
     // Without a rectangle it covers the target's clip box.
     IntersectClipRect(surface, 10, 10, 30, 30);
     {
-        CMemDC memory(&target);
+        CMemDC memory(target);
         BITMAP bitmap{};
         GetObject(GetCurrentObject(memory, OBJ_BITMAP), sizeof bitmap, &bitmap);
         EXPECT_EQ(bitmap.bmWidth, 20);

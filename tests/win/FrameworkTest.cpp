@@ -8,8 +8,12 @@
 #include <vector>
 
 #include "framework/Controls.h"
+#include "framework/Dc.h"
 #include "framework/Dialog.h"
+#include "framework/Gdi.h"
+#include "framework/Selection.h"
 #include "framework/Strings.h"
+#include "framework/UniqueHandle.h"
 #include "framework/WinApp.h"
 #include "framework/WinThread.h"
 #include "framework/WindowHandle.h"
@@ -276,6 +280,77 @@ TEST(WorkerThread, StartsSuspendedWithItsPriority) {
     EXPECT_EQ(shared.ran, 1);
     EXPECT_EQ(shared.priority, THREAD_PRIORITY_ABOVE_NORMAL);
     delete thread;
+}
+
+// Handles 1..n, each noted when it is closed; 0 and -1 are both invalid.
+struct CountedTraits {
+    using Type = int;
+    static std::vector<int> closed;
+    static int Invalid() { return 0; }
+    static bool IsValid(int handle) { return handle > 0; }
+    static void Close(int handle) { closed.push_back(handle); }
+};
+std::vector<int> CountedTraits::closed;
+
+TEST(UniqueHandle, AMoveLeavesTheSourceEmptyAndEveryHandleIsClosedOnce) {
+    using Owner = CUniqueHandle<CountedTraits>;
+    CountedTraits::closed.clear();
+    {
+        Owner first(1);
+        Owner second(std::move(first));
+        EXPECT_FALSE(first);
+        EXPECT_EQ(second.Get(), 1);
+        Owner third(2);
+        third = std::move(second); // 2 goes
+        EXPECT_FALSE(second);
+        EXPECT_EQ(CountedTraits::closed, std::vector<int>{2});
+        third.Reset(1); // the handle held already stays open
+        Owner invalid(-1);
+        EXPECT_FALSE(invalid);
+    }
+    EXPECT_EQ(CountedTraits::closed, (std::vector<int>{2, 1}));
+}
+
+TEST(SelectObject, PutsBackTheReplacedObjectHoweverTheScopeIsLeft) {
+    CDC dc;
+    ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
+    const HGDIOBJ original = GetCurrentObject(dc, OBJ_FONT);
+    CFont font;
+    LOGFONTA description{};
+    description.lfHeight = -20;
+    ASSERT_TRUE(font.CreateFontIndirect(description));
+    auto draw = [&](bool early) {
+        CSelectObject selected(dc, font);
+        EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font.GetSafeHandle());
+        if (early)
+            return;
+        selected.Restore();
+        EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), original);
+    };
+    draw(true);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), original);
+    draw(false);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), original);
+}
+
+TEST(DeviceContext, ABorrowedDcIsLeftAndAnOwnedOneDeleted) {
+    HDC memory = CreateCompatibleDC(nullptr);
+    { CDCHandle borrowed(memory); }
+    ASSERT_EQ(GetObjectType(memory), static_cast<DWORD>(OBJ_MEMDC));
+    {
+        CDC owner(memory);
+        CDCHandle view = owner;
+        EXPECT_EQ(view.GetSafeHdc(), memory);
+    }
+    EXPECT_EQ(GetObjectType(memory), 0u); // the owner, and only it, deleted it
+    HDC another = CreateCompatibleDC(nullptr);
+    {
+        CDCHandle borrowed(another);
+        CDCHandle copy = borrowed;
+        EXPECT_EQ(copy.GetSafeHdc(), another);
+    }
+    EXPECT_EQ(GetObjectType(another), static_cast<DWORD>(OBJ_MEMDC));
+    DeleteDC(another);
 }
 
 } // namespace

@@ -99,22 +99,21 @@ public:
         CClientDC screen(nullptr);
         m_dc.CreateCompatibleDC(screen);
         m_bitmap.CreateCompatibleBitmap(screen, width, height);
-        m_old = m_dc.SelectObject(m_bitmap);
+        m_selection.Select(m_dc, m_bitmap);
         m_dc.FillSolidRect(CRect(0, 0, width, height), colour);
     }
-    ~Surface() { m_dc.SelectObject(m_old); }
 
     operator HDC() const { return m_dc; }
     // The bitmap, for another owner; the surface draws no more.
     HBITMAP TakeBitmap() {
-        m_dc.SelectObject(m_old);
-        return static_cast<HBITMAP>(m_bitmap.Detach());
+        m_selection.Restore();
+        return m_bitmap.Detach();
     }
 
 private:
     CBitmap m_bitmap;
-    CDC m_dc; // goes first, then the bitmap it no longer holds
-    HGDIOBJ m_old = nullptr;
+    CDC m_dc;
+    CSelectObject m_selection; // goes first, then the DC, then the bitmap it no longer holds
 };
 
 inline POINT ScreenPoint(HWND window, int x, int y) {
