@@ -68,24 +68,21 @@ GlobalBuffer::GlobalBuffer(SIZE_T size) : m_memory(GlobalAlloc(GMEM_MOVEABLE, si
 }
 
 void CGdiPlusBitmap::ReleaseImage() {
-    if (m_pBitmap != nullptr) {
-        CGdiPlus::Api().GdipDisposeImage(reinterpret_cast<gdip::GpImage*>(m_pBitmap));
-        m_pBitmap = nullptr;
-    }
+    m_bitmap.Reset();
 }
 
 UINT CGdiPlusBitmap::GetImageWidth() {
     UINT width = 0;
-    if (m_pBitmap == nullptr || Record(CGdiPlus::Api().GdipGetImageWidth(
-                                    reinterpret_cast<gdip::GpImage*>(m_pBitmap), &width)) != gdip::Ok)
+    if (!m_bitmap || Record(CGdiPlus::Api().GdipGetImageWidth(
+                         reinterpret_cast<gdip::GpImage*>(m_bitmap.Get()), &width)) != gdip::Ok)
         return 0;
     return width;
 }
 
 UINT CGdiPlusBitmap::GetImageHeight() {
     UINT height = 0;
-    if (m_pBitmap == nullptr || Record(CGdiPlus::Api().GdipGetImageHeight(
-                                    reinterpret_cast<gdip::GpImage*>(m_pBitmap), &height)) != gdip::Ok)
+    if (!m_bitmap || Record(CGdiPlus::Api().GdipGetImageHeight(
+                         reinterpret_cast<gdip::GpImage*>(m_bitmap.Get()), &height)) != gdip::Ok)
         return 0;
     return height;
 }
@@ -99,12 +96,12 @@ HRGN CGdiPlusBitmap::CreateOpaqueRegion() {
                           pixels.data(), 0};
     const gdip::GpRect all{0, 0, static_cast<INT>(width), static_cast<INT>(height)};
     const CGdiPlus& api = CGdiPlus::Api();
-    const bool read = m_pBitmap != nullptr &&
-                      Record(api.GdipBitmapLockBits(m_pBitmap, &all,
-                                                    gdip::ImageLockModeRead | gdip::ImageLockModeUserInputBuf,
-                                                    gdip::PixelFormat32bppARGB, &data)) == gdip::Ok;
+    const bool read =
+        m_bitmap && Record(api.GdipBitmapLockBits(m_bitmap.Get(), &all,
+                                                  gdip::ImageLockModeRead | gdip::ImageLockModeUserInputBuf,
+                                                  gdip::PixelFormat32bppARGB, &data)) == gdip::Ok;
     if (read)
-        api.GdipBitmapUnlockBits(m_pBitmap, &data);
+        api.GdipBitmapUnlockBits(m_bitmap.Get(), &data);
     return OpaqueRegion(width, height, [&](std::uint32_t x, std::uint32_t y, std::uint32_t& argb) {
         argb = pixels[static_cast<std::size_t>(y) * width + x];
         return read;
@@ -131,11 +128,11 @@ HBITMAP CGdiPlusBitmap::CreatePremultipliedDib() {
     gdip::BitmapData data{width, height, static_cast<INT>(width * 4), gdip::PixelFormat32bppPARGB, bits, 0};
     const gdip::GpRect all{0, 0, static_cast<INT>(width), static_cast<INT>(height)};
     const CGdiPlus& api = CGdiPlus::Api();
-    if (Record(api.GdipBitmapLockBits(m_pBitmap, &all,
+    if (Record(api.GdipBitmapLockBits(m_bitmap.Get(), &all,
                                       gdip::ImageLockModeRead | gdip::ImageLockModeUserInputBuf,
                                       gdip::PixelFormat32bppPARGB, &data)) != gdip::Ok)
         return nullptr;
-    api.GdipBitmapUnlockBits(m_pBitmap, &data);
+    api.GdipBitmapUnlockBits(m_bitmap.Get(), &data);
     return static_cast<HBITMAP>(dib.Detach());
 }
 
@@ -167,9 +164,9 @@ bool CPNGResource::LoadFromResource(WORD id) {
     gdip::GpStatus status = api.GdipCreateBitmapFromStream(stream.Get(), decoded.Out());
     if (status == gdip::Ok && decoded.Get() != nullptr) {
         // The buffer goes when this function returns: keep pixels that do not depend on it.
-        status = CopyPixels(decoded.Get(), m_pBitmap);
+        status = CopyPixels(decoded.Get(), *m_bitmap.Out());
     }
-    if (status != gdip::Ok || m_pBitmap == nullptr) {
+    if (status != gdip::Ok || !m_bitmap) {
         ReleaseImage();
         Record(status != gdip::Ok ? status : gdip::GenericError);
         return false;

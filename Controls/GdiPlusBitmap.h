@@ -42,12 +42,12 @@ private:
 class CGdiPlusBitmap {
 public:
     CGdiPlusBitmap() = default;
-    virtual ~CGdiPlusBitmap() { ReleaseImage(); }
+    virtual ~CGdiPlusBitmap() = default;
     CGdiPlusBitmap(const CGdiPlusBitmap&) = delete;
     CGdiPlusBitmap& operator=(const CGdiPlusBitmap&) = delete;
 
     void ReleaseImage();
-    bool HasImage() const { return m_pBitmap != nullptr; }
+    bool HasImage() const { return static_cast<bool>(m_bitmap); }
     // The image's size; 0 when there is none or the query fails.
     UINT GetImageWidth();
     UINT GetImageHeight();
@@ -57,7 +57,7 @@ public:
     // take it; null when there is no image or it cannot be read. The caller owns it.
     HBITMAP CreatePremultipliedDib();
     // The held image, for drawing; it stays the holder's.
-    gdip::GpBitmap* GetImage() const { return m_pBitmap; }
+    gdip::GpBitmap* GetImage() const { return m_bitmap.Get(); }
     // The status of the last failed operation on the image; reading it resets it to Ok.
     gdip::GpStatus GetLastStatus() {
         const gdip::GpStatus status = m_lastStatus;
@@ -72,7 +72,7 @@ protected:
         return status;
     }
 
-    gdip::GpBitmap* m_pBitmap = nullptr;
+    CGdiPlusBitmapObject m_bitmap;
     gdip::GpStatus m_lastStatus = gdip::Ok;
 };
 

@@ -4,17 +4,12 @@
 #include <windows.h>
 #include <setupapi.h>
 
-#include <memory>
 #include <string>
 
 #include "core/HardwareId.h"
+#include "framework/DeviceInfoList.h"
 
 namespace {
-
-struct DeviceListDeleter {
-    void operator()(HDEVINFO list) const { SetupDiDestroyDeviceInfoList(list); }
-};
-using DeviceList = std::unique_ptr<void, DeviceListDeleter>;
 
 constexpr DWORD kHardwareIdBufferSize = 512;
 
@@ -31,17 +26,16 @@ HDEVINFO OpenPresentDevices(const std::string& className) {
 } // namespace
 
 bool CSetupApiInventory::ListPresentDevices(std::string_view className, const Visitor& visit) {
-    HDEVINFO handle = OpenPresentDevices(std::string(className));
-    if (handle == INVALID_HANDLE_VALUE)
+    const CDeviceInfoList list(OpenPresentDevices(std::string(className)));
+    if (!list)
         return false;
-    DeviceList list(handle);
 
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
-    for (DWORD index = 0; SetupDiEnumDeviceInfo(handle, index, &device); ++index) {
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(list.Get(), index, &device); ++index) {
         char value[kHardwareIdBufferSize];
         DWORD size = 0;
-        if (!SetupDiGetDeviceRegistryPropertyA(handle, &device, SPDRP_HARDWAREID, nullptr,
+        if (!SetupDiGetDeviceRegistryPropertyA(list.Get(), &device, SPDRP_HARDWAREID, nullptr,
                                                reinterpret_cast<BYTE*>(value), sizeof value, &size))
             continue;
         visit(FirstHardwareIdString(value, size < sizeof value ? size : sizeof value));

@@ -24,6 +24,7 @@
 #include "framework/Dc.h"
 #include "framework/Gdi.h"
 #include "framework/Selection.h"
+#include "framework/WindowHandle.h"
 #include "res/resource.h"
 #ifdef SAME_ORDER_BASELINE
 #include "app/DriverLibrary.h"
@@ -48,15 +49,9 @@ constexpr COLORREF kTitleColour = RGB(0xFF, 0xFF, 0xFF);
 constexpr COLORREF kTextColour = RGB(0x69, 0x69, 0x69);
 constexpr char kLayerClass[] = "SkinLayer";
 
-struct DeleteGdiObject {
-    void operator()(HFONT font) const { DeleteObject(font); }
-};
-using CFontOwner = std::unique_ptr<std::remove_pointer_t<HFONT>, DeleteGdiObject>;
-
-CFontOwner ArialBold(int height) {
-    return CFontOwner(CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH | FF_DONTCARE, "Arial"));
+HFONT ArialBold(int height) {
+    return CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
 }
 
 // A PNG resource decoded into a top-down 32-bit DIB section with premultiplied alpha, selected into
@@ -185,13 +180,9 @@ public:
     CMainWindow() = default;
     CMainWindow(const CMainWindow&) = delete;
     CMainWindow& operator=(const CMainWindow&) = delete;
-    ~CMainWindow() {
-        if (m_hLayer != nullptr)
-            DestroyWindow(m_hLayer);
-    }
 
     bool Load(HINSTANCE module);
-    HWND Layer() const { return m_hLayer; }
+    HWND Layer() const { return m_layer; }
 
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -202,10 +193,10 @@ private:
 
     CImage m_skin;
     CImage m_faces[4];
-    CFontOwner m_titleFont;
-    CFontOwner m_textFont;
-    CFontOwner m_buttonFont;
-    HWND m_hLayer = nullptr;
+    CFont m_titleFont;
+    CFont m_textFont;
+    CFont m_buttonFont;
+    CWindowHandle m_layer;
 };
 
 bool CMainWindow::Load(HINSTANCE module) {
@@ -233,9 +224,9 @@ bool CMainWindow::Load(HINSTANCE module) {
     TraceStartup("layer window made");
 #endif
     // The program's sizes: 12 and 9 points for the texts, 8 for the captions, at 96 pixels an inch.
-    m_titleFont = ArialBold(-16);
-    m_textFont = ArialBold(-12);
-    m_buttonFont = ArialBold(-11);
+    m_titleFont.Attach(ArialBold(-16));
+    m_textFont.Attach(ArialBold(-12));
+    m_buttonFont.Attach(ArialBold(-11));
     return true;
 }
 
@@ -248,10 +239,10 @@ bool CMainWindow::CreateLayer(HINSTANCE module, int width, int height) {
     windowClass.lpszClassName = kLayerClass;
     RegisterClassExA(&windowClass);
     // Click-through, and the dialog's owner, so the dialog always stays in front of it.
-    m_hLayer = CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_NOINHERITLAYOUT,
-                               kLayerClass, nullptr, WS_POPUP, 0, 0, width, height, nullptr, nullptr, module,
-                               nullptr);
-    return m_hLayer != nullptr;
+    m_layer.Attach(CreateWindowExA(
+        WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_NOINHERITLAYOUT, kLayerClass, nullptr,
+        WS_POPUP, 0, 0, width, height, nullptr, nullptr, module, nullptr));
+    return static_cast<bool>(m_layer);
 }
 
 void CMainWindow::Initialise(HWND dialog) {
@@ -264,7 +255,7 @@ void CMainWindow::Initialise(HWND dialog) {
     // was made before the skin's size was known.
     constexpr UINT kResize = SWP_NOMOVE | SWP_NOZORDER;
     SetWindowPos(dialog, nullptr, 0, 0, m_skin.Width(), m_skin.Height(), kResize | SWP_FRAMECHANGED);
-    SetWindowPos(m_hLayer, nullptr, 0, 0, m_skin.Width(), m_skin.Height(), kResize);
+    SetWindowPos(m_layer, nullptr, 0, 0, m_skin.Width(), m_skin.Height(), kResize);
 #else
     SetWindowPos(dialog, nullptr, 0, 0, m_skin.Width(), m_skin.Height(),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
@@ -277,10 +268,10 @@ void CMainWindow::Initialise(HWND dialog) {
     SIZE size{m_skin.Width(), m_skin.Height()};
     POINT source{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    UpdateLayeredWindow(m_hLayer, nullptr, &destination, &size, m_skin.Dc(), &source, 0, &blend, ULW_ALPHA);
+    UpdateLayeredWindow(m_layer, nullptr, &destination, &size, m_skin.Dc(), &source, 0, &blend, ULW_ALPHA);
 
     for (int id : kTextIds) {
-        const HFONT font = id == kTitleId ? m_titleFont.get() : m_textFont.get();
+        const HFONT font = id == kTitleId ? m_titleFont.Get() : m_textFont.Get();
         SendDlgItemMessageA(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     for (int id : kButtonIds) {
@@ -312,7 +303,7 @@ void CMainWindow::DrawButton(const DRAWITEMSTRUCT& item) const {
     const int oldMode = SetBkMode(item.hDC, TRANSPARENT);
     const COLORREF oldColour = SetTextColor(item.hDC, kTextColour);
     {
-        CSelectObject font(item.hDC, m_buttonFont.get());
+        CSelectObject font(item.hDC, m_buttonFont.Get());
         DrawTextA(item.hDC, caption, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
     SetTextColor(item.hDC, oldColour);
@@ -349,14 +340,14 @@ INT_PTR CALLBACK CMainWindow::DialogProc(HWND dialog, UINT message, WPARAM wPara
         // The skin shows and hides with the dialog, right behind it.
         RECT rect;
         GetWindowRect(dialog, &rect);
-        SetWindowPos(window->m_hLayer, dialog, rect.left, rect.top, 0, 0,
+        SetWindowPos(window->m_layer, dialog, rect.left, rect.top, 0, 0,
                      SWP_NOSIZE | SWP_NOACTIVATE | (wParam ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
         return FALSE;
     }
     case WM_MOVE: {
         RECT rect;
         GetWindowRect(dialog, &rect);
-        SetWindowPos(window->m_hLayer, nullptr, rect.left, rect.top, 0, 0,
+        SetWindowPos(window->m_layer, nullptr, rect.left, rect.top, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return FALSE;
     }

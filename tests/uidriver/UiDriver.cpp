@@ -71,15 +71,13 @@ CProgramRun::~CProgramRun() {
 }
 
 void CProgramRun::Stop() {
-    if (m_process.hProcess == nullptr)
-        return;
     if (IsRunning()) {
-        TerminateProcess(m_process.hProcess, 99);
-        WaitForSingleObject(m_process.hProcess, 5000);
+        TerminateProcess(m_process.Get(), 99);
+        WaitForSingleObject(m_process.Get(), 5000);
     }
-    CloseHandle(m_process.hThread);
-    CloseHandle(m_process.hProcess);
-    m_process = PROCESS_INFORMATION{};
+    m_thread.Reset();
+    m_process.Reset();
+    m_processId = 0;
 }
 
 bool CProgramRun::Start(const std::wstring& program, const std::string& arguments,
@@ -90,21 +88,26 @@ bool CProgramRun::Start(const std::wstring& program, const std::string& argument
         commandLine += L" " + std::wstring(arguments.begin(), arguments.end());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          directory.empty() ? nullptr : directory.c_str(), &startup, &m_process) != FALSE;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &process))
+        return false;
+    m_process.Attach(process.hProcess);
+    m_thread.Attach(process.hThread);
+    m_processId = process.dwProcessId;
+    return true;
 }
 
 bool CProgramRun::WaitForExit(DWORD milliseconds, DWORD* exitCode) {
-    if (m_process.hProcess == nullptr ||
-        WaitForSingleObject(m_process.hProcess, milliseconds) != WAIT_OBJECT_0)
+    if (!m_process || WaitForSingleObject(m_process.Get(), milliseconds) != WAIT_OBJECT_0)
         return false;
     if (exitCode != nullptr)
-        GetExitCodeProcess(m_process.hProcess, exitCode);
+        GetExitCodeProcess(m_process.Get(), exitCode);
     return true;
 }
 
 bool CProgramRun::IsRunning() const {
-    return m_process.hProcess != nullptr && WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
+    return m_process && WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
 }
 
 HWND WaitForScreen(DWORD processId, Screen screen, DWORD milliseconds) {
@@ -230,18 +233,9 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
 }
 
 int RunVcam(const std::filesystem::path& bin, const std::string& arguments) {
-    std::wstring line =
-        L"\"" + (bin / "vcam.exe").wstring() + L"\" " + std::wstring(arguments.begin(), arguments.end());
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return -1;
-    WaitForSingleObject(process.hProcess, INFINITE);
+    CProgramRun vcam;
     DWORD exitCode = 0;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    if (!vcam.Start((bin / "vcam.exe").wstring(), arguments) || !vcam.WaitForExit(INFINITE, &exitCode))
+        return -1;
     return static_cast<int>(exitCode);
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handle.h"
+
 // The program run under test; it is ended when the object goes, should it still run.
 class CProgramRun {
 public:
@@ -21,7 +23,7 @@ public:
     // started before is ended first.
     bool Start(const std::wstring& program, const std::string& arguments,
                const std::wstring& directory = L"");
-    DWORD ProcessId() const { return m_process.dwProcessId; }
+    DWORD ProcessId() const { return m_processId; }
     // True when the program ended within `milliseconds`; its exit code then in `exitCode`.
     bool WaitForExit(DWORD milliseconds, DWORD* exitCode = nullptr);
     bool IsRunning() const;
@@ -29,7 +31,8 @@ public:
     void Stop();
 
 private:
-    PROCESS_INFORMATION m_process{};
+    CHandle m_process, m_thread;
+    DWORD m_processId = 0;
 };
 
 // The code version of an older firmware, which the runs start from, and what the program says in
