@@ -162,7 +162,7 @@ TEST_F(FlashWorkerTest, FailedAttemptIsRetriedAndLoggedWithItsFirstDifference) {
         Run();
         EXPECT_EQ(m_sink.posts, c.posts);
         EXPECT_EQ(Attempts(), c.attempts);
-        EXPECT_EQ(m_driver.writes, std::count(m_sink.posts.begin(), m_sink.posts.end(), 'W'));
+        EXPECT_EQ(m_driver.writeLengths.size(), std::count(m_sink.posts.begin(), m_sink.posts.end(), 'W'));
         EXPECT_EQ(Flash(), Image133());
         ExpectSessionsClosed();
     }
@@ -223,7 +223,7 @@ TEST_F(FlashWorkerTest, AttemptThatCannotStartErasesAndReadsNothing) {
         Run(c.allocate);
         EXPECT_EQ(m_sink.posts, "RRRF");
         EXPECT_EQ(m_driver.opened, c.opened);
-        EXPECT_EQ(m_driver.erases + m_driver.reads, 0);
+        EXPECT_EQ(m_driver.erases + m_driver.readLengths.size(), 0u);
         EXPECT_EQ(Flash(), MakeFirmwareImage(kOlder));
         ExpectSessionsClosed();
     }
