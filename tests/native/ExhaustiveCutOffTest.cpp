@@ -156,39 +156,6 @@ public:
     std::optional<bool> verified;
 };
 
-// The camera, with each of its steps noted as the call it belongs to: 'o' open, 'v' version read,
-// 'e' erase, 'w' write, 'r' read.
-class StepLog final : public DriverApi {
-public:
-    explicit StepLog(const std::filesystem::path& folder)
-        : m_camera(folder, VirtualCamera::Pacing{{}, {}, [this] { steps += m_call; }}) {}
-
-    std::int32_t Initialize_DriverInterface() override {
-        m_call = 'o';
-        return m_camera.Initialize_DriverInterface();
-    }
-    bool GetCodeVersion(std::uint8_t* buffer) override {
-        m_call = 'v';
-        return m_camera.GetCodeVersion(buffer);
-    }
-    bool EraseSF() override {
-        m_call = 'e';
-        return m_camera.EraseSF();
-    }
-    bool ReqToDriver(std::uint8_t request, std::uint32_t value, std::uint8_t* buffer,
-                     std::uint32_t length) override {
-        m_call = request == kRequestWriteFlash ? 'w' : 'r';
-        return m_camera.ReqToDriver(request, value, buffer, length);
-    }
-    bool UnInitialize_DriverInterface() override { return m_camera.UnInitialize_DriverInterface(); }
-
-    std::string steps;
-
-private:
-    VirtualCamera m_camera;
-    char m_call = '?';
-};
-
 // A whole update as the update dialog runs it; true when it reported the flash verified.
 bool Update(DriverApi& driver, FirmwareImages& images, int firmwareResourceId) {
     ResultSink sink;
@@ -213,15 +180,18 @@ protected:
         const FlashImage target = MakeFirmwareImage(TargetFirmwareFor(scenario.old).codeVersion);
         const int targetId = TargetFirmwareFor(scenario.old).imageResourceId;
 
-        // The update uncut, for its steps.
+        // The update uncut, for its steps: each noted as the call it belongs to.
         EXPECT_TRUE(VirtualCamera::Plug(m_folder.Path(), scenario.start, scenario.settings));
-        StepLog log(m_folder.Path());
+        std::string calls, steps;
+        VirtualCamera camera(m_folder.Path(), {{}, {}, [&] { steps += calls.back(); }});
+        CountingDriver log(camera);
+        log.timeline = &calls;
         EXPECT_TRUE(Update(log, m_images, targetId)) << scenario.name;
         EXPECT_EQ(*LoadFlash(m_folder.Path()), target) << scenario.name;
 
         int tried = 0;
-        for (std::uint32_t step = 1; step <= log.steps.size(); ++step) {
-            const char call = log.steps[step - 1];
+        for (std::uint32_t step = 1; step <= steps.size(); ++step) {
+            const char call = steps[step - 1];
             if (call != 'e' && call != 'w' && call != 'r')
                 continue;
             const struct {

@@ -122,16 +122,20 @@ public:
 
     int opened = 0, closed = 0, erases = 0;
     std::vector<std::uint32_t> writeLengths, readLengths; // one for each write and read
-    // When set, each erase, write and read is noted here as it starts ('e', 'w', 'r'), so that a
-    // test can put the calls in one order with other events.
+    // When set, each open, version read, erase, write and read is noted here as it starts ('o',
+    // 'v', 'e', 'w', 'r'), so that a test can put the calls in one order with other events.
     std::string* timeline = nullptr;
 
     std::int32_t Initialize_DriverInterface() override {
+        Note('o');
         const std::int32_t result = m_inner.Initialize_DriverInterface();
         opened += result > 0;
         return result;
     }
-    bool GetCodeVersion(std::uint8_t* buffer) override { return m_inner.GetCodeVersion(buffer); }
+    bool GetCodeVersion(std::uint8_t* buffer) override {
+        Note('v');
+        return m_inner.GetCodeVersion(buffer);
+    }
     bool EraseSF() override {
         ++erases;
         Note('e');

@@ -135,7 +135,7 @@ TEST_F(FlashWorkerTest, FirstAttemptVerifiedPostsEachStageBeforeItsCallThenSucce
     m_sink.timeline = m_driver.timeline = &timeline;
     Run();
     EXPECT_EQ(m_sink.posts, "EWRV");
-    EXPECT_EQ(timeline, "EeWwRrV"); // the calls in lower case
+    EXPECT_EQ(timeline, "oEeWwRorV"); // the calls in lower case
     EXPECT_EQ(Attempts(), "erase:ok,read:ok");
     EXPECT_EQ(Flash(), Image134());
     EXPECT_EQ(m_images.asked, (std::vector<int>{134, 134}));
