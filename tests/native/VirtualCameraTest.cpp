@@ -26,6 +26,13 @@ bool AllErased(const std::uint8_t* data, std::size_t size) {
     return std::all_of(data, data + size, [](std::uint8_t b) { return b == 0xFF; });
 }
 
+// The first `count` bytes of `front` over the rest of `back`, as steps done leave the flash.
+FlashImage Over(const FlashImage& back, std::size_t count, const FlashImage& front) {
+    FlashImage flash = back;
+    std::copy_n(front.begin(), count, flash.begin());
+    return flash;
+}
+
 std::string Text(const std::uint8_t* bytes) {
     return reinterpret_cast<const char*>(bytes);
 }
@@ -260,9 +267,7 @@ TEST_F(VirtualCameraTest, WriteFaults) {
     CameraSettings partial = With(Fault::WritePartial, 1);
     partial.partialBytes = 257;
     ASSERT_TRUE(Write(PluggedWith(partial, m_erased), m_image, 35428));
-    FlashImage expected = m_erased;
-    std::copy_n(m_image.begin(), 257, expected.begin());
-    EXPECT_EQ(Flash(), expected);
+    EXPECT_EQ(Flash(), Over(m_erased, 257, m_image));
     // A write torn by a power cut clears some of the bits it was clearing, its first byte's too.
     bool torn = false;
     for (std::uint64_t seed = 1; seed <= 16 && !torn; ++seed) {
@@ -324,11 +329,9 @@ TEST_F(VirtualCameraTest, UnplugsAfterTheGivenNumberOfCalls) {
 // A crash cuts its call off where a real part would be: the steps before it are in the folder
 // and the call is counted, and the first call past the fault's works.
 TEST_F(VirtualCameraTest, CrashFaultsStopTheirCallHalfwayLeavingItsStepsBehind) {
-    FlashImage halfErased = m_older, halfWritten = m_erased, onePage = m_erased, onePageAndAByte = m_erased;
-    std::fill_n(halfErased.begin(), 8 * 4096, 0xFF);
-    std::copy_n(m_image.begin(), 69 * 256, halfWritten.begin()); // 69 of the write's 139 pages
-    std::copy_n(m_image.begin(), 256, onePage.begin());
-    std::copy_n(m_image.begin(), 257, onePageAndAByte.begin());
+    const FlashImage halfErased = Over(m_older, 8 * 4096, m_erased);
+    const FlashImage halfWritten = Over(m_erased, 69 * 256, m_image); // 69 of the write's 139 pages
+    const FlashImage onePage = Over(m_erased, 256, m_image), onePageAndAByte = Over(m_erased, 257, m_image);
     FlashImage buffer; // the caller's
     auto reading = [&](std::uint32_t length) {
         return [&buffer, length](VirtualCamera& camera) {
@@ -455,9 +458,7 @@ TEST_F(VirtualCameraTest, ByDefaultACrashFaultKillsTheProcessLeavingItsStepsBehi
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
     EXPECT_EQ(WTERMSIG(status), SIGSEGV);
-    FlashImage halfErased = m_older;
-    std::fill_n(halfErased.begin(), 8 * 4096, 0xFF);
-    EXPECT_EQ(Flash(), halfErased);
+    EXPECT_EQ(Flash(), Over(m_older, 8 * 4096, m_erased));
     EXPECT_EQ(State().counters.erases, 1u);
 }
 
@@ -549,9 +550,8 @@ TEST_F(VirtualCameraTest, WithoutRealisticTimingsNothingWaitsButDeviceTimeCounts
 // Unplugged between two steps of an operation: it fails there, counted, and the flash keeps the
 // steps done.
 TEST_F(VirtualCameraTest, UnplugDuringAnOperationStopsItAtTheNextStep) {
-    FlashImage threeSectors = m_older, ninePages = m_erased;
-    std::fill_n(threeSectors.begin(), 3 * 4096, 0xFF);
-    std::copy_n(m_image.begin(), 9 * 256, ninePages.begin());
+    const FlashImage threeSectors = Over(m_older, 3 * 4096, m_erased),
+                     ninePages = Over(m_erased, 9 * 256, m_image);
     bool ok = true;
     std::uint8_t version[52] = {};
     const struct {
@@ -674,9 +674,7 @@ TEST_F(VirtualCameraTest, SettingsChangedDuringAnOperationTakeEffectAndStay) {
                                     }}); // step 1
     // Pages 0 to 2 are programmed at steps 2 to 4; from step 5 on the write lies.
     EXPECT_TRUE(Write(camera, m_image, 35428));
-    FlashImage expected = m_erased;
-    std::copy_n(m_image.begin(), 3 * 256, expected.begin());
-    EXPECT_EQ(Flash(), expected);
+    EXPECT_EQ(Flash(), Over(m_erased, 3 * 256, m_image));
     EXPECT_EQ(FormatSettings(*LoadSettings(m_folder.Path())), FormatSettings(changed));
     EXPECT_EQ(State().counters.writes, 1u);
     EXPECT_TRUE(camera.UnInitialize_DriverInterface());
@@ -716,9 +714,7 @@ TEST_F(VirtualCameraTest, PartialFaultsStayInsideExactlySizedBuffers) {
     EXPECT_TRUE(camera.ReqToDriver(kRequestWriteFlash, 0, data.data(), 1000));
     EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, 0, back.data(), 1000));
     EXPECT_EQ(back, data);
-    FlashImage expected = m_erased;
-    std::copy_n(data.begin(), 1000, expected.begin());
-    EXPECT_EQ(Flash(), expected);
+    EXPECT_EQ(Flash(), Over(m_erased, 1000, m_older));
 
     // A read that ends right before the corrupted byte returns the flash.
     settings = With(Fault::ReadCorrupt, 100);
