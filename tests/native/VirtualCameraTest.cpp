@@ -236,7 +236,12 @@ TEST_F(VirtualCameraTest, OpenAndEraseFaults) {
     EXPECT_EQ(Flash(), m_older);
     EXPECT_TRUE(failing.EraseSF());
 
-    // An interrupted erase lies, over the first sector and never the last, whatever the seed draws.
+    ASSERT_TRUE(PluggedWith(With(Fault::EraseInterrupt, 1)).EraseSF()); // it lies
+    const FlashImage mixed = Flash();
+    EXPECT_TRUE(AllErased(mixed.data(), 4096));
+    EXPECT_FALSE(AllErased(mixed.data(), 35427)); // the default seed's draw stops it before the data ends
+    EXPECT_TRUE(std::equal(mixed.begin() + 61440, mixed.end(), m_older.begin() + 61440));
+    // Over the first sector and never the last, whatever the seed draws.
     for (std::uint64_t seed = 1; seed <= 64; ++seed) {
         ASSERT_TRUE(
             PluggedWith(With(Fault::EraseInterrupt, 1, seed), FlashImage(kFlashSize, 0x00)).EraseSF());
