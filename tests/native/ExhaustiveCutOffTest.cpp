@@ -24,10 +24,18 @@ namespace {
 constexpr std::uint32_t kPages = 2, kTransfers = 2;
 constexpr std::uint32_t kFirstPageStep = 18, kFirstTransferStep = 20, kAllSteps = 21;
 
-// Runs the calls until one fails: the number of calls that succeeded.
-int CallsUntilFailure(VirtualCamera& camera, const FlashImage& data) {
-    FlashImage buffer = data;
-    FlashImage read(kTransfers * 4096);
+// Plugs the camera in with older firmware and the cut, then runs the calls until one fails: the
+// number of calls that succeeded.
+int CallsUntilFailure(const std::filesystem::path& folder, std::uint32_t cut, bool torn,
+                      std::uint64_t seed = 1) {
+    CameraSettings settings;
+    settings.seed = seed;
+    settings.cutAfterSteps = cut;
+    settings.cutTorn = torn;
+    if (!VirtualCamera::Plug(folder, MakeFirmwareImage(kOlder), settings))
+        return -1;
+    VirtualCamera camera(folder);
+    FlashImage buffer = MakeFirmwareImage(kTarget), read(kTransfers * 4096);
     if (camera.Initialize_DriverInterface() <= 0)
         return 0;
     if (!camera.EraseSF())
@@ -74,12 +82,7 @@ TEST(PowerCut, TheCameraStopsAtTheStepTornOrWholeAndIsBackWhenPluggedIn) {
     for (const auto& c : cases) {
         SCOPED_TRACE("cut after step " + std::to_string(c.cut) + (c.torn ? ", torn" : ""));
         TempFolder folder;
-        CameraSettings settings;
-        settings.cutAfterSteps = c.cut;
-        settings.cutTorn = c.torn;
-        ASSERT_TRUE(VirtualCamera::Plug(folder.Path(), older, settings));
-        VirtualCamera camera(folder.Path());
-        EXPECT_EQ(CallsUntilFailure(camera, data), c.callsThrough);
+        EXPECT_EQ(CallsUntilFailure(folder.Path(), c.cut, c.torn), c.callsThrough);
 
         const std::uint32_t reached = c.cut == 0 || c.cut > kAllSteps ? kAllSteps : c.cut;
         EXPECT_EQ(LoadCounters(folder.Path())->steps, reached);
@@ -114,7 +117,7 @@ TEST(PowerCut, TheCameraStopsAtTheStepTornOrWholeAndIsBackWhenPluggedIn) {
 
         // Gone until plugged in again, whatever is called.
         if (c.callsThrough < 4) {
-            EXPECT_LE(camera.Initialize_DriverInterface(), 0);
+            EXPECT_LE(VirtualCamera(folder.Path()).Initialize_DriverInterface(), 0);
             EXPECT_EQ(*LoadFlash(folder.Path()), flash);
         }
         ASSERT_TRUE(VirtualCamera::Plug(folder.Path(), flash, {}));
@@ -126,36 +129,17 @@ TEST(PowerCut, TheCameraStopsAtTheStepTornOrWholeAndIsBackWhenPluggedIn) {
 }
 
 TEST(PowerCut, ATornStepFollowsTheSeed) {
-    const FlashImage older = MakeFirmwareImage(kOlder);
-    const FlashImage data = MakeFirmwareImage(kTarget);
     // A sector erase and a page program, each torn under two seeds, twice each.
     for (const std::uint32_t cut : {5u, kFirstPageStep + 1}) {
         std::vector<FlashImage> flashes;
         for (const std::uint64_t seed : {7u, 7u, 8u}) {
             TempFolder folder;
-            CameraSettings settings;
-            settings.seed = seed;
-            settings.cutAfterSteps = cut;
-            settings.cutTorn = true;
-            ASSERT_TRUE(VirtualCamera::Plug(folder.Path(), older, settings));
-            VirtualCamera camera(folder.Path());
-            CallsUntilFailure(camera, data);
+            CallsUntilFailure(folder.Path(), cut, true, seed);
             flashes.push_back(*LoadFlash(folder.Path()));
         }
         EXPECT_EQ(flashes[0], flashes[1]) << "step " << cut;
         EXPECT_NE(flashes[0], flashes[2]) << "step " << cut;
     }
-}
-
-TEST(PowerCut, TheCutAndTheStepsKeepToTheStateFormat) {
-    const std::optional<CameraState> state = ParseState("cut-after-steps=4294967295\ncut-torn=1\nsteps=12\n");
-    ASSERT_TRUE(state);
-    EXPECT_EQ(state->settings.cutAfterSteps, 4294967295u);
-    EXPECT_TRUE(state->settings.cutTorn);
-    EXPECT_EQ(state->counters.steps, 12u);
-    EXPECT_EQ(FormatState(*ParseState(FormatState(*state))), FormatState(*state));
-    for (const char* text : {"cut-torn=2", "cut-after-steps=4294967296", "steps=-1"})
-        EXPECT_FALSE(ParseState(text)) << text;
 }
 
 namespace {
@@ -170,39 +154,6 @@ public:
             verified = wParam == 1;
     }
     std::optional<bool> verified;
-};
-
-// The camera, with each of its steps noted as the call it belongs to: 'o' open, 'v' version read,
-// 'e' erase, 'w' write, 'r' read.
-class StepLog final : public DriverApi {
-public:
-    explicit StepLog(const std::filesystem::path& folder)
-        : m_camera(folder, VirtualCamera::Pacing{{}, {}, [this] { steps += m_call; }}) {}
-
-    std::int32_t Initialize_DriverInterface() override {
-        m_call = 'o';
-        return m_camera.Initialize_DriverInterface();
-    }
-    bool GetCodeVersion(std::uint8_t* buffer) override {
-        m_call = 'v';
-        return m_camera.GetCodeVersion(buffer);
-    }
-    bool EraseSF() override {
-        m_call = 'e';
-        return m_camera.EraseSF();
-    }
-    bool ReqToDriver(std::uint8_t request, std::uint32_t value, std::uint8_t* buffer,
-                     std::uint32_t length) override {
-        m_call = request == kRequestWriteFlash ? 'w' : 'r';
-        return m_camera.ReqToDriver(request, value, buffer, length);
-    }
-    bool UnInitialize_DriverInterface() override { return m_camera.UnInitialize_DriverInterface(); }
-
-    std::string steps;
-
-private:
-    VirtualCamera m_camera;
-    char m_call = '?';
 };
 
 // A whole update as the update dialog runs it; true when it reported the flash verified.
@@ -229,15 +180,18 @@ protected:
         const FlashImage target = MakeFirmwareImage(TargetFirmwareFor(scenario.old).codeVersion);
         const int targetId = TargetFirmwareFor(scenario.old).imageResourceId;
 
-        // The update uncut, for its steps.
+        // The update uncut, for its steps: each noted as the call it belongs to.
         EXPECT_TRUE(VirtualCamera::Plug(m_folder.Path(), scenario.start, scenario.settings));
-        StepLog log(m_folder.Path());
+        std::string calls, steps;
+        VirtualCamera camera(m_folder.Path(), {{}, {}, [&] { steps += calls.back(); }});
+        CountingDriver log(camera);
+        log.timeline = &calls;
         EXPECT_TRUE(Update(log, m_images, targetId)) << scenario.name;
         EXPECT_EQ(*LoadFlash(m_folder.Path()), target) << scenario.name;
 
         int tried = 0;
-        for (std::uint32_t step = 1; step <= log.steps.size(); ++step) {
-            const char call = log.steps[step - 1];
+        for (std::uint32_t step = 1; step <= steps.size(); ++step) {
+            const char call = steps[step - 1];
             if (call != 'e' && call != 'w' && call != 'r')
                 continue;
             const struct {

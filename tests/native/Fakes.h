@@ -115,23 +115,27 @@ public:
     explicit CountingDriver(DriverApi& inner) : m_inner(inner) {}
 
     void Reset() {
-        opened = closed = erases = writes = reads = 0;
+        opened = closed = erases = 0;
         writeLengths.clear();
         readLengths.clear();
     }
 
-    int opened = 0, closed = 0, erases = 0, writes = 0, reads = 0;
-    std::vector<std::uint32_t> writeLengths, readLengths;
-    // When set, each erase, write and read is noted here as it starts ('e', 'w', 'r'), so that a
-    // test can put the calls in one order with other events.
+    int opened = 0, closed = 0, erases = 0;
+    std::vector<std::uint32_t> writeLengths, readLengths; // one for each write and read
+    // When set, each open, version read, erase, write and read is noted here as it starts ('o',
+    // 'v', 'e', 'w', 'r'), so that a test can put the calls in one order with other events.
     std::string* timeline = nullptr;
 
     std::int32_t Initialize_DriverInterface() override {
+        Note('o');
         const std::int32_t result = m_inner.Initialize_DriverInterface();
         opened += result > 0;
         return result;
     }
-    bool GetCodeVersion(std::uint8_t* buffer) override { return m_inner.GetCodeVersion(buffer); }
+    bool GetCodeVersion(std::uint8_t* buffer) override {
+        Note('v');
+        return m_inner.GetCodeVersion(buffer);
+    }
     bool EraseSF() override {
         ++erases;
         Note('e');
@@ -139,14 +143,9 @@ public:
     }
     bool ReqToDriver(std::uint8_t request, std::uint32_t value, std::uint8_t* buffer,
                      std::uint32_t length) override {
-        if (request == kRequestWriteFlash) {
-            ++writes;
-            writeLengths.push_back(length);
-            Note('w');
-        } else if (request == kRequestReadFlash) {
-            ++reads;
-            readLengths.push_back(length);
-            Note('r');
+        if (request == kRequestWriteFlash || request == kRequestReadFlash) {
+            (request == kRequestWriteFlash ? writeLengths : readLengths).push_back(length);
+            Note(request == kRequestWriteFlash ? 'w' : 'r');
         }
         return m_inner.ReqToDriver(request, value, buffer, length);
     }

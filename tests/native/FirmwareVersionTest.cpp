@@ -5,13 +5,6 @@
 
 #include "tests/native/Fakes.h"
 
-TEST(TargetFirmwareFor, PairsCodeVersionAndImage) {
-    EXPECT_STREQ(TargetFirmwareFor(false).codeVersion, kTarget);
-    EXPECT_EQ(TargetFirmwareFor(false).imageResourceId, 133);
-    EXPECT_STREQ(TargetFirmwareFor(true).codeVersion, kOldTarget);
-    EXPECT_EQ(TargetFirmwareFor(true).imageResourceId, 134);
-}
-
 TEST(CheckCodeVersion, ComparesTheFirst23BytesOfAZeroedBufferReadInOneSession) {
     const struct {
         std::string version;

@@ -46,15 +46,17 @@ enum Step { kOpening, kWrite, kUpdateDue };
 // Each camera meets the opening check and, afresh, the write check and /check's question. Each
 // check opens the driver once (the opening check and /check only for a camera in the inventory),
 // closes what it opened, and reads the flash back only when the camera reports the target's code
-// version. The write check goes by
-// the driver alone, and under /old selects the older image whatever the camera says.
+// version. The write check goes by the driver alone, and under /old selects the older image
+// whatever the camera says.
 TEST(UpdateChecks, DecisionTables) {
     const Expected wait{NextStep::WaitForUser}, run{NextStep::RunUpdate};
     const Expected absentAtStart{NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN};
     const Expected unreachable{NextStep::StayOpen, IDS_NOT_PLUGGED_IN};
     const Expected latest{NextStep::StayOpen, IDS_ALREADY_LATEST}; // at the write button, no name
-    const std::string name = "\n\nQuellmar Vistrel Solentra V2.0.7",
-                      oldName = "\n\nQuellmar Vistrel Solentra V1.0.8";
+    const Expected latestAtStart{NextStep::CloseCancelled, IDS_ALREADY_LATEST,
+                                 "\n\nQuellmar Vistrel Solentra V2.0.7"};
+    const Expected oldLatestAtStart{NextStep::CloseCancelled, IDS_ALREADY_LATEST,
+                                    "\n\nQuellmar Vistrel Solentra V1.0.8"};
     const struct {
         Camera camera;
         const char* version;
@@ -68,22 +70,10 @@ TEST(UpdateChecks, DecisionTables) {
         {Camera::Unreachable, kTarget, {false, false}, absentAtStart, unreachable, false, 4},
         {Camera::Unreachable, kTarget, {true, false}, absentAtStart, unreachable, false, 4},
         {Camera::Unreachable, kTarget, {false, true}, absentAtStart, unreachable, false, 4},
-        {Camera::Present,
-         kTarget,
-         {false, false},
-         {NextStep::CloseCancelled, IDS_ALREADY_LATEST, name},
-         latest,
-         true,
-         0},
+        {Camera::Present, kTarget, {false, false}, latestAtStart, latest, true, 0},
         {Camera::Present, kTarget, {true, false}, wait, run, true, 0},
         {Camera::Present, kTarget, {false, true}, wait, run, false, 10},
-        {Camera::Present,
-         kOldTarget,
-         {false, true},
-         {NextStep::CloseCancelled, IDS_ALREADY_LATEST, oldName},
-         latest,
-         true,
-         0},
+        {Camera::Present, kOldTarget, {false, true}, oldLatestAtStart, latest, true, 0},
         {Camera::Present, kOldTarget, {true, true}, wait, run, true, 0},
         {Camera::Present, kOlder, {false, false}, wait, run, false, 10},
         {Camera::Present, kOlder, {true, false}, wait, run, false, 10},

@@ -26,6 +26,24 @@ bool AllErased(const std::uint8_t* data, std::size_t size) {
     return std::all_of(data, data + size, [](std::uint8_t b) { return b == 0xFF; });
 }
 
+// The first `count` bytes of `front` over the rest of `back`, as steps done leave the flash.
+FlashImage Over(const FlashImage& back, std::size_t count, const FlashImage& front) {
+    FlashImage flash = back;
+    std::copy_n(front.begin(), count, flash.begin());
+    return flash;
+}
+
+std::string Text(const std::uint8_t* bytes) {
+    return reinterpret_cast<const char*>(bytes);
+}
+
+CameraSettings With(Fault fault, std::uint32_t firstCalls, std::uint64_t seed = 1) {
+    CameraSettings settings;
+    settings.seed = seed;
+    settings.Rule(fault).firstCalls = firstCalls;
+    return settings;
+}
+
 // What a crash fault throws in the tests, which run the camera in their own process.
 struct Crashed {};
 
@@ -40,10 +58,9 @@ protected:
         EXPECT_GT(m_cameras.back()->Initialize_DriverInterface(), 0);
         return *m_cameras.back();
     }
-    VirtualCamera& PluggedWith(Fault fault, std::uint32_t firstCalls) {
-        CameraSettings settings;
-        settings.Rule(fault).firstCalls = firstCalls;
-        Plug(settings);
+    VirtualCamera& PluggedWith(const CameraSettings& settings,
+                               const FlashImage& flash = MakeFirmwareImage(kOlder)) {
+        Plug(settings, flash);
         return Opened();
     }
     // A camera over the folder whose crash faults throw Crashed.
@@ -64,7 +81,6 @@ protected:
     bool Write(VirtualCamera& camera, FlashImage data, std::uint32_t length = kFlashSize) {
         return camera.ReqToDriver(kRequestWriteFlash, 0, data.data(), length);
     }
-
     // Between steps, as `vcam unplug` would from another process: at the step m_unplugAtStep
     // counts down to.
     VirtualCamera::Pacing UnplugAtStep() {
@@ -76,6 +92,16 @@ protected:
                     }
                 }};
     }
+    std::string ReadText(const char* name) const {
+        std::ifstream in(m_folder.Path() / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    void WriteText(const std::string& name, const std::string& text) const {
+        std::ofstream(m_folder.Path() / name, std::ios::binary | std::ios::trunc) << text;
+    }
+
+    const FlashImage m_older = MakeFirmwareImage(kOlder), m_image = MakeFirmwareImage(kTarget);
+    const FlashImage m_erased = FlashImage(kFlashSize, 0xFF);
     TempFolder m_folder;
     std::vector<std::unique_ptr<VirtualCamera>> m_cameras;
     int m_unplugAtStep = 0;
@@ -87,22 +113,14 @@ TEST(FirmwareImage, HasTheFixedLayout) {
     const FlashImage image = MakeFirmwareImage(kTarget);
     ASSERT_EQ(image.size(), 65536u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.data()), 8), std::string("SN9C250\0", 8));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.data() + 8)), "SN9C250 0. 0. 5.11SBFgG");
+    EXPECT_EQ(Text(image.data() + 8), kTarget);
     EXPECT_NE(image[35426], 0xFF);
     EXPECT_TRUE(AllErased(image.data() + 35427, 65536 - 35427));
-    EXPECT_EQ(image, MakeFirmwareImage(kTarget));
-    // Another version's firmware data differs too, not only its text.
-    const FlashImage other = MakeFirmwareImage("SN9C250 0. 0. 5.11SBFg8");
-    EXPECT_FALSE(std::equal(image.begin() + 100, image.begin() + 35000, other.begin() + 100));
     // Whatever the version, the last data byte is not the fill's.
     for (int n = 0; n < 2000; ++n)
         EXPECT_NE(MakeFirmwareImage("V" + std::to_string(n))[kFirmwareDataEnd - 1], 0xFF) << n;
     // A longer text is cut to the 51 bytes a code version can have, terminator after them.
-    const FlashImage longer = MakeFirmwareImage(std::string(60, 'V'));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(longer.data() + 8)), std::string(51, 'V'));
-    // Firmware data, not a constant fill.
-    EXPECT_GT(std::count(image.begin() + 100, image.begin() + 35000, image[100]), 0);
-    EXPECT_LT(std::count(image.begin() + 100, image.begin() + 35000, image[100]), 1000);
+    EXPECT_EQ(Text(MakeFirmwareImage(std::string(60, 'V')).data() + 8), std::string(51, 'V'));
     // The two images the program carries are these bytes and no others: a change to the generator
     // would change the firmware that users' cameras receive.
     auto fnv1a = [](const FlashImage& bytes) {
@@ -112,7 +130,7 @@ TEST(FirmwareImage, HasTheFixedLayout) {
         return hash;
     };
     EXPECT_EQ(fnv1a(image), 0xf12f04cb0a6ec4c9ull);
-    EXPECT_EQ(fnv1a(other), 0xcf656eb57b39412cull);
+    EXPECT_EQ(fnv1a(MakeFirmwareImage(kOldTarget)), 0xcf656eb57b39412cull);
 }
 
 TEST_F(VirtualCameraTest, OperationsNeedAPluggedCameraAndAnOpenInterface) {
@@ -137,7 +155,7 @@ TEST_F(VirtualCameraTest, OperationsNeedAPluggedCameraAndAnOpenInterface) {
     EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, kFlashSize, &byte, 0));
     EXPECT_TRUE(camera.UnInitialize_DriverInterface());
     EXPECT_FALSE(camera.EraseSF());
-    EXPECT_EQ(Flash(), MakeFirmwareImage(kOlder));
+    EXPECT_EQ(Flash(), m_older);
 
     CameraState state = State();
     state.settings.plugged = false;
@@ -145,7 +163,7 @@ TEST_F(VirtualCameraTest, OperationsNeedAPluggedCameraAndAnOpenInterface) {
     EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
 
     // Plugging in makes the folder, and refuses a flash of another size.
-    EXPECT_TRUE(VirtualCamera::Plug(m_folder.Path() / "new" / "camera", MakeFirmwareImage(kOlder), {}));
+    EXPECT_TRUE(VirtualCamera::Plug(m_folder.Path() / "new" / "camera", m_older, {}));
     EXPECT_FALSE(VirtualCamera::Plug(m_folder.Path() / "short", FlashImage(100), {}));
 
     // A power cut right after a call's last step ends the session: power back, it must open again.
@@ -173,105 +191,88 @@ TEST_F(VirtualCameraTest, OperationsNeedAPluggedCameraAndAnOpenInterface) {
 }
 
 TEST_F(VirtualCameraTest, ReportsTheCodeVersionFromTheFlashWhichEraseSetsAndWriteOnlyClears) {
-    Plug();
-    VirtualCamera& camera = Opened();
+    VirtualCamera& camera = PluggedWith({});
     std::uint8_t buffer[52];
     std::fill_n(buffer, 52, 0xEE);
     ASSERT_TRUE(camera.GetCodeVersion(buffer));
-    EXPECT_STREQ(reinterpret_cast<const char*>(buffer), kOlder);
+    EXPECT_EQ(Text(buffer), kOlder);
     EXPECT_TRUE(std::all_of(buffer + 23, buffer + 52, [](std::uint8_t b) { return b == 0; }));
 
     ASSERT_TRUE(camera.EraseSF());
-    EXPECT_TRUE(AllErased(Flash().data(), kFlashSize));
+    EXPECT_EQ(Flash(), m_erased);
     // No magic, so the boot ROM answers.
     ASSERT_TRUE(camera.GetCodeVersion(buffer));
-    EXPECT_STREQ(reinterpret_cast<const char*>(buffer), "SN9C250 BOOT ROM 1.00");
+    EXPECT_EQ(Text(buffer), "SN9C250 BOOT ROM 1.00");
 
-    const FlashImage image = MakeFirmwareImage(kTarget);
-    ASSERT_TRUE(Write(camera, image, 35428));
+    ASSERT_TRUE(Write(camera, m_image, 35428));
     bool ok = false;
-    EXPECT_EQ(Read(camera, &ok), image);
+    EXPECT_EQ(Read(camera, &ok), m_image);
     EXPECT_TRUE(ok);
 
     // Programming over data that was not erased ANDs it in.
-    FlashImage other(kFlashSize, 0x0F);
-    ASSERT_TRUE(Write(camera, other, 16));
+    ASSERT_TRUE(Write(camera, FlashImage(kFlashSize, 0x0F), 16));
     const FlashImage after = Flash();
     for (std::size_t i = 0; i < 16; ++i)
-        EXPECT_EQ(after[i], image[i] & 0x0F) << i;
-    EXPECT_EQ(after[16], image[16]);
+        EXPECT_EQ(after[i], m_image[i] & 0x0F) << i;
+    EXPECT_EQ(after[16], m_image[16]);
 
     // The longest text there is room for, and its terminator, even from a flash with none.
     FlashImage unending(kFlashSize, 'V');
     std::copy_n("SN9C250", 8, unending.begin());
     EXPECT_EQ(ReportedCodeVersion(unending), std::string(51, 'V'));
-    Plug({}, MakeFirmwareImage(std::string(60, 'V')));
-    ASSERT_TRUE(Opened().GetCodeVersion(buffer));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer)), std::string(51, 'V'));
+    ASSERT_TRUE(PluggedWith({}, MakeFirmwareImage(std::string(60, 'V'))).GetCodeVersion(buffer));
+    EXPECT_EQ(Text(buffer), std::string(51, 'V'));
 }
 
 TEST_F(VirtualCameraTest, OpenAndEraseFaults) {
-    CameraSettings settings;
-    settings.Rule(Fault::OpenFail).firstCalls = 2;
-    Plug(settings);
+    Plug(With(Fault::OpenFail, 2));
     VirtualCamera camera(m_folder.Path());
     EXPECT_LE(camera.Initialize_DriverInterface(), 0);
     EXPECT_LE(camera.Initialize_DriverInterface(), 0);
     EXPECT_GT(camera.Initialize_DriverInterface(), 0);
 
-    VirtualCamera& failing = PluggedWith(Fault::EraseFail, 1);
+    VirtualCamera& failing = PluggedWith(With(Fault::EraseFail, 1));
     EXPECT_FALSE(failing.EraseSF());
-    EXPECT_EQ(Flash(), MakeFirmwareImage(kOlder));
+    EXPECT_EQ(Flash(), m_older);
     EXPECT_TRUE(failing.EraseSF());
 
-    VirtualCamera& interrupted = PluggedWith(Fault::EraseInterrupt, 1);
-    EXPECT_TRUE(interrupted.EraseSF()); // it lies
+    ASSERT_TRUE(PluggedWith(With(Fault::EraseInterrupt, 1)).EraseSF()); // it lies
     const FlashImage mixed = Flash();
     EXPECT_TRUE(AllErased(mixed.data(), 4096));
-    EXPECT_FALSE(AllErased(mixed.data(), 35427));
-    EXPECT_TRUE(std::equal(mixed.begin() + 61440, mixed.end(), MakeFirmwareImage(kOlder).begin() + 61440));
-    // Over a fully programmed flash: the first sector and never the last, whatever the seed draws.
+    EXPECT_FALSE(AllErased(mixed.data(), 35427)); // the default seed's draw stops it before the data ends
+    EXPECT_TRUE(std::equal(mixed.begin() + 61440, mixed.end(), m_older.begin() + 61440));
+    // Over the first sector and never the last, whatever the seed draws.
     for (std::uint64_t seed = 1; seed <= 64; ++seed) {
-        CameraSettings lying;
-        lying.seed = seed;
-        lying.Rule(Fault::EraseInterrupt).firstCalls = 1;
-        Plug(lying, FlashImage(kFlashSize, 0x00));
-        ASSERT_TRUE(Opened().EraseSF());
+        ASSERT_TRUE(
+            PluggedWith(With(Fault::EraseInterrupt, 1, seed), FlashImage(kFlashSize, 0x00)).EraseSF());
         const FlashImage left = Flash();
         EXPECT_TRUE(AllErased(left.data(), 4096)) << seed;
         EXPECT_EQ(left.back(), 0x00) << seed;
     }
 
-    CameraSettings stuck;
-    stuck.Rule(Fault::StuckBits).firstCalls = 1000;
+    CameraSettings stuck = With(Fault::StuckBits, 1000);
     stuck.stuckOffset = 40000;
     stuck.stuckMask = 0x81;
-    Plug(stuck);
-    ASSERT_TRUE(Opened().EraseSF());
+    ASSERT_TRUE(PluggedWith(stuck).EraseSF());
     EXPECT_EQ(Flash()[40000], 0x7E);
 }
 
 TEST_F(VirtualCameraTest, WriteFaults) {
-    const FlashImage image = MakeFirmwareImage(kTarget);
     for (auto fault : {Fault::WriteFail, Fault::WriteNothing, Fault::WritePartial}) {
         SCOPED_TRACE(FaultName(fault));
-        VirtualCamera& camera = PluggedWith(fault, 1);
+        VirtualCamera& camera = PluggedWith(With(fault, 1));
         ASSERT_TRUE(camera.EraseSF());
-        EXPECT_EQ(Write(camera, image, 35428), fault != Fault::WriteFail);
+        EXPECT_EQ(Write(camera, m_image, 35428), fault != Fault::WriteFail);
         const FlashImage flash = Flash();
         const std::size_t written = fault == Fault::WritePartial ? 17714 : 0; // half
-        EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + written, image.begin()));
+        EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + written, m_image.begin()));
         EXPECT_TRUE(AllErased(flash.data() + written, kFlashSize - written));
     }
     // A part that ends one byte into a page programs that byte.
-    CameraSettings partial;
-    partial.Rule(Fault::WritePartial).firstCalls = 1;
+    CameraSettings partial = With(Fault::WritePartial, 1);
     partial.partialBytes = 257;
-    Plug(partial, FlashImage(kFlashSize, 0xFF));
-    ASSERT_TRUE(Write(Opened(), image, 35428));
-    const FlashImage flash = Flash();
-    EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + 257, image.begin()));
-    EXPECT_TRUE(AllErased(flash.data() + 257, kFlashSize - 257));
+    ASSERT_TRUE(Write(PluggedWith(partial, m_erased), m_image, 35428));
+    EXPECT_EQ(Flash(), Over(m_erased, 257, m_image));
     // A write torn by a power cut clears some of the bits it was clearing, its first byte's too.
     bool torn = false;
     for (std::uint64_t seed = 1; seed <= 16 && !torn; ++seed) {
@@ -279,58 +280,50 @@ TEST_F(VirtualCameraTest, WriteFaults) {
         cut.seed = seed;
         cut.cutAfterSteps = 2; // the open, then the write's one step
         cut.cutTorn = true;
-        Plug(cut, FlashImage(kFlashSize, 0xFF));
         std::uint8_t zero = 0;
-        EXPECT_FALSE(Opened().ReqToDriver(kRequestWriteFlash, 0, &zero, 1));
+        EXPECT_FALSE(PluggedWith(cut, m_erased).ReqToDriver(kRequestWriteFlash, 0, &zero, 1));
         torn = Flash()[0] != 0xFF;
     }
     EXPECT_TRUE(torn);
 }
 
 TEST_F(VirtualCameraTest, ReadFaults) {
-    const FlashImage stored = MakeFirmwareImage(kOlder);
     bool ok = true;
-    EXPECT_EQ(Read(PluggedWith(Fault::ReadFail, 1), &ok), FlashImage(kFlashSize, 0xA5));
+    EXPECT_EQ(Read(PluggedWith(With(Fault::ReadFail, 1)), &ok), FlashImage(kFlashSize, 0xA5));
     EXPECT_FALSE(ok);
 
-    CameraSettings settings;
-    settings.Rule(Fault::ReadShort).firstCalls = 1;
+    CameraSettings settings = With(Fault::ReadShort, 1);
     settings.partialBytes = 1000;
-    Plug(settings);
-    FlashImage data = Read(Opened(), &ok);
+    FlashImage data = Read(PluggedWith(settings), &ok);
     EXPECT_TRUE(ok);
-    EXPECT_TRUE(std::equal(data.begin(), data.begin() + 1000, stored.begin()));
+    EXPECT_TRUE(std::equal(data.begin(), data.begin() + 1000, m_older.begin()));
     EXPECT_EQ(data[1000], 0xA5);
 
-    VirtualCamera& flipping = PluggedWith(Fault::ReadFlip, 1);
+    VirtualCamera& flipping = PluggedWith(With(Fault::ReadFlip, 1));
     data = Read(flipping);
     int flipped = 0;
     for (std::size_t i = 0; i < kFlashSize; ++i)
-        flipped += __builtin_popcount(data[i] ^ stored[i]);
+        flipped += __builtin_popcount(data[i] ^ m_older[i]);
     EXPECT_EQ(flipped, 1);
-    EXPECT_EQ(Flash(), stored); // the flash itself is intact
-    EXPECT_EQ(Read(flipping), stored);
+    EXPECT_EQ(Flash(), m_older); // the flash itself is intact
+    EXPECT_EQ(Read(flipping), m_older);
     // In a one-byte read the flipped bit is one of that byte's, whichever the seed draws.
     for (std::uint64_t seed = 1; seed <= 32; ++seed) {
-        CameraSettings flip;
-        flip.seed = seed;
-        flip.Rule(Fault::ReadFlip).firstCalls = 1;
-        Plug(flip);
         std::uint8_t byte = 0;
-        ASSERT_TRUE(Opened().ReqToDriver(kRequestReadFlash, 100, &byte, 1));
-        EXPECT_EQ(__builtin_popcount(byte ^ stored[100]), 1) << seed;
+        ASSERT_TRUE(
+            PluggedWith(With(Fault::ReadFlip, 1, seed)).ReqToDriver(kRequestReadFlash, 100, &byte, 1));
+        EXPECT_EQ(__builtin_popcount(byte ^ m_older[100]), 1) << seed;
     }
 
-    data = Read(PluggedWith(Fault::ReadCorrupt, 1));
-    EXPECT_EQ(data[65535], stored[65535] ^ 0xFF);
-    EXPECT_TRUE(std::equal(data.begin(), data.end() - 1, stored.begin()));
+    data = Read(PluggedWith(With(Fault::ReadCorrupt, 1)));
+    EXPECT_EQ(data[65535], m_older[65535] ^ 0xFF);
+    EXPECT_TRUE(std::equal(data.begin(), data.end() - 1, m_older.begin()));
 }
 
 TEST_F(VirtualCameraTest, UnplugsAfterTheGivenNumberOfCalls) {
     CameraSettings settings;
     settings.unplugAfterCalls = 3;
-    Plug(settings);
-    VirtualCamera& camera = Opened();                   // call 1
+    VirtualCamera& camera = PluggedWith(settings);      // call 1
     EXPECT_TRUE(camera.EraseSF());                      // call 2
     EXPECT_TRUE(camera.UnInitialize_DriverInterface()); // call 3
     EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
@@ -338,37 +331,22 @@ TEST_F(VirtualCameraTest, UnplugsAfterTheGivenNumberOfCalls) {
     EXPECT_EQ(State().counters.calls, 5u);
 }
 
-TEST_F(VirtualCameraTest, ChanceFaultsFollowTheSeed) {
-    auto pattern = [this](std::uint64_t seed) {
-        CameraSettings settings;
-        settings.seed = seed;
-        settings.Rule(Fault::EraseFail) = {0, 300000};
-        Plug(settings);
-        VirtualCamera& camera = Opened();
-        std::string outcomes;
-        for (int i = 0; i < 200; ++i)
-            outcomes += camera.EraseSF() ? '.' : 'x';
-        return outcomes;
-    };
-    const std::string first = pattern(7);
-    EXPECT_EQ(first, pattern(7));
-    EXPECT_NE(first, pattern(8));
-    const auto failures = std::count(first.begin(), first.end(), 'x');
-    EXPECT_GT(failures, 30);
-    EXPECT_LT(failures, 90);
-}
-
 // A crash cuts its call off where a real part would be: the steps before it are in the folder
 // and the call is counted, and the first call past the fault's works.
 TEST_F(VirtualCameraTest, CrashFaultsStopTheirCallHalfwayLeavingItsStepsBehind) {
-    const FlashImage older = MakeFirmwareImage(kOlder), image = MakeFirmwareImage(kTarget);
-    const FlashImage erased(kFlashSize, 0xFF);
-    FlashImage halfErased = older, halfWritten = erased, onePage = erased, onePageAndAByte = erased;
-    std::fill_n(halfErased.begin(), 8 * 4096, 0xFF);
-    std::copy_n(image.begin(), 69 * 256, halfWritten.begin()); // 69 of the write's 139 pages
-    std::copy_n(image.begin(), 256, onePage.begin());
-    std::copy_n(image.begin(), 257, onePageAndAByte.begin());
+    const FlashImage halfErased = Over(m_older, 8 * 4096, m_erased);
+    const FlashImage halfWritten = Over(m_erased, 69 * 256, m_image); // 69 of the write's 139 pages
+    const FlashImage onePage = Over(m_erased, 256, m_image), onePageAndAByte = Over(m_erased, 257, m_image);
     FlashImage buffer; // the caller's
+    auto reading = [&](std::uint32_t length) {
+        return [&buffer, length](VirtualCamera& camera) {
+            return camera.ReqToDriver(kRequestReadFlash, 0, buffer.data(), length);
+        };
+    };
+    auto writing = [this](std::uint32_t length) {
+        return [this, length](VirtualCamera& camera) { return Write(camera, m_image, length); };
+    };
+    const FlashImage &older = m_older, &erased = m_erased;
     const struct {
         Fault fault;
         std::function<bool(VirtualCamera&)> operation;
@@ -384,32 +362,18 @@ TEST_F(VirtualCameraTest, CrashFaultsStopTheirCallHalfwayLeavingItsStepsBehind) 
          &CameraCounters::versions, older, older, 0, older},
         {Fault::CrashErase, [](VirtualCamera& camera) { return camera.EraseSF(); }, &CameraCounters::erases,
          older, halfErased, 0, erased},
-        {Fault::CrashWrite, [&](VirtualCamera& camera) { return Write(camera, image, 35428); },
-         &CameraCounters::writes, erased, halfWritten, 0, image},
-        // A write of one page crashes before it.
-        {Fault::CrashWrite, [&](VirtualCamera& camera) { return Write(camera, image, 256); },
-         &CameraCounters::writes, erased, erased, 0, onePage},
-        // One of a page and a byte crashes before its second page.
-        {Fault::CrashWrite, [&](VirtualCamera& camera) { return Write(camera, image, 257); },
-         &CameraCounters::writes, erased, onePage, 0, onePageAndAByte},
-        {Fault::CrashRead,
-         [&](VirtualCamera& camera) {
-             return camera.ReqToDriver(kRequestReadFlash, 0, buffer.data(), kFlashSize);
-         },
-         &CameraCounters::reads, older, older, 8 * 4096, older},
+        {Fault::CrashWrite, writing(35428), &CameraCounters::writes, erased, halfWritten, 0, m_image},
+        // A write of one page crashes before it; one of a page and a byte, before its second page.
+        {Fault::CrashWrite, writing(256), &CameraCounters::writes, erased, erased, 0, onePage},
+        {Fault::CrashWrite, writing(257), &CameraCounters::writes, erased, onePage, 0, onePageAndAByte},
+        {Fault::CrashRead, reading(kFlashSize), &CameraCounters::reads, older, older, 8 * 4096, older},
         // A read of one transfer crashes before it; one of a transfer and a byte, before its second.
-        {Fault::CrashRead,
-         [&](VirtualCamera& camera) { return camera.ReqToDriver(kRequestReadFlash, 0, buffer.data(), 4096); },
-         &CameraCounters::reads, older, older, 0, older},
-        {Fault::CrashRead,
-         [&](VirtualCamera& camera) { return camera.ReqToDriver(kRequestReadFlash, 0, buffer.data(), 4097); },
-         &CameraCounters::reads, older, older, 4096, older},
+        {Fault::CrashRead, reading(4096), &CameraCounters::reads, older, older, 0, older},
+        {Fault::CrashRead, reading(4097), &CameraCounters::reads, older, older, 4096, older},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(FaultName(c.fault));
-        CameraSettings settings;
-        settings.Rule(c.fault).firstCalls = 2;
-        Plug(settings, c.before);
+        Plug(With(c.fault, 2), c.before);
         VirtualCamera& camera = Crashing();
         if (c.fault != Fault::CrashOpen) {
             ASSERT_GT(camera.Initialize_DriverInterface(), 0);
@@ -435,7 +399,6 @@ TEST_F(VirtualCameraTest, CrashFaultsStopTheirCallHalfwayLeavingItsStepsBehind) 
 // Which of 32 rounds of the five operations crash, under a crash fault's rule: the first calls or
 // a chance drawn from the seed, in its own operation only.
 TEST_F(VirtualCameraTest, CrashFaultsFollowTheirRuleInTheirOperationOnly) {
-    const FlashImage image = MakeFirmwareImage(kTarget);
     std::uint8_t buffer[8192];
     // In the order of the crash faults.
     const Fault crashes[] = {Fault::CrashOpen, Fault::CrashVersion, Fault::CrashErase, Fault::CrashWrite,
@@ -444,7 +407,7 @@ TEST_F(VirtualCameraTest, CrashFaultsFollowTheirRuleInTheirOperationOnly) {
         [](VirtualCamera& camera) { camera.Initialize_DriverInterface(); },
         [&](VirtualCamera& camera) { camera.GetCodeVersion(buffer); },
         [](VirtualCamera& camera) { camera.EraseSF(); },
-        [&](VirtualCamera& camera) { Write(camera, image, 1024); },
+        [&](VirtualCamera& camera) { Write(camera, m_image, 1024); },
         [&](VirtualCamera& camera) { camera.ReqToDriver(kRequestReadFlash, 0, buffer, sizeof buffer); },
     };
     // One line per operation, an x for each round it crashed in.
@@ -473,23 +436,22 @@ TEST_F(VirtualCameraTest, CrashFaultsFollowTheirRuleInTheirOperationOnly) {
         expected[i] = "xxx" + std::string(29, '.');
         EXPECT_EQ(crashed(crashes[i], {3, 0}, 1), expected);
 
-        const std::vector<std::string> byChance = crashed(crashes[i], {0, 500000}, 7);
+        // A chance other than one half, so that its complement shows.
+        const std::vector<std::string> byChance = crashed(crashes[i], {0, 250000}, 7);
         expected[i] = byChance[i];
         EXPECT_EQ(byChance, expected);
-        EXPECT_EQ(crashed(crashes[i], {0, 500000}, 7), byChance);
-        EXPECT_NE(crashed(crashes[i], {0, 500000}, 8)[i], byChance[i]);
+        EXPECT_EQ(crashed(crashes[i], {0, 250000}, 7), byChance);
+        EXPECT_NE(crashed(crashes[i], {0, 250000}, 8)[i], byChance[i]);
         const auto count = std::count(byChance[i].begin(), byChance[i].end(), 'x');
-        EXPECT_GT(count, 6);
-        EXPECT_LT(count, 26);
+        EXPECT_GT(count, 1);
+        EXPECT_LT(count, 16);
     }
 }
 
 // Left to itself, a crash fault is an access violation that ends the process, which leaves the
 // flash and the counts as they were at that moment.
 TEST_F(VirtualCameraTest, ByDefaultACrashFaultKillsTheProcessLeavingItsStepsBehind) {
-    CameraSettings settings;
-    settings.Rule(Fault::CrashErase).firstCalls = 1;
-    Plug(settings);
+    Plug(With(Fault::CrashErase, 1));
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -501,9 +463,7 @@ TEST_F(VirtualCameraTest, ByDefaultACrashFaultKillsTheProcessLeavingItsStepsBehi
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
     EXPECT_EQ(WTERMSIG(status), SIGSEGV);
-    FlashImage halfErased = MakeFirmwareImage(kOlder);
-    std::fill_n(halfErased.begin(), 8 * 4096, 0xFF);
-    EXPECT_EQ(Flash(), halfErased);
+    EXPECT_EQ(Flash(), Over(m_older, 8 * 4096, m_erased));
     EXPECT_EQ(State().counters.erases, 1u);
 }
 
@@ -514,10 +474,12 @@ TEST_F(VirtualCameraTest, RealisticTimingsWaitBeforeEachStepAgainstARunningDeadl
     CameraSettings settings;
     settings.realisticTimings = true;
     Plug(settings, FlashImage(kFlashSize, 0x00)); // fully programmed: every erased sector shows
-    const FlashImage image = MakeFirmwareImage(kOlder);
     constexpr std::chrono::microseconds kWork{300};
 
     VirtualCamera::TimePoint clock{};
+    auto sinceStart = [&clock] {
+        return std::chrono::duration_cast<std::chrono::microseconds>(clock.time_since_epoch());
+    };
     struct Wait {
         std::chrono::microseconds until; // the deadline, from the clock's start
         FlashImage flash;                // what the flash held while the camera waited
@@ -527,9 +489,8 @@ TEST_F(VirtualCameraTest, RealisticTimingsWaitBeforeEachStepAgainstARunningDeadl
     pacing.now = [&clock] { return clock; };
     pacing.sleepUntil = [&](VirtualCamera::TimePoint until) {
         EXPECT_GE(until, clock);
-        waits.push_back(
-            {std::chrono::duration_cast<std::chrono::microseconds>(until.time_since_epoch()), Flash()});
         clock = until;
+        waits.push_back({sinceStart(), Flash()});
     };
     pacing.betweenSteps = [&clock, kWork] { clock += kWork; };
     VirtualCamera camera(m_folder.Path(), pacing);
@@ -540,7 +501,7 @@ TEST_F(VirtualCameraTest, RealisticTimingsWaitBeforeEachStepAgainstARunningDeadl
 
     // The erase: 16 sectors of 850 ms / 16, each waited for before it is cleared.
     waits.clear();
-    const auto eraseStart = std::chrono::duration_cast<std::chrono::microseconds>(clock.time_since_epoch());
+    const auto eraseStart = sinceStart();
     ASSERT_TRUE(camera.EraseSF());
     ASSERT_EQ(waits.size(), 16u);
     for (std::size_t k = 0; k < 16; ++k) {
@@ -551,28 +512,27 @@ TEST_F(VirtualCameraTest, RealisticTimingsWaitBeforeEachStepAgainstARunningDeadl
 
     // The write: 139 pages, each taking its bytes over USB and 1.4 ms to program.
     waits.clear();
-    const auto writeStart = std::chrono::duration_cast<std::chrono::microseconds>(clock.time_since_epoch());
-    ASSERT_TRUE(Write(camera, image, 35428));
+    const auto writeStart = sinceStart();
+    ASSERT_TRUE(Write(camera, m_older, 35428));
     ASSERT_EQ(waits.size(), 139u);
     for (std::size_t k = 0; k < 139; ++k) {
         const std::size_t bytes = std::min<std::size_t>(256 * (k + 1), 35428);
         EXPECT_EQ((waits[k].until - writeStart).count(), static_cast<long>(bytes + 1400 * (k + 1))) << k;
         const FlashImage& flash = waits[k].flash;
-        EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + 256 * k, image.begin())) << k;
+        EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + 256 * k, m_older.begin())) << k;
         EXPECT_TRUE(AllErased(flash.data() + 256 * k, kFlashSize - 256 * k)) << k;
     }
 
     // The read: 16 transfers of 4 KiB.
     waits.clear();
-    ASSERT_EQ(Read(camera), image);
+    ASSERT_EQ(Read(camera), m_older);
     EXPECT_EQ(waits.size(), 16u);
 
     const long device = 2000 + 850000 + 139 * 1400 + 35428 + 65536;
     EXPECT_EQ(State().counters.deviceMicros, static_cast<std::uint64_t>(device));
     // The work between steps came out of the waits; only the last step of each of the four
     // operations adds its own.
-    EXPECT_EQ(std::chrono::duration_cast<std::chrono::microseconds>(clock.time_since_epoch()).count(),
-              device + 4 * kWork.count());
+    EXPECT_EQ(sinceStart().count(), device + 4 * kWork.count());
 }
 
 TEST_F(VirtualCameraTest, WithoutRealisticTimingsNothingWaitsButDeviceTimeCounts) {
@@ -587,9 +547,7 @@ TEST_F(VirtualCameraTest, WithoutRealisticTimingsNothingWaitsButDeviceTimeCounts
     };
     pacing.sleepUntil = [](VirtualCamera::TimePoint) { ADD_FAILURE() << "the camera slept"; };
     pacing.betweenSteps = [&steps] { ++steps; };
-    VirtualCamera camera(m_folder.Path(), pacing);
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
-    ASSERT_TRUE(camera.EraseSF());
+    ASSERT_TRUE(Opened(pacing).EraseSF());
     EXPECT_EQ(steps, 17);
     EXPECT_EQ(State().counters.deviceMicros, (2000u + 850000u) * 37 / 100);
 }
@@ -597,11 +555,8 @@ TEST_F(VirtualCameraTest, WithoutRealisticTimingsNothingWaitsButDeviceTimeCounts
 // Unplugged between two steps of an operation: it fails there, counted, and the flash keeps the
 // steps done.
 TEST_F(VirtualCameraTest, UnplugDuringAnOperationStopsItAtTheNextStep) {
-    const FlashImage older = MakeFirmwareImage(kOlder), image = MakeFirmwareImage(kTarget);
-    const FlashImage erased(kFlashSize, 0xFF);
-    FlashImage threeSectors = older, ninePages = erased;
-    std::fill_n(threeSectors.begin(), 3 * 4096, 0xFF);
-    std::copy_n(image.begin(), 9 * 256, ninePages.begin());
+    const FlashImage threeSectors = Over(m_older, 3 * 4096, m_erased),
+                     ninePages = Over(m_erased, 9 * 256, m_image);
     bool ok = true;
     std::uint8_t version[52] = {};
     const struct {
@@ -611,15 +566,17 @@ TEST_F(VirtualCameraTest, UnplugDuringAnOperationStopsItAtTheNextStep) {
         std::function<bool(VirtualCamera&)> operation;
         const FlashImage& after;
     } cases[] = {
-        {"version", older, 1, [&](VirtualCamera& camera) { return camera.GetCodeVersion(version); }, older},
-        {"erase", older, 4, [](VirtualCamera& camera) { return camera.EraseSF(); }, threeSectors},
-        {"write", erased, 10, [&](VirtualCamera& camera) { return Write(camera, image, 35428); }, ninePages},
-        {"read", older, 3,
+        {"version", m_older, 1, [&](VirtualCamera& camera) { return camera.GetCodeVersion(version); },
+         m_older},
+        {"erase", m_older, 4, [](VirtualCamera& camera) { return camera.EraseSF(); }, threeSectors},
+        {"write", m_erased, 10, [&](VirtualCamera& camera) { return Write(camera, m_image, 35428); },
+         ninePages},
+        {"read", m_older, 3,
          [&](VirtualCamera& camera) {
              Read(camera, &ok);
              return ok;
          },
-         older},
+         m_older},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -645,32 +602,30 @@ TEST_F(VirtualCameraTest, UnplugDuringAnOperationStopsItAtTheNextStep) {
         Plug({}, Flash()); // as `vcam plug` does, keeping the flash
         ASSERT_GT(camera.Initialize_DriverInterface(), 0);
         EXPECT_TRUE(camera.GetCodeVersion(version));
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(version)), ReportedCodeVersion(c.after));
+        EXPECT_EQ(Text(version), ReportedCodeVersion(c.after));
         EXPECT_TRUE(camera.UnInitialize_DriverInterface());
     }
 }
 
 TEST_F(VirtualCameraTest, PluggingInAnewEndsTheOpenSession) {
-    Plug();
-    VirtualCamera& camera = Opened();
+    VirtualCamera& camera = PluggedWith({});
     // Out and in again between two calls, as a pulled and re-inserted cable does.
     Plug();
     std::uint8_t version[52];
     EXPECT_FALSE(camera.GetCodeVersion(version));
     EXPECT_FALSE(camera.EraseSF());
-    EXPECT_EQ(Flash(), MakeFirmwareImage(kOlder));
+    EXPECT_EQ(Flash(), m_older);
     ASSERT_GT(camera.Initialize_DriverInterface(), 0);
     EXPECT_TRUE(camera.GetCodeVersion(version));
 
     // Plugged in anew during an erase: the old session stops at the next sector.
-    VirtualCamera erasing(m_folder.Path(), VirtualCamera::Pacing{{}, {}, [this, steps = 0]() mutable {
-                                                                     if (++steps == 3)
-                                                                         Plug();
-                                                                 }});
-    ASSERT_GT(erasing.Initialize_DriverInterface(), 0);
+    VirtualCamera& erasing = Opened({{}, {}, [this, steps = 0]() mutable {
+                                         if (++steps == 3)
+                                             Plug();
+                                     }});
     EXPECT_FALSE(erasing.EraseSF());
-    EXPECT_EQ(Flash(), MakeFirmwareImage(kOlder)); // the new plugging's flash, untouched
-    EXPECT_EQ(State().counters.erases, 0u);        // and its counters
+    EXPECT_EQ(Flash(), m_older);            // the new plugging's flash, untouched
+    EXPECT_EQ(State().counters.erases, 0u); // and its counters
 }
 
 // A process killed during an erase, at full realistic speed: whatever moment it ends, the flash
@@ -704,36 +659,27 @@ TEST_F(VirtualCameraTest, ProcessKilledDuringAnEraseLeavesWholeSectors) {
                             [](std::uint8_t b) { return b == 0x00; }));
     ASSERT_TRUE(LoadState(m_folder.Path()));
     EXPECT_EQ(State().counters.erases, 1u);
-
-    VirtualCamera camera(m_folder.Path());
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0);
+    Opened();
 }
 
 // vcam changes the settings from another process while an operation runs: the change takes
 // effect at the next step, and is still there afterwards.
 TEST_F(VirtualCameraTest, SettingsChangedDuringAnOperationTakeEffectAndStay) {
-    Plug();
+    Plug({}, m_erased);
     CameraSettings changed;
     int steps = 0;
-    VirtualCamera camera(m_folder.Path(),
-                         VirtualCamera::Pacing{{}, {}, [&] {
-                                                   if (++steps != 5)
-                                                       return;
-                                                   changed = *LoadSettings(m_folder.Path());
-                                                   changed.seed = 99;
-                                                   changed.corruptOffset = 7;
-                                                   changed.Rule(Fault::WriteNothing).firstCalls = 1000;
-                                                   ASSERT_TRUE(SaveSettings(m_folder.Path(), changed));
-                                               }});
-    ASSERT_GT(camera.Initialize_DriverInterface(), 0); // step 1
-    FlashImage erased(kFlashSize, 0xFF);
-    ASSERT_TRUE(SaveFlash(m_folder.Path(), erased));
-    const FlashImage image = MakeFirmwareImage(kTarget);
+    VirtualCamera& camera = Opened({{}, {}, [&] {
+                                        if (++steps != 5)
+                                            return;
+                                        changed = *LoadSettings(m_folder.Path());
+                                        changed.seed = 99;
+                                        changed.corruptOffset = 7;
+                                        changed.Rule(Fault::WriteNothing).firstCalls = 1000;
+                                        ASSERT_TRUE(SaveSettings(m_folder.Path(), changed));
+                                    }}); // step 1
     // Pages 0 to 2 are programmed at steps 2 to 4; from step 5 on the write lies.
-    EXPECT_TRUE(Write(camera, image, 35428));
-    FlashImage expected = erased;
-    std::copy_n(image.begin(), 3 * 256, expected.begin());
-    EXPECT_EQ(Flash(), expected);
+    EXPECT_TRUE(Write(camera, m_image, 35428));
+    EXPECT_EQ(Flash(), Over(m_erased, 3 * 256, m_image));
     EXPECT_EQ(FormatSettings(*LoadSettings(m_folder.Path())), FormatSettings(changed));
     EXPECT_EQ(State().counters.writes, 1u);
     EXPECT_TRUE(camera.UnInitialize_DriverInterface());
@@ -765,94 +711,38 @@ TEST_F(VirtualCameraTest, FlashFileStepsStayInsideTheFlash) {
 }
 
 TEST_F(VirtualCameraTest, PartialFaultsStayInsideExactlySizedBuffers) {
-    CameraSettings settings;
-    settings.Rule(Fault::WritePartial).firstCalls = 100;
+    CameraSettings settings = With(Fault::WritePartial, 100);
     settings.Rule(Fault::ReadShort).firstCalls = 100;
     settings.partialBytes = 100000;
-    Plug(settings, FlashImage(kFlashSize, 0xFF));
-    const FlashImage image = MakeFirmwareImage(kOlder);
-    const std::unique_ptr<std::uint8_t[]> data(new std::uint8_t[1000]);
-    std::copy_n(image.begin(), 1000, data.get());
-    EXPECT_TRUE(Opened().ReqToDriver(kRequestWriteFlash, 0, data.get(), 1000));
-    const std::unique_ptr<std::uint8_t[]> back(new std::uint8_t[1000]);
-    EXPECT_TRUE(Opened().ReqToDriver(kRequestReadFlash, 0, back.get(), 1000));
-    EXPECT_TRUE(std::equal(back.get(), back.get() + 1000, image.begin()));
-    const FlashImage flash = Flash();
-    EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + 1000, image.begin()));
-    EXPECT_TRUE(AllErased(flash.data() + 1000, kFlashSize - 1000));
+    VirtualCamera& camera = PluggedWith(settings, m_erased);
+    FlashImage data(m_older.begin(), m_older.begin() + 1000), back(1000);
+    EXPECT_TRUE(camera.ReqToDriver(kRequestWriteFlash, 0, data.data(), 1000));
+    EXPECT_TRUE(camera.ReqToDriver(kRequestReadFlash, 0, back.data(), 1000));
+    EXPECT_EQ(back, data);
+    EXPECT_EQ(Flash(), Over(m_erased, 1000, m_older));
 
     // A read that ends right before the corrupted byte returns the flash.
-    settings = {};
-    settings.Rule(Fault::ReadCorrupt).firstCalls = 100;
+    settings = With(Fault::ReadCorrupt, 100);
     settings.corruptOffset = 5000;
-    Plug(settings, image);
-    const std::unique_ptr<std::uint8_t[]> before(new std::uint8_t[5000]);
-    EXPECT_TRUE(Opened().ReqToDriver(kRequestReadFlash, 0, before.get(), 5000));
-    EXPECT_TRUE(std::equal(before.get(), before.get() + 5000, image.begin()));
-    const std::unique_ptr<std::uint8_t[]> across(new std::uint8_t[4001]);
-    EXPECT_TRUE(Opened().ReqToDriver(kRequestReadFlash, 1000, across.get(), 4001));
-    EXPECT_TRUE(std::equal(across.get(), across.get() + 4000, image.begin() + 1000));
-    EXPECT_EQ(across[4000], image[5000] ^ 0xFF);
+    VirtualCamera& corrupting = PluggedWith(settings, m_older);
+    FlashImage before(5000), across(4001);
+    EXPECT_TRUE(corrupting.ReqToDriver(kRequestReadFlash, 0, before.data(), 5000));
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), m_older.begin()));
+    EXPECT_TRUE(corrupting.ReqToDriver(kRequestReadFlash, 1000, across.data(), 4001));
+    EXPECT_TRUE(std::equal(across.begin(), across.begin() + 4000, m_older.begin() + 1000));
+    EXPECT_EQ(across[4000], m_older[5000] ^ 0xFF);
 }
 
-TEST(CameraState, FormatAndParseRoundTripAndMalformedTextIsRejected) {
-    CameraState state;
-    state.settings.seed = 0xFFFFFFFFFFFFFFFFull;
-    state.settings.Rule(Fault::ReadFlip) = {3, 250000};
-    state.settings.stuckMask = 0x80;
-    state.counters.writes = 17;
-    state.counters.versions = 5;
-    state.counters.deviceMicros = 123456789;
-    const std::optional<CameraState> parsed = ParseState(FormatState(state));
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(FormatState(*parsed), FormatState(state));
-    EXPECT_EQ(parsed->counters.versions, 5u);
-
-    // Malformed text is rejected.
-    for (const char* text : {"plugged", "plugged=2", "seed=-1", "seed=18446744073709551616", "calls=1x",
-                             "calls=", "stuck-mask=256", "fault.read-flip=1", "fault.read-flip=0 1000001",
-                             "fault.nonsense=1 0", "opens=4294967296", "seed=+5", "seed= -1", "future-key",
-                             "seed=0000000000000000000000001", // 25 digits
-                             "time-percent=100001", "cut-torn=2"})
-        EXPECT_FALSE(ParseState(text)) << text;
-    // Each value up to its greatest.
+TEST(CameraState, MalformedTextIsRejected) {
     for (const char* text :
-         {"plugged=1", "realistic-timings=1", "time-percent=100000", "stuck-mask=0xFF",
-          "seed=18446744073709551615", "opens=4294967295", "cut-after-steps=4294967295", "cut-torn=1",
-          "fault.read-flip=4294967295 1000000", "device-us=18446744073709551615"})
-        EXPECT_TRUE(ParseState(text)) << text;
+         {"plugged", "seed=-1", "calls=1x", "calls=", "fault.read-flip=1", "fault.nonsense=1 0", "seed=+5",
+          "seed= -1", "future-key", "steps=-1", "seed=0000000000000000000000001"}) // 25 digits
+        EXPECT_FALSE(ParseState(text)) << text;
     EXPECT_TRUE(ParseState("# comment\n\nfuture-key=anything\r\nseed=0x10\n"));
+    EXPECT_TRUE(ParseState("stuck-mask=0xFF"));
     EXPECT_EQ(ParseState("seed=0x10")->settings.seed, 16u);
     EXPECT_EQ(ParseState("seed=000000000000000000000001")->settings.seed, 1u); // 24 digits
     EXPECT_EQ(ParseState("fault.read-flip= \t2 10 ")->settings.Rule(Fault::ReadFlip).perMillion, 10u);
-}
-
-// Their lines in camera.ini are fault.NAME=FIRST PER-MILLION, as the other faults'.
-TEST(CameraState, CrashFaultsKeepTheirNamesAndRulesInTheStateFormat) {
-    const struct {
-        Fault fault;
-        const char* line;
-        FaultRule rule;
-    } cases[] = {
-        {Fault::CrashOpen, "fault.crash-open=1 1000", {1, 1000}},
-        {Fault::CrashVersion, "fault.crash-version=2 2000", {2, 2000}},
-        {Fault::CrashErase, "fault.crash-erase=3 3000", {3, 3000}},
-        {Fault::CrashWrite, "fault.crash-write=4 4000", {4, 4000}},
-        {Fault::CrashRead, "fault.crash-read=5 5000", {5, 5000}},
-    };
-    CameraState state;
-    for (const auto& c : cases)
-        state.settings.Rule(c.fault) = c.rule;
-    const std::string text = FormatState(state);
-    const std::optional<CameraState> parsed = ParseState(text);
-    ASSERT_TRUE(parsed);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.line);
-        EXPECT_NE(text.find(std::string("\n") + c.line + "\n"), std::string::npos);
-        EXPECT_EQ(parsed->settings.Rule(c.fault).firstCalls, c.rule.firstCalls);
-        EXPECT_EQ(parsed->settings.Rule(c.fault).perMillion, c.rule.perMillion);
-        EXPECT_EQ(FaultFromName(FaultName(c.fault)), c.fault);
-    }
 }
 
 // The files' exact bytes, every key away from its default: the camera reads folders written by
@@ -875,67 +765,29 @@ TEST(CameraState, FilesHaveFixedKeysOrderAndFormatting) {
     for (std::size_t i = 0; i < kFaultCount; ++i)
         s.faults[i] = {static_cast<std::uint32_t>(i + 1), static_cast<std::uint32_t>(1000 * (i + 1) + i)};
     s.Rule(Fault::CrashRead) = {4294967295u, 1000000};
-    CameraCounters& c = state.counters;
-    c.calls = 101;
-    c.opens = 2;
-    c.versions = 3;
-    c.erases = 4;
-    c.writes = 5;
-    c.reads = 6;
-    c.steps = 4000;
-    c.deviceMicros = 5000000000ull;
+    state.counters = {101, 2, 3, 4, 5, 6, 4000, 5000000000ull};
 
     const std::string settings =
         "# Virtual SN9C250 camera: settings and faults (first calls, chance per million)\n"
-        "plugged=0\n"
-        "realistic-timings=1\n"
-        "time-percent=250\n"
-        "seed=1311768467463790320\n"
-        "unplug-after-calls=7\n"
-        "corrupt-offset=1234\n"
-        "stuck-offset=4096\n"
-        "stuck-mask=129\n"
-        "partial-bytes=300\n"
-        "plug-count=3\n"
-        "cut-after-steps=77\n"
-        "cut-torn=1\n"
-        "fault.open-fail=1 1000\n"
-        "fault.erase-fail=2 2001\n"
-        "fault.erase-interrupt=3 3002\n"
-        "fault.write-fail=4 4003\n"
-        "fault.write-nothing=5 5004\n"
-        "fault.write-partial=6 6005\n"
-        "fault.read-fail=7 7006\n"
-        "fault.read-short=8 8007\n"
-        "fault.read-flip=9 9008\n"
-        "fault.read-corrupt=10 10009\n"
-        "fault.stuck-bits=11 11010\n"
-        "fault.crash-open=12 12011\n"
+        "plugged=0\nrealistic-timings=1\ntime-percent=250\nseed=1311768467463790320\nunplug-after-calls=7\n"
+        "corrupt-offset=1234\nstuck-offset=4096\nstuck-mask=129\npartial-bytes=300\nplug-count=3\n"
+        "cut-after-steps=77\ncut-torn=1\n"
+        "fault.open-fail=1 1000\nfault.erase-fail=2 2001\nfault.erase-interrupt=3 3002\n"
+        "fault.write-fail=4 4003\nfault.write-nothing=5 5004\nfault.write-partial=6 6005\n"
+        "fault.read-fail=7 7006\nfault.read-short=8 8007\nfault.read-flip=9 9008\n"
+        "fault.read-corrupt=10 10009\nfault.stuck-bits=11 11010\nfault.crash-open=12 12011\n"
         "fault.crash-version=13 13012\n"
-        "fault.crash-erase=14 14013\n"
-        "fault.crash-write=15 15014\n"
-        "fault.crash-read=4294967295 1000000\n";
+        "fault.crash-erase=14 14013\nfault.crash-write=15 15014\nfault.crash-read=4294967295 1000000\n";
     const std::string counters = "# Virtual SN9C250 camera: call counters and the time the device spent\n"
-                                 "calls=101\n"
-                                 "opens=2\n"
-                                 "versions=3\n"
-                                 "erases=4\n"
-                                 "writes=5\n"
-                                 "reads=6\n"
-                                 "steps=4000\n"
+                                 "calls=101\nopens=2\nversions=3\nerases=4\nwrites=5\nreads=6\nsteps=4000\n"
                                  "device-us=5000000000\n";
     EXPECT_EQ(FormatSettings(s), settings);
-    EXPECT_EQ(FormatCounters(c), counters);
+    EXPECT_EQ(FormatCounters(state.counters), counters);
     EXPECT_EQ(FormatState(state), settings + counters);
-
-    // Read back, each value lands in its own field.
+    // Read back, each value lands in its own field: all differ, so the text shows it.
     const std::optional<CameraState> parsed = ParseState(settings + counters);
     ASSERT_TRUE(parsed);
     EXPECT_EQ(FormatState(*parsed), settings + counters);
-    EXPECT_EQ(parsed->settings.seed, s.seed);
-    EXPECT_EQ(parsed->settings.stuckMask, 0x81u);
-    EXPECT_EQ(parsed->settings.Rule(Fault::ReadCorrupt).perMillion, 10009u);
-    EXPECT_EQ(parsed->counters.deviceMicros, 5000000000ull);
 
     // On disk, each file closes with its last line and nothing is left beside it.
     TempFolder folder;
@@ -961,27 +813,14 @@ TEST(CameraState, EachKeyRefusesAValuePastItsGreatest) {
         std::string key, greatest, past;
     };
     std::vector<Case> cases = {
-        {"plugged", "1", "2"},
-        {"realistic-timings", "1", "2"},
-        {"time-percent", "100000", "100001"},
-        {"seed", u64, pastU64},
-        {"unplug-after-calls", u32, pastU32},
-        {"corrupt-offset", u32, pastU32},
-        {"stuck-offset", u32, pastU32},
-        {"stuck-mask", "255", "256"},
-        {"partial-bytes", u32, pastU32},
-        {"plug-count", u32, pastU32},
-        {"cut-after-steps", u32, pastU32},
-        {"cut-torn", "1", "2"},
-        {"calls", u32, pastU32},
-        {"opens", u32, pastU32},
-        {"versions", u32, pastU32},
-        {"erases", u32, pastU32},
-        {"writes", u32, pastU32},
-        {"reads", u32, pastU32},
-        {"steps", u32, pastU32},
+        {"plugged", "1", "2"},       {"realistic-timings", "1", "2"}, {"time-percent", "100000", "100001"},
+        {"seed", u64, pastU64},      {"stuck-mask", "255", "256"},    {"cut-torn", "1", "2"},
         {"device-us", u64, pastU64},
     };
+    for (const char* key :
+         {"unplug-after-calls", "corrupt-offset", "stuck-offset", "partial-bytes", "plug-count",
+          "cut-after-steps", "calls", "opens", "versions", "erases", "writes", "reads", "steps"})
+        cases.push_back({key, u32, pastU32});
     for (std::size_t i = 0; i < kFaultCount; ++i) {
         const std::string key = std::string("fault.") + FaultName(static_cast<Fault>(i));
         cases.push_back({key, u32 + " 1000000", pastU32 + " 0"});
@@ -1001,12 +840,7 @@ TEST(CameraState, EachKeyRefusesAValuePastItsGreatest) {
 // What vcam counts a fault's "next N calls" from.
 TEST(CameraState, CallsSoFarAreTheCallsOfTheFaultsOperation) {
     CameraState state;
-    state.counters.calls = 100;
-    state.counters.opens = 1;
-    state.counters.versions = 2;
-    state.counters.erases = 3;
-    state.counters.writes = 4;
-    state.counters.reads = 5;
+    state.counters = {100, 1, 2, 3, 4, 5};
     const struct {
         Fault fault;
         std::uint32_t calls;
@@ -1062,8 +896,7 @@ TEST_F(VirtualCameraTest, TornOrHostileStateFilesReadAsTheLastWholeStateOrNoCame
     settings.seed = 42;
     settings.corruptOffset = 1234;
     settings.Rule(Fault::ReadFlip) = {3, 250000};
-    Plug(settings);
-    VirtualCamera& camera = Opened();
+    VirtualCamera& camera = PluggedWith(settings);
     ASSERT_TRUE(camera.EraseSF());
     ASSERT_TRUE(camera.UnInitialize_DriverInterface());
     const CameraState whole = State();
@@ -1076,29 +909,21 @@ TEST_F(VirtualCameraTest, TornOrHostileStateFilesReadAsTheLastWholeStateOrNoCame
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, (std::vector<std::string>{"camera.ini", "counters.ini", "flash.bin"}));
 
-    auto readText = [this](const char* name) {
-        std::ifstream in(m_folder.Path() / name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    };
-    auto writeText = [this](const std::string& name, const std::string& text) {
-        std::ofstream(m_folder.Path() / name, std::ios::binary | std::ios::trunc) << text;
-    };
-
     // Temporary files left by writers that were ended, whole and half-written.
     const std::string newer = FormatSettings(CameraSettings{}) + "# end\n";
-    writeText("camera.ini.4242-17.tmp", newer);
-    writeText("counters.ini.4242-17.tmp", "calls=9");
-    writeText("camera.ini.4243-17.tmp", newer.substr(0, 40));
+    WriteText("camera.ini.4242-17.tmp", newer);
+    WriteText("counters.ini.4242-17.tmp", "calls=9");
+    WriteText("camera.ini.4243-17.tmp", newer.substr(0, 40));
     ASSERT_TRUE(LoadState(m_folder.Path()));
     EXPECT_EQ(FormatState(*LoadState(m_folder.Path())), FormatState(whole));
     ASSERT_GT(camera.Initialize_DriverInterface(), 0);
     ASSERT_TRUE(camera.UnInitialize_DriverInterface());
 
     for (const char* name : {"camera.ini", "counters.ini"}) {
-        const std::string text = readText(name);
+        const std::string text = ReadText(name);
         const std::string expected = FormatState(State());
         for (std::size_t length = 0; length < text.size(); ++length) {
-            writeText(name, text.substr(0, length));
+            WriteText(name, text.substr(0, length));
             const std::optional<CameraState> cut = LoadState(m_folder.Path());
             if (cut) {
                 EXPECT_EQ(FormatState(*cut), expected) << name << " cut to " << length << " bytes";
@@ -1109,25 +934,25 @@ TEST_F(VirtualCameraTest, TornOrHostileStateFilesReadAsTheLastWholeStateOrNoCame
                 EXPECT_EQ(fresh.Initialize_DriverInterface(), 0) << name << " cut to " << length << " bytes";
             }
         }
-        writeText(name, text);
+        WriteText(name, text);
     }
     EXPECT_EQ(FormatSettings(State().settings), FormatSettings(whole.settings));
     EXPECT_GT(camera.Initialize_DriverInterface(), 0);
 
     // A state file may fill the 64 KiB a reader takes.
-    writeText("camera.ini", std::string(64 * 1024 - newer.size() - 1, '#') + "\n" + newer);
+    WriteText("camera.ini", std::string(64 * 1024 - newer.size() - 1, '#') + "\n" + newer);
     EXPECT_TRUE(LoadSettings(m_folder.Path()));
     // Whole files that a camera cannot have written read as no camera either: a malformed value,
     // or a byte more than a state file holds.
     for (const std::string& hostile : {std::string("plugged=1\nseed=banana\n# end\n"),
                                        std::string(64 * 1024 - newer.size(), '#') + "\n" + newer}) {
-        writeText("camera.ini", hostile);
+        WriteText("camera.ini", hostile);
         EXPECT_EQ(camera.Initialize_DriverInterface(), 0) << hostile.size() << " bytes";
     }
     const FlashImage flash = Flash();
     for (const std::string& wrong : {std::string("short"), std::string(flash.begin(), flash.end()) + "x"}) {
         Plug();
-        writeText("flash.bin", wrong);
+        WriteText("flash.bin", wrong);
         EXPECT_EQ(camera.Initialize_DriverInterface(), 0) << wrong.size() << " bytes of flash";
     }
 }
