@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Controls/GdipButton.h"
@@ -530,10 +531,11 @@ TEST(MemDC, DrawsInTheTargetsCoordinatesAndCopiesItsRectangleWhenItGoes) {
         memory.FillSolidRect(CRect(20, 30, 25, 35), RGB(255, 0, 0));
         EXPECT_EQ(GetPixel(surface, 40, 50), white); // nothing reaches the target before
     }
-    EXPECT_EQ(GetPixel(surface, 20, 30), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(surface, 59, 69), blue);
-    EXPECT_EQ(GetPixel(surface, 19, 30), white);
-    EXPECT_EQ(GetPixel(surface, 60, 69), white);
+    auto expectPixels = [&](std::initializer_list<std::tuple<int, int, COLORREF>> pixels) {
+        for (auto [x, y, colour] : pixels)
+            EXPECT_EQ(GetPixel(surface, x, y), colour) << x << "," << y;
+    };
+    expectPixels({{20, 30, RGB(255, 0, 0)}, {59, 69, blue}, {19, 30, white}, {60, 69, white}});
 
     // Without a rectangle it covers the target's clip box.
     IntersectClipRect(surface, 10, 10, 30, 30);
@@ -546,8 +548,5 @@ TEST(MemDC, DrawsInTheTargetsCoordinatesAndCopiesItsRectangleWhenItGoes) {
         memory.FillSolidRect(CRect(10, 10, 30, 30), green);
     }
     SelectClipRgn(surface, nullptr);
-    EXPECT_EQ(GetPixel(surface, 10, 10), green);
-    EXPECT_EQ(GetPixel(surface, 29, 29), green);
-    EXPECT_EQ(GetPixel(surface, 9, 10), white);
-    EXPECT_EQ(GetPixel(surface, 30, 31), blue);
+    expectPixels({{10, 10, green}, {29, 29, green}, {9, 10, white}, {30, 31, blue}});
 }

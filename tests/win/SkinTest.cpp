@@ -162,16 +162,12 @@ TEST(TransparentDialog, LaysOutTheTemplateOverAClickThroughLayerThatFollowsAndNe
         EXPECT_TRUE(IsWindowVisible(layer));
         EXPECT_EQ(WindowRect(layer), CRect(200, 150, 646, 363));
 
-        // Enables and disables nest, as a count.
-        dialog.SendMessage(WM_DLGBASE_ENABLE, 0);
-        EXPECT_FALSE(dialog.IsWindowEnabled());
-        dialog.SendMessage(WM_DLGBASE_ENABLE, 1);
-        EXPECT_TRUE(dialog.IsWindowEnabled());
-        dialog.SendMessage(WM_DLGBASE_ENABLE, 1);
-        dialog.SendMessage(WM_DLGBASE_ENABLE, 0);
-        EXPECT_TRUE(dialog.IsWindowEnabled()); // the extra enable still counts
-        dialog.SendMessage(WM_DLGBASE_ENABLE, 0);
-        EXPECT_FALSE(dialog.IsWindowEnabled());
+        // Enables and disables nest, as a count: the extra enable still counts.
+        int step = 0;
+        for (auto [enable, enabled] : {std::pair{0, false}, {1, true}, {1, true}, {0, true}, {0, false}}) {
+            dialog.SendMessage(WM_DLGBASE_ENABLE, enable);
+            EXPECT_EQ(dialog.IsWindowEnabled(), enabled) << step++;
+        }
         EXPECT_EQ(dialog.SendMessage(WM_DLGBASE_NOOP, 5, 6), 0);
         dialog.SendMessage(WM_DLGBASE_ENABLE, 1);
 
