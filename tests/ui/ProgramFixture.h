@@ -1,6 +1,5 @@
-// The fixture of the black-box tests of Tervolin.exe: the driver starts the real program against
-// a virtual camera set up with vcam, reads the windows it shows, presses their buttons, and checks
-// the camera and the update history.
+// The black-box tests' fixture: Tervolin.exe over a virtual camera set up with vcam, its windows
+// read and pressed through the uidriver, the camera and the update history checked.
 #pragma once
 
 #include <windows.h>
@@ -72,7 +71,6 @@ protected:
     void Start(const std::string& switches = "") {
         ASSERT_TRUE(m_program.Start((Bin() / "Tervolin.exe").wstring(), switches));
     }
-    // Starts the program; its main window, or null when it did not come.
     HWND StartToMainWindow(const std::string& switches = "") {
         Start(switches);
         return Wait(Screen::MainWindow);
@@ -127,8 +125,7 @@ protected:
         EXPECT_TRUE(Ends(&exitCode));
         EXPECT_EQ(exitCode, expected);
     }
-    // Answers an update's outcome, which must be success; the program then ends with 0 and the
-    // camera holds the image.
+    // The update's outcome must be success: the program ends with 0, the camera holds the image.
     void ExpectSuccessAndEnd() {
         EXPECT_EQ(AnswerNext(60000), kSucceeded);
         EndsWith(0);
@@ -174,8 +171,7 @@ protected:
         for (const auto& entry : std::filesystem::directory_iterator(Bin() / "lang"))
             std::filesystem::copy_file(entry.path(), app / "lang" / entry.path().filename());
     }
-    // The program copied to m_app with `driver` (a file of the tests' folder; null: none) as its
-    // driver library.
+    // The program copied to m_app with `driver` (from the tests' folder; null: none) as its driver.
     void InstallDriver(const char* driver) {
         CopyProgram(m_app, {"Tervolin.exe", "ZARidezi.dll", "ravozev.dll"});
         if (driver == nullptr)

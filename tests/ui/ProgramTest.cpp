@@ -309,10 +309,8 @@ TEST_F(ProgramTest, UpdatesCutOffAnywhereAreRestoredByTheNextRun) {
     EXPECT_EQ(interrupted, tally.cutOffs - tally.powerCuts);
 }
 
-// A driver library that faults inside one of its calls ends the program with exit code 6, and
-// leaves a record naming the fault and a minidump beside the history; the next run offers the
-// update and restores the camera. A fault during the checks ends the program at once; one on the
-// flashing worker is told to the user first. The newest five dumps are kept.
+// The fault is recorded and dumped beside the history (the newest five dumps kept); one during the
+// checks ends the program at once, one on the flashing worker is told to the user first.
 TEST_F(ProgramTest, DriverFaultsEndTheProgramWithSixAndTheNextRunRestoresTheCamera) {
     const struct {
         const char* fault;
@@ -419,9 +417,8 @@ TEST_F(ProgramTest, PlantedLibrariesAreIgnored) {
     EXPECT_TRUE(Ends());
     EXPECT_EQ(State().counters.opens, 1u); // the real driver library answered
 
-    // Without its own driver library the program finds no camera; it does not take the one in
-    // the current directory. (Wine prefers its own system libraries to look-alikes beside the
-    // program whatever the program does, so here only our own libraries' names can be caught.)
+    // Without its own driver library it finds no camera; it does not take the current directory's.
+    // (Wine prefers its own system libraries whatever the program does: only ours can be caught.)
     std::filesystem::remove(app / "RevezoDaRur.dll");
     ASSERT_TRUE(m_program.Start((app / "Tervolin.exe").wstring(), "", current.wstring()));
     EXPECT_EQ(AnswerNext(), kNotPluggedIn);
@@ -431,11 +428,9 @@ TEST_F(ProgramTest, PlantedLibrariesAreIgnored) {
     _putenv_s("TERVOLIN_PLANTED", "");
 }
 
-// Copies of the program with a library of its own missing or replaced. Without its message-box
-// library, or with one that cannot show its box, the program's messages reach the user in the
-// platform's box (the camera is missing, so there is something to say). A driver library that
-// lacks one of the five functions under a name the program takes is not used, although it would
-// answer as a camera with the target firmware if it were called; the history says what it lacked.
+// Without a message-box library that shows its box, the messages come in the platform's box. A
+// driver library lacking one of the five functions is not used, although it would answer as a
+// camera with the target firmware if it were called; the history says what it lacked.
 TEST_F(ProgramTest, LibrariesMissingOrReplacedBesideTheProgram) {
     const struct {
         const char* library;
@@ -477,9 +472,8 @@ TEST_F(ProgramTest, LibrariesMissingOrReplacedBesideTheProgram) {
     }
 }
 
-// The camera maker's library, built each way its maker might have built it, does what the virtual
-// camera does: an update, the target already there, a read-back that always differs. On x86 the
-// stdcall builds take their arguments off the stack themselves, the cdecl ones leave them.
+// An update, the target already there, a read-back that always differs. On x86 the stdcall builds
+// take their arguments off the stack themselves, the cdecl ones leave them.
 TEST_F(ProgramTest, DriverLibrariesBuiltEveryWayEndAsTheVirtualCameraDoes) {
     const char* const forms[] = {
         "RevezoDaRur.dll",       "lookalike_cdecl.dll",

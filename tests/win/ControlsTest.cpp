@@ -1,6 +1,5 @@
-// The skinned controls in real windows: image button faces and states read back from the
-// screen, the label's fonts, flashing, links and painting, the bitmap progress bar's fill, and
-// the off-screen DC.
+// The skinned controls in real windows, read back from the screen: image buttons, the label, the
+// bitmap progress bar; and the off-screen DC.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -33,8 +32,7 @@ constexpr COLORREF kSkinRed = RGB(0xC8, 0x10, 0x2E);
 constexpr COLORREF kGreyCaption = RGB(0x69, 0x69, 0x69);
 constexpr COLORREF kWhiteCaption = RGB(0xFF, 0xFF, 0xFF);
 
-// The main window's skin and template with its buttons and labels set up as the main window
-// sets them up.
+// The main window's skin and template, its buttons and labels set up as the main window does.
 class MainDialog : public ScriptedDialog<CTransparentDialogBase> {
 public:
     MainDialog() : ScriptedDialog(IDPNG_MAIN_SKIN, IDD_TERVOLIN_DIALOG, nullptr, false) {}

@@ -199,8 +199,7 @@ TEST(TransparentDialog, DestructionTakesTheLayerWindowAndItsClass) {
 }
 
 TEST(TransparentDialog, RimIsBlendedOverWhatLiesBehind) {
-    // A blue backdrop, the skin over it: the corner shows the backdrop, the translucent rim a
-    // blend of both, the body the skin's own grey.
+    // Over a blue backdrop: the corner shows it, the translucent rim a blend, the body the skin.
     CBrush blue;
     blue.CreateSolidBrush(RGB(0x30, 0x70, 0xB0));
     WNDCLASSA backdropClass{};
@@ -283,8 +282,7 @@ TEST(DialogFontAdjuster, ApplyAgainRestoresFirstAndRestorePutsTheFontsBack) {
         EXPECT_EQ(fontOf(dialog.GetDlgItem(IDC_TITLE)), first);
         EXPECT_GT(ChildRect(dialog, IDC_TITLE).Width(), 297);
 
-        // A second Apply first undoes the first: its font is gone, and the one it kept is the
-        // dialog's own, not the first application's.
+        // A second Apply first undoes the first: its font goes, the dialog's own is kept.
         adjuster.Apply(GetModuleHandleA(nullptr), dialog, IDD_TERVOLIN_DIALOG, 144.0);
         const HFONT second = adjuster.Font();
         LOGFONTW font{};

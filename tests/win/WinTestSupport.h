@@ -1,6 +1,5 @@
-// What the Windows tests share: GDI+ for the whole run, a dialog that runs a test inside its
-// modal loop, a message pump, pixels read back from the screen, real mouse input, a pause for
-// looking at a screen, and a fresh folder for the virtual camera.
+// What the Windows tests share: GDI+, a dialog that runs a test inside its modal loop, a message
+// pump, pixels read back from the screen, real mouse input and a fresh virtual camera folder.
 #pragma once
 
 #include <windows.h>
