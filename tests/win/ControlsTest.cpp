@@ -311,10 +311,11 @@ TEST(Label, PlacementEmbossRepaintsFontsFlashingAndLinks) {
     TemplateDialog dialog;
     dialog.script = [&] {
         RecordingLabel& label = dialog.label;
-        auto show = [&](const char* text) {
+        auto inkOf = [&](const char* text) { // the black ink of `text`, shown
             label.SetWindowText(text);
             label.Invalidate();
             Pump();
+            return InkBox(label, RGB(0, 0, 0));
         };
         label.SetWindowPos(nullptr, 0, 0, 200, 60, SWP_NOMOVE | SWP_NOZORDER);
         label.SetBackgroundColor(RGB(255, 255, 255));
@@ -322,17 +323,13 @@ TEST(Label, PlacementEmbossRepaintsFontsFlashingAndLinks) {
         label.SetFontSize(12);
         EXPECT_EQ(label.GetLogFont().lfHeight, -16);
         label.ModifyStyle(0, SS_CENTERIMAGE);
-        show("Middle");
-        EXPECT_GT(InkBox(label, RGB(0, 0, 0)).top, 15);
-        show("Top\r\nline");
-        EXPECT_LT(InkBox(label, RGB(0, 0, 0)).top, 10);
+        EXPECT_GT(inkOf("Middle").top, 15);
+        EXPECT_LT(inkOf("Top\r\nline").top, 10);
 
         label.ModifyStyle(SS_CENTERIMAGE, 0);
         // A tab is expanded to the next tab stop, well right of where "AB" ends.
-        show("AB");
-        const LONG plainRight = InkBox(label, RGB(0, 0, 0)).right;
-        show("A\tB");
-        EXPECT_GT(InkBox(label, RGB(0, 0, 0)).right, plainRight + 20);
+        const LONG plainRight = inkOf("AB").right;
+        EXPECT_GT(inkOf("A\tB").right, plainRight + 20);
 
         label.SetWindowText("Emboss");
         label.SetEmbossColor(RGB(255, 0, 0));
