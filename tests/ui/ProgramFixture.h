@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <map>
 #include <string>
 
@@ -194,15 +193,10 @@ protected:
     }
     // The flash that the look-alike driver libraries keep.
     void WriteLookAlikeFlash(const char* version) {
-        const FlashImage image = MakeFirmwareImage(version);
         std::filesystem::remove(m_lookalike / "opened");
-        std::ofstream(m_lookalike / "flash.bin", std::ios::binary)
-            .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+        ASSERT_TRUE(SaveFlash(m_lookalike, MakeFirmwareImage(version)));
     }
-    FlashImage LookAlikeFlash() const {
-        std::ifstream in(m_lookalike / "flash.bin", std::ios::binary);
-        return FlashImage(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    FlashImage LookAlikeFlash() const { return LoadFlash(m_lookalike).value_or(FlashImage{}); }
     CameraState State() const { return LoadState(m_folder).value_or(CameraState{}); }
     FlashImage Flash() const { return LoadFlash(m_folder).value_or(FlashImage{}); }
     std::string CodeVersion() const { return ReportedCodeVersion(Flash()); }
