@@ -26,7 +26,7 @@ constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
 
 class IdentificationTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_folder = FreshCameraFolder("vcam-identification"); }
+    void SetUp() override { m_folder = FreshFolder("vcam-identification"); }
     void TearDown() override {
         RemoveCameraDevice();
         std::filesystem::remove_all(m_folder);
@@ -96,11 +96,7 @@ TEST_F(IdentificationTest, CheckCodeVersionThroughTheDriverDll) {
 // Look-alikes over a flash with the target firmware: those refused are never called (a call would
 // see kVersionEqual); the others answer through every call.
 TEST_F(IdentificationTest, DriverLibrariesAreBoundByPlainOrStdcallNamesAndRefusedOtherwise) {
-    const std::filesystem::path lookalike =
-        std::filesystem::path(ModuleFolder(nullptr)) / "lookalike-identification";
-    std::filesystem::remove_all(lookalike);
-    std::filesystem::create_directories(lookalike);
-    _putenv_s("TERVOLIN_LOOKALIKE", lookalike.string().c_str());
+    const std::filesystem::path lookalike = FreshFolder("lookalike-identification", "TERVOLIN_LOOKALIKE");
     const FlashImage target = MakeFirmwareImage(kTarget);
     ASSERT_TRUE(SaveFlash(lookalike, target));
     wchar_t system[MAX_PATH];

@@ -166,10 +166,12 @@ inline void MoveCursor(POINT p) {
     Pump();
 }
 
-// An empty folder `name` beside the test program for the virtual camera, named in TERVOLIN_VCAM.
-inline std::filesystem::path FreshCameraFolder(const char* name) {
+// An empty folder `name` beside the test program, named in `variable`: the virtual camera's, or
+// the look-alike driver libraries'.
+inline std::filesystem::path FreshFolder(const char* name, const char* variable = "TERVOLIN_VCAM") {
     const std::filesystem::path folder = std::filesystem::path(ModuleFolder(nullptr)) / name;
     std::filesystem::remove_all(folder);
-    _putenv_s("TERVOLIN_VCAM", folder.string().c_str());
+    std::filesystem::create_directories(folder);
+    _putenv_s(variable, folder.string().c_str());
     return folder;
 }
