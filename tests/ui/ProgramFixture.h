@@ -1,6 +1,5 @@
-// The fixture of the black-box tests of Tervolin.exe: the driver starts the real program against
-// a virtual camera set up with vcam, reads the windows it shows, presses their buttons, and checks
-// the camera and the update history.
+// The black-box tests' fixture: Tervolin.exe over a virtual camera set up with vcam, its windows
+// read and pressed through the uidriver, the camera and the update history checked.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <map>
 #include <string>
 
@@ -72,7 +70,6 @@ protected:
     void Start(const std::string& switches = "") {
         ASSERT_TRUE(m_program.Start((Bin() / "Tervolin.exe").wstring(), switches));
     }
-    // Starts the program; its main window, or null when it did not come.
     HWND StartToMainWindow(const std::string& switches = "") {
         Start(switches);
         return Wait(Screen::MainWindow);
@@ -81,19 +78,24 @@ protected:
         Plug(version);
         return StartToMainWindow(switches);
     }
-    // Starts over a camera with realistic timings stretched to `percent`: at 300 an update takes
-    // a few seconds, at 3000 an erase about 25 seconds. The main window, or null.
-    HWND StartOverRealisticCamera(int percent, const std::string& fault = "",
-                                  const std::string& switches = "") {
+    // A camera with realistic timings stretched to `percent`: at 300 an update takes a few
+    // seconds, at 3000 an erase about 25 seconds.
+    void PlugRealistic(int percent, const std::string& fault = "") {
         Plug(kOlder, "--realistic");
         EXPECT_EQ(Vcam("set time-percent=" + std::to_string(percent)), 0);
         if (!fault.empty()) {
             EXPECT_EQ(Vcam("fault " + fault), 0);
         }
+    }
+    HWND StartOverRealisticCamera(int percent, const std::string& fault = "",
+                                  const std::string& switches = "") {
+        PlugRealistic(percent, fault);
         return StartToMainWindow(switches);
     }
+    // The screen once it shows, kept as a picture; a failure when it does not come.
     HWND Wait(Screen screen, DWORD milliseconds = 15000) {
         HWND window = WaitForScreen(m_program.ProcessId(), screen, milliseconds);
+        EXPECT_NE(window, nullptr) << "no screen " << static_cast<int>(screen);
         if (window != nullptr)
             Shot(window);
         return window;
@@ -113,8 +115,7 @@ protected:
     }
     // Answers the next message box and returns its text.
     std::string AnswerNext(DWORD milliseconds = 15000) {
-        HWND box = Wait(Screen::MessageBox, milliseconds);
-        return box != nullptr ? Answer(box) : "(no message box)";
+        return Answer(Wait(Screen::MessageBox, milliseconds));
     }
     bool Ends(DWORD* exitCode = nullptr) { return m_program.WaitForExit(15000, exitCode); }
     // Ends, with this exit code.
@@ -123,8 +124,7 @@ protected:
         EXPECT_TRUE(Ends(&exitCode));
         EXPECT_EQ(exitCode, expected);
     }
-    // Answers an update's outcome, which must be success; the program then ends with 0 and the
-    // camera holds the image.
+    // The update's outcome must be success: the program ends with 0, the camera holds the image.
     void ExpectSuccessAndEnd() {
         EXPECT_EQ(AnswerNext(60000), kSucceeded);
         EndsWith(0);
@@ -142,19 +142,18 @@ protected:
         const auto history = ReadHistory(m_local / "Tervolin");
         return index < history.size() && history[index].count(key) ? history[index].at(key) : "(none)";
     }
-    DWORD Thread(HWND window) const { return GetWindowThreadProcessId(window, nullptr); }
-    HWND Focus(HWND window) const {
+    static HWND Focus(HWND window) {
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
-        return GetGUIThreadInfo(Thread(window), &info) ? info.hwndFocus : nullptr;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
     }
     // Presses write over a camera slow enough to watch, with nothing ever written, so every
-    // attempt fails; returns the update dialog, or null.
-    HWND StartFailingUpdate(HWND& main) {
-        main = StartOverRealisticCamera(300, "write-nothing 3");
-        if (main == nullptr)
-            return nullptr;
-        PressButton(GetDlgItem(main, IDOK));
+    // attempt fails; returns the update dialog.
+    HWND StartFailingUpdate(HWND* main = nullptr) {
+        HWND window = StartOverRealisticCamera(300, "write-nothing 3");
+        if (main != nullptr)
+            *main = window;
+        PressButton(GetDlgItem(window, IDOK));
         return Wait(Screen::UpdateDialog, 10000);
     }
     // Answers the outcome of such an update, which must come after all three attempts.
@@ -171,8 +170,7 @@ protected:
         for (const auto& entry : std::filesystem::directory_iterator(Bin() / "lang"))
             std::filesystem::copy_file(entry.path(), app / "lang" / entry.path().filename());
     }
-    // The program copied to m_app with `driver` (a file of the tests' folder; null: none) as its
-    // driver library.
+    // The program copied to m_app with `driver` (from the tests' folder; null: none) as its driver.
     void InstallDriver(const char* driver) {
         CopyProgram(m_app, {"Tervolin.exe", "ZARidezi.dll", "ravozev.dll"});
         if (driver == nullptr)
@@ -182,36 +180,23 @@ protected:
                                    m_app / "RevezoDaRur.dll");
     }
     void StartCopy() { ASSERT_TRUE(m_program.Start((m_app / "Tervolin.exe").wstring(), "")); }
-    HWND StartCopyToMainWindow() {
-        StartCopy();
-        return Wait(Screen::MainWindow);
-    }
     // Cancels the main window that came back after a message; the program ends with `exitCode`.
     void CancelMainWindow(DWORD exitCode) {
-        HWND main = Wait(Screen::MainWindow, 5000);
-        ASSERT_NE(main, nullptr);
-        PressButton(GetDlgItem(main, IDCANCEL));
+        PressButton(GetDlgItem(Wait(Screen::MainWindow, 5000), IDCANCEL));
         EndsWith(exitCode);
     }
     // Starts the copy, presses its write button and answers what it says then.
     std::string WriteWithCopy() {
-        HWND main = StartCopyToMainWindow();
-        if (main == nullptr)
-            return "(no main window)";
-        PressButton(GetDlgItem(main, IDOK));
+        StartCopy();
+        PressButton(GetDlgItem(Wait(Screen::MainWindow), IDOK));
         return AnswerNext(60000);
     }
     // The flash that the look-alike driver libraries keep.
     void WriteLookAlikeFlash(const char* version) {
-        const FlashImage image = MakeFirmwareImage(version);
         std::filesystem::remove(m_lookalike / "opened");
-        std::ofstream(m_lookalike / "flash.bin", std::ios::binary)
-            .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+        ASSERT_TRUE(SaveFlash(m_lookalike, MakeFirmwareImage(version)));
     }
-    FlashImage LookAlikeFlash() const {
-        std::ifstream in(m_lookalike / "flash.bin", std::ios::binary);
-        return FlashImage(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    FlashImage LookAlikeFlash() const { return LoadFlash(m_lookalike).value_or(FlashImage{}); }
     CameraState State() const { return LoadState(m_folder).value_or(CameraState{}); }
     FlashImage Flash() const { return LoadFlash(m_folder).value_or(FlashImage{}); }
     std::string CodeVersion() const { return ReportedCodeVersion(Flash()); }

@@ -1,5 +1,4 @@
-// Black-box tests of Tervolin.exe: the driver starts the real program against a virtual camera
-// set up with vcam, reads the windows it shows, presses their buttons, and checks the camera.
+// Black-box tests of Tervolin.exe run as a user runs it.
 #include "tests/ui/ProgramFixture.h"
 
 TEST_F(ProgramTest, NoCameraAtTheStartEndsTheProgramAndAtTheWriteButtonKeepsTheWindow) {
@@ -7,7 +6,6 @@ TEST_F(ProgramTest, NoCameraAtTheStartEndsTheProgramAndAtTheWriteButtonKeepsTheW
     ASSERT_EQ(Vcam("unplug"), 0);
     Start();
     HWND box = Wait(Screen::MessageBox);
-    ASSERT_NE(box, nullptr);
     EXPECT_EQ(WindowText(box), "Firmware update");
     EXPECT_TRUE(IsSkinnedBox(box));
     EXPECT_TRUE(MessageBoxHasIcon(box));
@@ -18,11 +16,9 @@ TEST_F(ProgramTest, NoCameraAtTheStartEndsTheProgramAndAtTheWriteButtonKeepsTheW
     EXPECT_EQ(Field(0, "before"), "");
 
     HWND main = PlugAndStart(kOlder);
-    ASSERT_NE(main, nullptr);
     ASSERT_EQ(Vcam("unplug"), 0);
     PressButton(GetDlgItem(main, IDOK));
     box = Wait(Screen::MessageBox);
-    ASSERT_NE(box, nullptr);
     EXPECT_TRUE(MessageBoxHasIcon(box));
     EXPECT_EQ(Answer(box), kNotPluggedIn);
     EXPECT_TRUE(Showing(Screen::MainWindow));
@@ -49,7 +45,6 @@ TEST_F(ProgramTest, TargetFirmwareAlreadyThereIsNamedAndOnlyForceWritesItAgain) 
     EXPECT_EQ(Field(0, "time").size(), 20u); // 2026-12-07T01:02:03Z
 
     HWND main = StartToMainWindow("/force");
-    ASSERT_NE(main, nullptr);
     EXPECT_FALSE(Showing(Screen::MessageBox));
     PressButton(GetDlgItem(main, IDOK));
     ExpectSuccessAndEnd();
@@ -60,7 +55,6 @@ TEST_F(ProgramTest, OldSwitchNamesAndInstallsTheOlderImageAlsoWithoutAHistory) {
     // Where the history's folder should be, a file: the update does not mind.
     { std::ofstream(m_local / "Tervolin") << "in the way"; }
     HWND main = PlugAndStart(kOlder, "/old");
-    ASSERT_NE(main, nullptr);
     EXPECT_EQ(ChildText(main, IDC_QUESTION),
               "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V1.0.8");
     PressButton(GetDlgItem(main, IDOK));
@@ -71,7 +65,6 @@ TEST_F(ProgramTest, OldSwitchNamesAndInstallsTheOlderImageAlsoWithoutAHistory) {
 
 TEST_F(ProgramTest, SuccessfulUpdateRunsOnceWhateverIsPressedMeanwhileThenReportsAndEnds) {
     HWND main = StartOverRealisticCamera(300);
-    ASSERT_NE(main, nullptr);
     EXPECT_EQ(ChildText(main, IDC_TITLE), "Firmware update");
     EXPECT_EQ(ChildText(main, IDC_DURATION), "Upgrading the firmware can hold more than 2 minutes");
     EXPECT_EQ(ChildText(main, IDC_QUESTION), kQuestion);
@@ -79,7 +72,7 @@ TEST_F(ProgramTest, SuccessfulUpdateRunsOnceWhateverIsPressedMeanwhileThenReport
     EXPECT_EQ(ChildText(main, IDCANCEL), "Cancel");
     HWND write = GetDlgItem(main, IDOK);
     DoubleClick(write); // two presses, queued at once
-    ASSERT_NE(Wait(Screen::UpdateDialog, 10000), nullptr);
+    Wait(Screen::UpdateDialog, 10000);
     // What reaches the hidden main window while the update runs: a click, a command, Enter.
     PressButton(write);
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(write));
@@ -87,7 +80,6 @@ TEST_F(ProgramTest, SuccessfulUpdateRunsOnceWhateverIsPressedMeanwhileThenReport
     Sleep(1000);
     EXPECT_EQ(CountScreens(m_program.ProcessId(), Screen::UpdateDialog), 1);
     HWND box = Wait(Screen::MessageBox, 60000);
-    ASSERT_NE(box, nullptr);
     EXPECT_FALSE(MessageBoxHasIcon(box));
     EXPECT_EQ(MessageBoxButtons(box), std::vector<std::string>{"OK"});
     EXPECT_FALSE(IsWindowVisible(main)); // hidden while the outcome is shown
@@ -95,7 +87,6 @@ TEST_F(ProgramTest, SuccessfulUpdateRunsOnceWhateverIsPressedMeanwhileThenReport
     EXPECT_FALSE(Showing(Screen::MainWindow));
     EndsWith(0);
     EXPECT_EQ(Flash(), MakeFirmwareImage(kTarget));
-    EXPECT_EQ(CodeVersion(), kTarget);
     EXPECT_EQ(State().counters.erases, 1u);
     EXPECT_EQ(State().counters.opens, 5u); // opening check, write check, write, read-back, version after
     // The update said it had begun before its first erase, and how it ended after.
@@ -109,14 +100,12 @@ TEST_F(ProgramTest, SuccessfulUpdateRunsOnceWhateverIsPressedMeanwhileThenReport
 
 TEST_F(ProgramTest, FailedUpdateBringsTheMainWindowBackForAnotherTry) {
     HWND main = PlugAndStart(kOlder);
-    ASSERT_NE(main, nullptr);
     // Every write reports success but writes nothing: the flash stays erased.
     ASSERT_EQ(Vcam("fault write-nothing 3"), 0);
     PressButton(GetDlgItem(main, IDOK));
     ExpectFailureAfterThreeAttempts();
     EXPECT_NE(CodeVersion(), kTarget);
     main = Wait(Screen::MainWindow, 5000);
-    ASSERT_NE(main, nullptr);
     EXPECT_TRUE(IsWindowVisible(main));
 
     ASSERT_EQ(Vcam("fault clear"), 0);
@@ -131,12 +120,10 @@ TEST_F(ProgramTest, FailedUpdateBringsTheMainWindowBackForAnotherTry) {
 
 TEST_F(ProgramTest, AboutBoxEndsEachWayEnterWritesUnlessTheFocusIsOnCancelAndEscapeCancels) {
     HWND main = PlugAndStart(kOlder);
-    ASSERT_NE(main, nullptr);
     // System command 16 opens the about box; its OK button, Enter and Escape each end it.
     for (WPARAM key : {WPARAM{0}, WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}}) {
         PostMessageA(main, WM_SYSCOMMAND, 0x0013, 0);
         HWND about = Wait(Screen::MessageBox);
-        ASSERT_NE(about, nullptr) << key;
         EXPECT_EQ(WindowText(about), "About Tervolin");
         EXPECT_FALSE(IsWindowEnabled(main));
         key == 0 ? PressButton(GetDlgItem(about, IDOK)) : PressKey(about, GetDlgItem(about, IDOK), key);
@@ -149,7 +136,6 @@ TEST_F(ProgramTest, AboutBoxEndsEachWayEnterWritesUnlessTheFocusIsOnCancelAndEsc
     EndsWith(2);
 
     main = StartToMainWindow();
-    ASSERT_NE(main, nullptr);
     // Tab from the write button to Cancel, then Enter.
     PressKey(main, GetDlgItem(main, IDOK), VK_TAB);
     Sleep(300);
@@ -160,16 +146,13 @@ TEST_F(ProgramTest, AboutBoxEndsEachWayEnterWritesUnlessTheFocusIsOnCancelAndEsc
     EXPECT_EQ(Endings(), (std::vector<std::string>{"cancelled 2", "cancelled 2"}));
 
     main = StartToMainWindow();
-    ASSERT_NE(main, nullptr);
     PressKey(main, GetDlgItem(main, IDOK), VK_RETURN);
     ExpectSuccessAndEnd();
 }
 
 TEST_F(ProgramTest, QuitRequestDuringTheUpdateWaitsForItsOutcome) {
-    HWND main = nullptr;
-    HWND update = StartFailingUpdate(main);
-    ASSERT_NE(update, nullptr);
-    PostThreadMessageA(Thread(update), WM_QUIT, 0, 0);
+    HWND update = StartFailingUpdate();
+    PostThreadMessageA(GetWindowThreadProcessId(update, nullptr), WM_QUIT, 0, 0);
     Sleep(1000);
     EXPECT_TRUE(IsWindowVisible(update));
     ExpectFailureAfterThreeAttempts();
@@ -178,9 +161,7 @@ TEST_F(ProgramTest, QuitRequestDuringTheUpdateWaitsForItsOutcome) {
 }
 
 TEST_F(ProgramTest, CloseAndSessionEndDuringTheUpdateEndNothing) {
-    HWND main = nullptr;
-    HWND update = StartFailingUpdate(main);
-    ASSERT_NE(update, nullptr);
+    HWND main = nullptr, update = StartFailingUpdate(&main);
     for (HWND window : {update, main}) {
         PostMessageA(window, WM_CLOSE, 0, 0);
         PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
@@ -191,15 +172,12 @@ TEST_F(ProgramTest, CloseAndSessionEndDuringTheUpdateEndNothing) {
     // A session that really ends is held until the worker is done.
     PostMessageA(update, WM_ENDSESSION, TRUE, 0);
     ExpectFailureAfterThreeAttempts();
-    main = Wait(Screen::MainWindow, 5000);
-    ASSERT_NE(main, nullptr);
-    PressButton(GetDlgItem(main, IDCANCEL));
+    PressButton(GetDlgItem(Wait(Screen::MainWindow, 5000), IDCANCEL));
     EXPECT_TRUE(Ends());
 }
 
 TEST_F(ProgramTest, UpdateDialogIgnoresKeysCloseAndASecondStartAndStepsItsBar) {
     HWND main = StartOverRealisticCamera(3000);
-    ASSERT_NE(main, nullptr);
     auto startSecond = [] {
         CProgramRun second;
         DWORD exitCode = 1;
@@ -213,7 +191,6 @@ TEST_F(ProgramTest, UpdateDialogIgnoresKeysCloseAndASecondStartAndStepsItsBar) {
 
     PressButton(GetDlgItem(main, IDOK));
     HWND update = Wait(Screen::UpdateDialog, 10000);
-    ASSERT_NE(update, nullptr);
     EXPECT_TRUE(startSecond());
     HWND bar = GetDlgItem(update, IDC_PROGRESS);
 
@@ -222,11 +199,13 @@ TEST_F(ProgramTest, UpdateDialogIgnoresKeysCloseAndASecondStartAndStepsItsBar) {
         PostMessageA(update, WM_KEYDOWN, key, 0);
         PostMessageA(focus, WM_KEYDOWN, key, 0);
     }
-    PostMessageA(update, WM_SYSCOMMAND, SC_CLOSE, 0);
-    PostMessageA(update, WM_CLOSE, 0, 0);
-    PostMessageA(update, WM_COMMAND, IDCANCEL, 0);
-    PostMessageA(update, WM_COMMAND, IDOK, 0);
-    PostMessageA(update, WM_DRIVER_FAILED, 0, 0); // as only the worker's faulting thread may say
+    // WM_DRIVER_FAILED as only the worker's faulting thread may say it.
+    for (auto [message, wParam] : {std::pair<UINT, WPARAM>{WM_SYSCOMMAND, SC_CLOSE},
+                                   {WM_CLOSE, 0},
+                                   {WM_COMMAND, IDCANCEL},
+                                   {WM_COMMAND, IDOK},
+                                   {WM_DRIVER_FAILED, 0}})
+        PostMessageA(update, message, wParam, 0);
     Sleep(2600);
     EXPECT_TRUE(IsWindowVisible(update));
     EXPECT_FALSE(Showing(Screen::MessageBox));
@@ -240,33 +219,27 @@ TEST_F(ProgramTest, UpdateDialogIgnoresKeysCloseAndASecondStartAndStepsItsBar) {
     EXPECT_LE(erasing, 9);
 
     // The stages as the worker posts them, at a quicker pace: each stops one short of its end.
-    PostMessageA(update, WM_FLASH_PROGRESS, 0, MAKELPARAM(10, 15));
-    Sleep(1000);
-    EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 9);
-    PostMessageA(update, WM_FLASH_PROGRESS, 10, MAKELPARAM(75, 15));
-    Sleep(2500);
-    EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 74);
-    PostMessageA(update, WM_FLASH_PROGRESS, 75, MAKELPARAM(100, 15));
-    Sleep(1500);
-    EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 99);
+    for (auto [from, to, wait] :
+         {std::tuple<WPARAM, int, DWORD>{0, 10, 1000}, {10, 75, 2500}, {75, 100, 1500}}) {
+        PostMessageA(update, WM_FLASH_PROGRESS, from, MAKELPARAM(to, 15));
+        Sleep(wait);
+        EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), to - 1) << to;
+    }
     Shot(update);
 }
 
 TEST_F(ProgramTest, FrenchLanguageModuleSpeaksFrenchEverywhere) {
     ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kLanguageKey, "Language", REG_SZ, "fr", 3), ERROR_SUCCESS);
     HWND main = StartOverRealisticCamera(300); // the update dialog stays long enough to be read
-    ASSERT_NE(main, nullptr);
     EXPECT_EQ(ChildText(main, IDC_TITLE), "Mise \xE0 jour du firmware");
     EXPECT_EQ(ChildText(main, IDC_QUESTION).substr(0, 20), "Voulez-vous vraiment");
     EXPECT_EQ(ChildText(main, IDCANCEL), "Annuler");
     PressButton(GetDlgItem(main, IDOK));
     HWND update = Wait(Screen::UpdateDialog, 10000);
-    ASSERT_NE(update, nullptr);
     EXPECT_EQ(ChildText(update, IDC_UPDATE_TITLE), "Mise \xE0 jour du firmware");
     EXPECT_EQ(ChildText(update, IDC_WARNING).substr(0, 12), "Attention : ");
     EXPECT_EQ(ChildText(update, IDC_PLEASE_WAIT), "Veuillez patienter \x85");
     HWND box = Wait(Screen::MessageBox, 60000);
-    ASSERT_NE(box, nullptr);
     EXPECT_EQ(WindowText(box), "Mise \xE0 jour du firmware");
     EXPECT_EQ(MessageBoxButtons(box), std::vector<std::string>{"OK"});
     EXPECT_EQ(Answer(box), "Mise \xE0 jour du firmware r\xE9ussie, vous pouvez d\xE9"
@@ -277,7 +250,6 @@ TEST_F(ProgramTest, FrenchLanguageModuleSpeaksFrenchEverywhere) {
 TEST_F(ProgramTest, CablePulledInAnyStageFailsTheUpdateAndAPressAfterPluggingRestores) {
     // /force: a pull during the read-back leaves the whole image, and the next try must still run.
     HWND main = StartOverRealisticCamera(500, "", "/force");
-    ASSERT_NE(main, nullptr);
     const struct {
         const char* name;
         LRESULT position; // where the update dialog's bar stands once the stage has begun
@@ -287,7 +259,6 @@ TEST_F(ProgramTest, CablePulledInAnyStageFailsTheUpdateAndAPressAfterPluggingRes
         SCOPED_TRACE(stage.name);
         PressButton(GetDlgItem(main, IDOK));
         HWND update = Wait(Screen::UpdateDialog, 10000);
-        ASSERT_NE(update, nullptr);
         HWND bar = GetDlgItem(update, IDC_PROGRESS);
         for (DWORD end = GetTickCount() + 60000; SendMessageA(bar, PBM_GETPOS, 0, 0) < stage.position;)
             ASSERT_LT(GetTickCount(), end);
@@ -299,7 +270,6 @@ TEST_F(ProgramTest, CablePulledInAnyStageFailsTheUpdateAndAPressAfterPluggingRes
         EXPECT_EQ(AnswerNext(60000), kFailed);
         EXPECT_FALSE(LoadSettings(m_folder).value().plugged); // never plugged back by the model
         main = Wait(Screen::MainWindow, 5000);
-        ASSERT_NE(main, nullptr);
         ASSERT_EQ(Vcam("plug"), 0); // with the flash the pull left
         ASSERT_EQ(Vcam("set realistic-timings=1 time-percent=500"), 0);
     }
@@ -338,10 +308,8 @@ TEST_F(ProgramTest, UpdatesCutOffAnywhereAreRestoredByTheNextRun) {
     EXPECT_EQ(interrupted, tally.cutOffs - tally.powerCuts);
 }
 
-// A driver library that faults inside one of its calls ends the program with exit code 6, and
-// leaves a record naming the fault and a minidump beside the history; the next run offers the
-// update and restores the camera. A fault during the checks ends the program at once; one on the
-// flashing worker is told to the user first. The newest five dumps are kept.
+// The fault is recorded and dumped beside the history (the newest five dumps kept); one during the
+// checks ends the program at once, one on the flashing worker is told to the user first.
 TEST_F(ProgramTest, DriverFaultsEndTheProgramWithSixAndTheNextRunRestoresTheCamera) {
     const struct {
         const char* fault;
@@ -364,11 +332,8 @@ TEST_F(ProgramTest, DriverFaultsEndTheProgramWithSixAndTheNextRunRestoresTheCame
         ASSERT_EQ(Vcam(std::string("fault ") + c.fault + " 1"), 0);
         Start();
         if (c.duringUpdate) {
-            HWND main = Wait(Screen::MainWindow);
-            ASSERT_NE(main, nullptr);
-            PressButton(GetDlgItem(main, IDOK));
+            PressButton(GetDlgItem(Wait(Screen::MainWindow), IDOK));
             HWND box = Wait(Screen::MessageBox, 60000);
-            ASSERT_NE(box, nullptr);
             EXPECT_TRUE(MessageBoxHasIcon(box));
             if (c.sessionEnds) {
                 EXPECT_EQ(MessageBoxText(box), kDriverFailed);
@@ -397,7 +362,6 @@ TEST_F(ProgramTest, DriverFaultsEndTheProgramWithSixAndTheNextRunRestoresTheCame
             EndsWith(0);
         } else {
             HWND main = Wait(Screen::MainWindow);
-            ASSERT_NE(main, nullptr);
             EXPECT_EQ(ChildText(main, IDC_QUESTION), kQuestion);
             PressButton(GetDlgItem(main, IDOK));
             ExpectSuccessAndEnd();
@@ -414,7 +378,6 @@ TEST_F(ProgramTest, DriverFaultsEndTheProgramWithSixAndTheNextRunRestoresTheCame
 TEST_F(ProgramTest, OutOfMemoryEndsWithAPlainMessageAndExitCodeThree) {
     ASSERT_TRUE(m_program.Start(std::filesystem::path(ModuleFolder()) / "out_of_memory_probe.exe", ""));
     HWND box = Wait(Screen::MessageBox);
-    ASSERT_NE(box, nullptr);
     EXPECT_EQ(WindowText(box), "Out-of-memory probe");
     EXPECT_FALSE(IsSkinnedBox(box));
     const std::string text = Answer(box);
@@ -448,15 +411,13 @@ TEST_F(ProgramTest, PlantedLibrariesAreIgnored) {
     Plug(kOlder);
     ASSERT_TRUE(m_program.Start((app / "Tervolin.exe").wstring(), "", current.wstring()));
     HWND main = Wait(Screen::MainWindow);
-    ASSERT_NE(main, nullptr);
     EXPECT_EQ(ChildText(main, IDC_QUESTION), kQuestion);
     PressButton(GetDlgItem(main, IDCANCEL));
     EXPECT_TRUE(Ends());
     EXPECT_EQ(State().counters.opens, 1u); // the real driver library answered
 
-    // Without its own driver library the program finds no camera; it does not take the one in
-    // the current directory. (Wine prefers its own system libraries to look-alikes beside the
-    // program whatever the program does, so here only our own libraries' names can be caught.)
+    // Without its own driver library it finds no camera; it does not take the current directory's.
+    // (Wine prefers its own system libraries whatever the program does: only ours can be caught.)
     std::filesystem::remove(app / "RevezoDaRur.dll");
     ASSERT_TRUE(m_program.Start((app / "Tervolin.exe").wstring(), "", current.wstring()));
     EXPECT_EQ(AnswerNext(), kNotPluggedIn);
@@ -466,11 +427,9 @@ TEST_F(ProgramTest, PlantedLibrariesAreIgnored) {
     _putenv_s("TERVOLIN_PLANTED", "");
 }
 
-// Copies of the program with a library of its own missing or replaced. Without its message-box
-// library, or with one that cannot show its box, the program's messages reach the user in the
-// platform's box (the camera is missing, so there is something to say). A driver library that
-// lacks one of the five functions under a name the program takes is not used, although it would
-// answer as a camera with the target firmware if it were called; the history says what it lacked.
+// Without a message-box library that shows its box, the messages come in the platform's box. A
+// driver library lacking one of the five functions is not used, although it would answer as a
+// camera with the target firmware if it were called; the history says what it lacked.
 TEST_F(ProgramTest, LibrariesMissingOrReplacedBesideTheProgram) {
     const struct {
         const char* library;
@@ -501,9 +460,8 @@ TEST_F(ProgramTest, LibrariesMissingOrReplacedBesideTheProgram) {
                 std::filesystem::copy_file(std::filesystem::path(ModuleFolder()) / c.replacement,
                                            m_app / c.library);
         }
-        ASSERT_TRUE(m_program.Start((m_app / "Tervolin.exe").wstring(), ""));
+        StartCopy();
         HWND box = Wait(Screen::MessageBox);
-        ASSERT_NE(box, nullptr);
         EXPECT_EQ(IsSkinnedBox(box), c.camera); // where the message-box library is its own
         EXPECT_EQ(WindowText(box), "Firmware update");
         EXPECT_EQ(Answer(box), kNotPluggedIn);
@@ -513,9 +471,8 @@ TEST_F(ProgramTest, LibrariesMissingOrReplacedBesideTheProgram) {
     }
 }
 
-// The camera maker's library, built each way its maker might have built it, does what the virtual
-// camera does: an update, the target already there, a read-back that always differs. On x86 the
-// stdcall builds take their arguments off the stack themselves, the cdecl ones leave them.
+// An update, the target already there, a read-back that always differs. On x86 the stdcall builds
+// take their arguments off the stack themselves, the cdecl ones leave them.
 TEST_F(ProgramTest, DriverLibrariesBuiltEveryWayEndAsTheVirtualCameraDoes) {
     const char* const forms[] = {
         "RevezoDaRur.dll",       "lookalike_cdecl.dll",

@@ -6,37 +6,29 @@
 
 namespace {
 
-// What an unattended run showed: every visible top-level window of its process, sampled every
-// 20 ms from its start to its end, and whether it ever had the foreground.
-struct Unattended {
-    DWORD exitCode = 99;
-    std::vector<std::string> windows;
-    bool foreground = false;
-};
-
 class UnattendedTest : public ProgramTest {
 protected:
-    Unattended Run(const std::string& switches, DWORD milliseconds = 30000) {
-        Unattended run;
-        if (!m_program.Start((Bin() / "Tervolin.exe").wstring(), switches))
-            return run;
-        const DWORD end = GetTickCount() + milliseconds;
-        while (!m_program.WaitForExit(20, &run.exitCode)) {
-            Sample(run);
-            if (GetTickCount() > end) {
-                ADD_FAILURE() << switches << ": still running";
-                return run;
-            }
-        }
-        return run;
-    }
-    // Runs with `switches`, which must end with `exitCode` without a window.
+    // Runs with `switches`, which must end with `exitCode` without ever showing a window of its
+    // process or having the foreground: both sampled every 20 ms from its start to its end.
     void ExpectUnseen(const std::string& switches, DWORD exitCode) {
         SCOPED_TRACE(switches);
-        const Unattended run = Run(switches);
-        EXPECT_EQ(run.exitCode, exitCode);
-        EXPECT_TRUE(run.windows.empty()) << run.windows.front();
-        EXPECT_FALSE(run.foreground);
+        Start(switches);
+        std::pair<DWORD, std::vector<std::string>> seen{m_program.ProcessId(), {}};
+        bool foreground = false;
+        DWORD exit = 99;
+        for (const DWORD end = GetTickCount() + 30000; !m_program.WaitForExit(20, &exit);) {
+            EnumWindows(Visible, reinterpret_cast<LPARAM>(&seen));
+            DWORD process = 0;
+            GetWindowThreadProcessId(GetForegroundWindow(), &process);
+            foreground = foreground || process == seen.first;
+            if (GetTickCount() > end) {
+                ADD_FAILURE() << "still running";
+                break;
+            }
+        }
+        EXPECT_EQ(exit, exitCode);
+        EXPECT_TRUE(seen.second.empty()) << seen.second.front();
+        EXPECT_FALSE(foreground);
     }
     // The updater running already, with its main window open.
     void StartAnother(CProgramRun& other) {
@@ -49,24 +41,13 @@ protected:
     }
 
 private:
-    struct Search {
-        DWORD process;
-        Unattended* run;
-    };
     static BOOL CALLBACK Visible(HWND window, LPARAM parameter) {
-        const Search& search = *reinterpret_cast<const Search*>(parameter);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == search.process && IsWindowVisible(window))
-            search.run->windows.push_back(WindowText(window));
+        auto& [process, windows] = *reinterpret_cast<std::pair<DWORD, std::vector<std::string>>*>(parameter);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == process && IsWindowVisible(window))
+            windows.push_back(WindowText(window));
         return TRUE;
-    }
-    void Sample(Unattended& run) {
-        Search search{m_program.ProcessId(), &run};
-        EnumWindows(Visible, reinterpret_cast<LPARAM>(&search));
-        DWORD process = 0;
-        GetWindowThreadProcessId(GetForegroundWindow(), &process);
-        run.foreground = run.foreground || process == m_program.ProcessId();
     }
 };
 
@@ -165,9 +146,8 @@ TEST_F(UnattendedTest, QuietUpdatesAsTheMainWindowWouldAndEndsWithItsCode) {
 // A quiet update ended mid-flash, as a deployment tool's time-out or a power cut would end it,
 // leaves its begun record; the next quiet run notes the interruption and restores the camera.
 TEST_F(UnattendedTest, QuietUpdateCutOffIsRestoredByTheNextQuietRun) {
-    Plug(kOlder, "--realistic");
-    ASSERT_EQ(Vcam("set time-percent=300"), 0);
-    ASSERT_TRUE(m_program.Start((Bin() / "Tervolin.exe").wstring(), "/quiet"));
+    PlugRealistic(300);
+    Start("/quiet");
     for (const DWORD end = GetTickCount() + 20000; State().counters.writes == 0;) {
         ASSERT_LT(GetTickCount(), end);
         Sleep(20);
@@ -205,7 +185,6 @@ TEST_F(UnattendedTest, HelpShowsTheSwitchesAndUnknownSwitchesChangeNothing) {
         }
         Start(c.switches);
         HWND box = Wait(Screen::MessageBox);
-        ASSERT_NE(box, nullptr);
         EXPECT_FALSE(IsSkinnedBox(box));
         EXPECT_EQ(WindowText(box), "Tervolin");
         const std::string text = Answer(box);
@@ -220,7 +199,6 @@ TEST_F(UnattendedTest, HelpShowsTheSwitchesAndUnknownSwitchesChangeNothing) {
     for (const char* switches : {"/quieter", "/unknown quiet /checkup"}) {
         SCOPED_TRACE(switches);
         HWND main = StartToMainWindow(switches);
-        ASSERT_NE(main, nullptr);
         PressButton(GetDlgItem(main, IDCANCEL));
         EndsWith(2);
     }
@@ -229,9 +207,8 @@ TEST_F(UnattendedTest, HelpShowsTheSwitchesAndUnknownSwitchesChangeNothing) {
 // While the flash is written, a quiet update asks a shutdown to wait, and a quit request or the
 // session's end waits for the outcome, which then ends the run as it would have anyway.
 TEST_F(UnattendedTest, QuietUpdateOutlastsAQuitRequestAndTheSessionsEnd) {
-    Plug(kOlder, "--realistic");
-    ASSERT_EQ(Vcam("set time-percent=300"), 0);
-    ASSERT_TRUE(m_program.Start((Bin() / "Tervolin.exe").wstring(), "/quiet"));
+    PlugRealistic(300);
+    Start("/quiet");
     HWND window = nullptr;
     for (const DWORD end = GetTickCount() + 20000; State().counters.erases == 0 || window == nullptr;
          Sleep(20)) {

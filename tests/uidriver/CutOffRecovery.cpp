@@ -53,8 +53,24 @@ std::string Describe(const FlashImage& flash, const FlashImage& older, const Fla
            " of 139 pages written";
 }
 
-// Waits until the bar says `stage` has begun, then for `delay`, and ends the program.
-bool CutOff(CProgramRun& program, HWND update, const Stage& stage, DWORD delay) {
+// Starts Tervolin.exe in `bin` and presses write in its main window; false when none came.
+bool StartAndWrite(CProgramRun& program, const std::filesystem::path& bin) {
+    HWND main = program.Start((bin / "Tervolin.exe").wstring(), "")
+                    ? WaitForScreen(program.ProcessId(), Screen::MainWindow)
+                    : nullptr;
+    PressButton(GetDlgItem(main, IDOK));
+    return main != nullptr;
+}
+
+// Starts an update and ends the program `delay` into `stage`, once the bar says it has begun.
+// False when there was no update to cut off.
+bool KillDuring(const std::filesystem::path& bin, const Stage& stage, DWORD delay) {
+    CProgramRun program;
+    HWND update = StartAndWrite(program, bin)
+                      ? WaitForScreen(program.ProcessId(), Screen::UpdateDialog, 10000)
+                      : nullptr;
+    if (update == nullptr)
+        return false;
     for (const DWORD end = GetTickCount() + 60000; BarPosition(update) < stage.firstPosition; Sleep(2)) {
         if (GetTickCount() > end || !program.IsRunning())
             return false;
@@ -64,40 +80,20 @@ bool CutOff(CProgramRun& program, HWND update, const Stage& stage, DWORD delay) 
     return true;
 }
 
-// Starts an update and ends the program `delay` into `stage`. False when there was no update to
-// cut off.
-bool KillDuring(const std::filesystem::path& bin, const Stage& stage, DWORD delay) {
-    CProgramRun program;
-    if (!program.Start((bin / "Tervolin.exe").wstring(), ""))
-        return false;
-    HWND main = WaitForScreen(program.ProcessId(), Screen::MainWindow);
-    if (main == nullptr)
-        return false;
-    PressButton(GetDlgItem(main, IDOK));
-    HWND update = WaitForScreen(program.ProcessId(), Screen::UpdateDialog, 10000);
-    return update != nullptr && CutOff(program, update, stage, delay);
-}
-
 // Starts an update over a camera that loses its power on the way: the program must report the
 // failure and come back to its main window, which the user then closes. False when there was no
 // update to cut off.
 bool RunToPowerCut(const std::filesystem::path& bin, CutOffTally& tally, const std::string& round) {
     CProgramRun program;
-    if (!program.Start((bin / "Tervolin.exe").wstring(), ""))
-        return false;
-    const DWORD pid = program.ProcessId();
-    HWND main = WaitForScreen(pid, Screen::MainWindow);
-    if (main == nullptr)
-        return false;
-    PressButton(GetDlgItem(main, IDOK));
-    HWND box = WaitForScreen(pid, Screen::MessageBox, 60000);
+    HWND box =
+        StartAndWrite(program, bin) ? WaitForScreen(program.ProcessId(), Screen::MessageBox, 60000) : nullptr;
     if (box == nullptr)
         return false;
     const std::string text = MessageBoxText(box);
     PressButton(GetDlgItem(box, IDOK));
     if (text == kSucceeded)
         tally.problems.push_back(round + ": the update whose camera lost its power said it succeeded");
-    main = WaitForScreen(pid, Screen::MainWindow, 10000);
+    HWND main = WaitForScreen(program.ProcessId(), Screen::MainWindow, 10000);
     if (main == nullptr) {
         tally.problems.push_back(round + ": the main window did not come back after \"" + text + "\"");
         return true;

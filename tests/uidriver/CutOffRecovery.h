@@ -18,11 +18,9 @@ struct CutOffTally {
     std::vector<std::string> problems;
 };
 
-// Runs `rounds` updates of Tervolin.exe in `bin` over the virtual camera in `camera` (the folder
-// TERVOLIN_VCAM names), and cuts each off in turn: the program ended at a seeded random moment of
-// its erase, its write or its read-back (over a slowed camera), then the camera's power lost after
-// a seeded random step of the update's first attempt, whole and then torn, which the program
-// reports as a failure before the camera is plugged in again. After each cut-off the program runs
-// again, at full speed, and a user confirms whatever it asks.
+// Runs `rounds` updates of Tervolin.exe in `bin` over the camera in `camera` (TERVOLIN_VCAM's
+// folder), each cut off in turn: killed at a seeded moment of its erase, write or read-back on a
+// slowed camera, then the camera's power lost after a seeded step of the first attempt, whole and
+// torn. Each is followed by a run at full speed in which a user confirms whatever it asks.
 CutOffTally RunCutOffRecovery(const std::filesystem::path& bin, const std::filesystem::path& camera,
                               int rounds, std::uint32_t seed);

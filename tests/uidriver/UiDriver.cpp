@@ -1,8 +1,6 @@
 // The program driver.
 #include "tests/uidriver/UiDriver.h"
 
-#include <fstream>
-
 #include "Controls/GdiPlus.h"
 #include "framework/Dc.h"
 #include "framework/Gdi.h"
@@ -14,54 +12,46 @@ namespace {
 struct Search {
     DWORD processId;
     Screen screen;
-    HWND found;
-    int count;
+    HWND found = nullptr;
+    int count = 0;
 };
 
+// The main window has the question label, the update dialog the progress bar.
 Screen Classify(HWND window) {
     if (GetDlgItem(window, IDC_QUESTION) != nullptr)
         return Screen::MainWindow;
-    if (GetDlgItem(window, IDC_PROGRESS) != nullptr)
-        return Screen::UpdateDialog;
-    return Screen::MessageBox;
+    return GetDlgItem(window, IDC_PROGRESS) != nullptr ? Screen::UpdateDialog : Screen::MessageBox;
 }
 
 BOOL CALLBACK FindScreen(HWND window, LPARAM parameter) {
     Search& search = *reinterpret_cast<Search*>(parameter);
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    if (processId != search.processId || !IsWindowVisible(window) || GetWindow(window, GW_CHILD) == nullptr)
-        return TRUE;
     char className[32] = {};
     GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, "#32770") != 0 || Classify(window) != search.screen)
-        return TRUE;
-    search.found = window;
-    ++search.count;
+    if (processId == search.processId && IsWindowVisible(window) && GetWindow(window, GW_CHILD) != nullptr &&
+        lstrcmpA(className, "#32770") == 0 && Classify(window) == search.screen) {
+        search.found = window;
+        ++search.count;
+    }
     return TRUE;
 }
 
 Search SearchScreens(DWORD processId, Screen screen) {
-    Search search{processId, screen, nullptr, 0};
+    Search search{processId, screen};
     EnumWindows(FindScreen, reinterpret_cast<LPARAM>(&search));
     return search;
 }
 
-HWND FindScreenNow(DWORD processId, Screen screen) {
-    return SearchScreens(processId, screen).found;
-}
-
-std::vector<HWND> Children(HWND parent) {
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-        children.push_back(child);
-    return children;
-}
-
-std::string ClassOf(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
+// The first child of `parent` of window class `className` for which `match` holds.
+template <typename Match> HWND FindChild(HWND parent, const char* className, Match match) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[64] = {};
+        GetClassNameA(child, name, sizeof name);
+        if (lstrcmpiA(name, className) == 0 && match(child))
+            return child;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -111,18 +101,20 @@ bool CProgramRun::IsRunning() const {
 }
 
 HWND WaitForScreen(DWORD processId, Screen screen, DWORD milliseconds) {
-    const DWORD end = GetTickCount() + milliseconds;
-    for (;;) {
-        if (HWND window = FindScreenNow(processId, screen))
+    for (const DWORD end = GetTickCount() + milliseconds;; Sleep(20)) {
+        if (HWND window = SearchScreens(processId, screen).found)
             return window;
         if (GetTickCount() > end)
             return nullptr;
-        Sleep(20);
     }
 }
 
 bool IsShowing(DWORD processId, Screen screen) {
-    return FindScreenNow(processId, screen) != nullptr;
+    return SearchScreens(processId, screen).found != nullptr;
+}
+
+int CountScreens(DWORD processId, Screen screen) {
+    return SearchScreens(processId, screen).count;
 }
 
 std::string WindowText(HWND window) {
@@ -140,29 +132,27 @@ std::string MessageBoxText(HWND box) {
     if (GetDlgItem(box, IDC_MESSAGE_TEXT) != nullptr)
         return ChildText(box, IDC_MESSAGE_TEXT);
     // The platform's box numbers its text differently: its one static with text.
-    for (HWND child : Children(box)) {
-        if (ClassOf(child) == "Static" && !WindowText(child).empty())
-            return WindowText(child);
-    }
-    return {};
+    return WindowText(FindChild(box, "Static", [](HWND child) { return !WindowText(child).empty(); }));
 }
 
 std::vector<std::string> MessageBoxButtons(HWND box) {
     std::vector<std::string> buttons;
-    for (HWND child : Children(box)) {
-        if (ClassOf(child) == "Button" && IsWindowVisible(child))
+    FindChild(box, "Button", [&](HWND child) {
+        if (IsWindowVisible(child))
             buttons.push_back(WindowText(child));
-    }
+        return false;
+    });
     return buttons;
 }
 
 bool MessageBoxHasIcon(HWND box) {
-    for (HWND child : Children(box)) {
-        if (ClassOf(child) == "Static" && IsWindowVisible(child) &&
-            SendMessageA(child, STM_GETICON, 0, 0) != 0)
-            return true;
-    }
-    return false;
+    return FindChild(box, "Static", [](HWND child) {
+               return IsWindowVisible(child) && SendMessageA(child, STM_GETICON, 0, 0) != 0;
+           }) != nullptr;
+}
+
+HWND ButtonWithText(HWND parent, const std::string& text) {
+    return FindChild(parent, "Button", [&](HWND child) { return WindowText(child) == text; });
 }
 
 void PressButton(HWND button) {
@@ -171,10 +161,8 @@ void PressButton(HWND button) {
 
 void DoubleClick(HWND control) {
     const LPARAM point = MAKELPARAM(10, 10);
-    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    PostMessageA(control, WM_LBUTTONUP, 0, point);
-    PostMessageA(control, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
-    PostMessageA(control, WM_LBUTTONUP, 0, point);
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        PostMessageA(control, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, point);
 }
 
 void PressKey(HWND dialog, HWND control, WPARAM key) {
@@ -187,26 +175,12 @@ bool IsSkinnedBox(HWND box) {
     return (GetWindowLongA(box, GWL_STYLE) & WS_CAPTION) == 0;
 }
 
-int CountScreens(DWORD processId, Screen screen) {
-    return SearchScreens(processId, screen).count;
-}
-
-HWND ButtonWithText(HWND parent, const std::string& text) {
-    for (HWND child : Children(parent)) {
-        if (ClassOf(child) == "Button" && WindowText(child) == text)
-            return child;
-    }
-    return nullptr;
-}
-
 bool SaveScreenshot(HWND window, const std::wstring& path) {
     RECT rect;
     if (!GetWindowRect(window, &rect))
         return false;
-    // Include the translucent rim that the layer window shows around a skinned dialog.
-    InflateRect(&rect, 8, 8);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
+    InflateRect(&rect, 8, 8); // the translucent rim that the layer window shows around a skinned dialog
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     const CGdiPlus& gdiplus = CGdiPlus::Api();
     static ULONG_PTR token = 0; // started once, for the life of the process
     if (token == 0) {
@@ -222,10 +196,11 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
         CSelectObject selected(memory, bitmap);
         memory.BitBlt(0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
     }
-
-    // GDI+'s own PNG encoder, image/png.
-    static const CLSID kPngEncoder = {
-        0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    static const CLSID kPngEncoder = {// GDI+'s own PNG encoder, image/png
+                                      0x557CF406,
+                                      0x1A04,
+                                      0x11D3,
+                                      {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
     CGdiPlusBitmapObject image;
     return gdiplus.GdipCreateBitmapFromHBITMAP(bitmap, nullptr, image.Out()) == gdip::Ok &&
            gdiplus.GdipSaveImageToFile(reinterpret_cast<gdip::GpImage*>(image.Get()), path.c_str(),

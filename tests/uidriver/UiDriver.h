@@ -35,8 +35,7 @@ private:
     DWORD m_processId = 0;
 };
 
-// The code version of an older firmware, which the runs start from, and what the program says in
-// English about updating to the default target.
+// The older firmware the runs start from, and what the program says of the default target.
 inline constexpr char kOlder[] = "SN9C250 0. 0. 5.11SBFgE";
 inline constexpr char kQuestion[] =
     "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V2.0.7";
@@ -44,8 +43,7 @@ inline constexpr char kSucceeded[] =
     "Upgrading the firmware successful, you can unplug and re-plug your webcam.";
 inline constexpr char kAlreadyLatest[] = "You already have the latest firmware";
 
-// The program's windows: the main window has the question label, the update dialog the progress
-// bar, a message box neither.
+// The program's windows; a message box has neither the question label nor the progress bar.
 enum class Screen { MainWindow, UpdateDialog, MessageBox };
 
 // A visible top-level window of the process that shows `screen`, waited for up to `milliseconds`.
@@ -67,13 +65,11 @@ void DoubleClick(HWND control);
 void PressKey(HWND dialog, HWND control, WPARAM key);
 // Whether a message box is the program's skinned one (captionless, on a skin) or the platform's.
 bool IsSkinnedBox(HWND box);
-// Counts the visible top-level windows of the process that show `screen`.
 int CountScreens(DWORD processId, Screen screen);
 HWND ButtonWithText(HWND parent, const std::string& text);
 
 // Saves the window as it shows on the screen as a PNG file.
 bool SaveScreenshot(HWND window, const std::wstring& path);
 
-// Runs the virtual camera's console tool, vcam.exe in the folder `bin`, with `arguments`, and
-// returns its exit code; -1 when it does not start.
+// Runs vcam.exe in the folder `bin`; its exit code, or -1 when it does not start.
 int RunVcam(const std::filesystem::path& bin, const std::string& arguments);

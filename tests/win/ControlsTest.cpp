@@ -1,6 +1,5 @@
-// The skinned controls in real windows: image button faces and states read back from the
-// screen, the label's fonts, flashing, links and painting, the bitmap progress bar's fill, and
-// the off-screen DC.
+// The skinned controls in real windows, read back from the screen: image buttons, the label, the
+// bitmap progress bar; and the off-screen DC.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Controls/GdipButton.h"
@@ -32,8 +32,7 @@ constexpr COLORREF kSkinRed = RGB(0xC8, 0x10, 0x2E);
 constexpr COLORREF kGreyCaption = RGB(0x69, 0x69, 0x69);
 constexpr COLORREF kWhiteCaption = RGB(0xFF, 0xFF, 0xFF);
 
-// The main window's skin and template with its buttons and labels set up as the main window
-// sets them up.
+// The main window's skin and template, its buttons and labels set up as the main window does.
 class MainDialog : public ScriptedDialog<CTransparentDialogBase> {
 public:
     MainDialog() : ScriptedDialog(IDPNG_MAIN_SKIN, IDD_TERVOLIN_DIALOG, nullptr, false) {}
@@ -312,10 +311,11 @@ TEST(Label, PlacementEmbossRepaintsFontsFlashingAndLinks) {
     TemplateDialog dialog;
     dialog.script = [&] {
         RecordingLabel& label = dialog.label;
-        auto show = [&](const char* text) {
+        auto inkOf = [&](const char* text) { // the black ink of `text`, shown
             label.SetWindowText(text);
             label.Invalidate();
             Pump();
+            return InkBox(label, RGB(0, 0, 0));
         };
         label.SetWindowPos(nullptr, 0, 0, 200, 60, SWP_NOMOVE | SWP_NOZORDER);
         label.SetBackgroundColor(RGB(255, 255, 255));
@@ -323,17 +323,13 @@ TEST(Label, PlacementEmbossRepaintsFontsFlashingAndLinks) {
         label.SetFontSize(12);
         EXPECT_EQ(label.GetLogFont().lfHeight, -16);
         label.ModifyStyle(0, SS_CENTERIMAGE);
-        show("Middle");
-        EXPECT_GT(InkBox(label, RGB(0, 0, 0)).top, 15);
-        show("Top\r\nline");
-        EXPECT_LT(InkBox(label, RGB(0, 0, 0)).top, 10);
+        EXPECT_GT(inkOf("Middle").top, 15);
+        EXPECT_LT(inkOf("Top\r\nline").top, 10);
 
         label.ModifyStyle(SS_CENTERIMAGE, 0);
         // A tab is expanded to the next tab stop, well right of where "AB" ends.
-        show("AB");
-        const LONG plainRight = InkBox(label, RGB(0, 0, 0)).right;
-        show("A\tB");
-        EXPECT_GT(InkBox(label, RGB(0, 0, 0)).right, plainRight + 20);
+        const LONG plainRight = inkOf("AB").right;
+        EXPECT_GT(inkOf("A\tB").right, plainRight + 20);
 
         label.SetWindowText("Emboss");
         label.SetEmbossColor(RGB(255, 0, 0));
@@ -530,10 +526,11 @@ TEST(MemDC, DrawsInTheTargetsCoordinatesAndCopiesItsRectangleWhenItGoes) {
         memory.FillSolidRect(CRect(20, 30, 25, 35), RGB(255, 0, 0));
         EXPECT_EQ(GetPixel(surface, 40, 50), white); // nothing reaches the target before
     }
-    EXPECT_EQ(GetPixel(surface, 20, 30), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(surface, 59, 69), blue);
-    EXPECT_EQ(GetPixel(surface, 19, 30), white);
-    EXPECT_EQ(GetPixel(surface, 60, 69), white);
+    auto expectPixels = [&](std::initializer_list<std::tuple<int, int, COLORREF>> pixels) {
+        for (auto [x, y, colour] : pixels)
+            EXPECT_EQ(GetPixel(surface, x, y), colour) << x << "," << y;
+    };
+    expectPixels({{20, 30, RGB(255, 0, 0)}, {59, 69, blue}, {19, 30, white}, {60, 69, white}});
 
     // Without a rectangle it covers the target's clip box.
     IntersectClipRect(surface, 10, 10, 30, 30);
@@ -546,8 +543,5 @@ TEST(MemDC, DrawsInTheTargetsCoordinatesAndCopiesItsRectangleWhenItGoes) {
         memory.FillSolidRect(CRect(10, 10, 30, 30), green);
     }
     SelectClipRgn(surface, nullptr);
-    EXPECT_EQ(GetPixel(surface, 10, 10), green);
-    EXPECT_EQ(GetPixel(surface, 29, 29), green);
-    EXPECT_EQ(GetPixel(surface, 9, 10), white);
-    EXPECT_EQ(GetPixel(surface, 30, 31), blue);
+    expectPixels({{10, 10, green}, {29, 29, green}, {9, 10, white}, {30, 31, blue}});
 }

@@ -24,7 +24,7 @@ namespace {
 class FlashThreadTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_folder = FreshCameraFolder("vcam-flash-thread");
+        m_folder = FreshFolder("vcam-flash-thread");
         FirmwareResourceId = kDefaultFirmwareResourceId;
         ASSERT_TRUE(VirtualCamera::Plug(m_folder, MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgE"), {}));
     }

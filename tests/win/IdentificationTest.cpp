@@ -26,7 +26,7 @@ constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
 
 class IdentificationTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_folder = FreshCameraFolder("vcam-identification"); }
+    void SetUp() override { m_folder = FreshFolder("vcam-identification"); }
     void TearDown() override {
         RemoveCameraDevice();
         std::filesystem::remove_all(m_folder);
@@ -58,9 +58,8 @@ TEST_F(IdentificationTest, FindCameraSeesTheRegisteredDeviceByItsFirstIdInAnyCas
 }
 
 TEST_F(IdentificationTest, FindCameraSurvivesOversizedAndUnterminatedIds) {
-    // 512 bytes without a terminator, the fragment at its very end. Whether the platform hands
-    // them back as stored or terminated (and then needs more room than 512 bytes) is its own
-    // affair; either answer is sound, as long as nothing past the buffer is read.
+    // 512 bytes without a terminator, the fragment at its very end: found or not, as long as
+    // nothing past the buffer is read (the platform may hand it back terminated, then too long).
     std::string exact(512 - 17, 'X');
     exact += "VID_E5A7&PID_19C4";
     ASSERT_TRUE(RegisterCameraDeviceProperty(exact));
@@ -94,15 +93,10 @@ TEST_F(IdentificationTest, CheckCodeVersionThroughTheDriverDll) {
     EXPECT_EQ(CheckCodeVersion(driver, false), kVersionNoDriver);
 }
 
-// Look-alikes of the camera maker's library, each over a flash with the target firmware: those
-// that export the five functions under names the program takes answer through every call; the
-// others are never called, so that a program that did call one would see kVersionEqual.
+// Look-alikes over a flash with the target firmware: those refused are never called (a call would
+// see kVersionEqual); the others answer through every call.
 TEST_F(IdentificationTest, DriverLibrariesAreBoundByPlainOrStdcallNamesAndRefusedOtherwise) {
-    const std::filesystem::path lookalike =
-        std::filesystem::path(ModuleFolder(nullptr)) / "lookalike-identification";
-    std::filesystem::remove_all(lookalike);
-    std::filesystem::create_directories(lookalike);
-    _putenv_s("TERVOLIN_LOOKALIKE", lookalike.string().c_str());
+    const std::filesystem::path lookalike = FreshFolder("lookalike-identification", "TERVOLIN_LOOKALIKE");
     const FlashImage target = MakeFirmwareImage(kTarget);
     ASSERT_TRUE(SaveFlash(lookalike, target));
     wchar_t system[MAX_PATH];

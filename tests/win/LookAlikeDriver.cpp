@@ -41,12 +41,12 @@ bool Mode(const char* mode) {
 
 // What a chatty library does on every call, all of it handled within the library.
 void Chatter(const char* call) {
-    if (!Mode("chatty"))
-        return;
-    OutputDebugStringA(call);
-    try {
-        throw std::string(call);
-    } catch (const std::string&) {
+    if (Mode("chatty")) {
+        OutputDebugStringA(call);
+        try {
+            throw std::string(call);
+        } catch (const std::string&) {
+        }
     }
 }
 
@@ -85,16 +85,6 @@ bool Transfer(unsigned int offset, unsigned char* data, unsigned int length, boo
     return std::fclose(file) == 0 && done;
 }
 
-// True the first time it is asked for the flash's folder.
-bool FirstOpen() {
-    const std::string marker = Environment("TERVOLIN_LOOKALIKE") + "\\opened";
-    HANDLE file = CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
-    return true;
-}
-
 } // namespace
 
 LOOKALIKE_API int LOOKALIKE_CALL Initialize_DriverInterface() {
@@ -104,8 +94,13 @@ LOOKALIKE_API int LOOKALIKE_CALL Initialize_DriverInterface() {
         return 0;
     std::fclose(file);
     const bool flaky = Mode("open-2-then-fail");
-    if (flaky && !FirstOpen())
-        return -1;
+    if (flaky) { // the first time only: "opened" beside the flash says it was
+        const std::string marker = Environment("TERVOLIN_LOOKALIKE") + "\\opened";
+        HANDLE opened = CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        if (opened == INVALID_HANDLE_VALUE)
+            return -1;
+        CloseHandle(opened);
+    }
     g_open = true;
     return flaky ? 2 : 1;
 }
@@ -121,12 +116,8 @@ LOOKALIKE_API int LOOKALIKE_CALL GetCodeVersion(unsigned char* buffer) {
     if (!read)
         return 0;
     std::memcpy(buffer, area + 8, 52);
-    if (Mode("version-fills-all")) {
-        for (int i = 0; i < 52; ++i) {
-            if (buffer[i] == 0)
-                buffer[i] = '#';
-        }
-    }
+    for (int i = 0; i < 52 && Mode("version-fills-all"); ++i)
+        buffer[i] = buffer[i] == 0 ? '#' : buffer[i];
     return 1;
 }
 

@@ -162,16 +162,12 @@ TEST(TransparentDialog, LaysOutTheTemplateOverAClickThroughLayerThatFollowsAndNe
         EXPECT_TRUE(IsWindowVisible(layer));
         EXPECT_EQ(WindowRect(layer), CRect(200, 150, 646, 363));
 
-        // Enables and disables nest, as a count.
-        dialog.SendMessage(WM_DLGBASE_ENABLE, 0);
-        EXPECT_FALSE(dialog.IsWindowEnabled());
-        dialog.SendMessage(WM_DLGBASE_ENABLE, 1);
-        EXPECT_TRUE(dialog.IsWindowEnabled());
-        dialog.SendMessage(WM_DLGBASE_ENABLE, 1);
-        dialog.SendMessage(WM_DLGBASE_ENABLE, 0);
-        EXPECT_TRUE(dialog.IsWindowEnabled()); // the extra enable still counts
-        dialog.SendMessage(WM_DLGBASE_ENABLE, 0);
-        EXPECT_FALSE(dialog.IsWindowEnabled());
+        // Enables and disables nest, as a count: the extra enable still counts.
+        int step = 0;
+        for (auto [enable, enabled] : {std::pair{0, false}, {1, true}, {1, true}, {0, true}, {0, false}}) {
+            dialog.SendMessage(WM_DLGBASE_ENABLE, enable);
+            EXPECT_EQ(dialog.IsWindowEnabled(), enabled) << step++;
+        }
         EXPECT_EQ(dialog.SendMessage(WM_DLGBASE_NOOP, 5, 6), 0);
         dialog.SendMessage(WM_DLGBASE_ENABLE, 1);
 
@@ -203,8 +199,7 @@ TEST(TransparentDialog, DestructionTakesTheLayerWindowAndItsClass) {
 }
 
 TEST(TransparentDialog, RimIsBlendedOverWhatLiesBehind) {
-    // A blue backdrop, the skin over it: the corner shows the backdrop, the translucent rim a
-    // blend of both, the body the skin's own grey.
+    // Over a blue backdrop: the corner shows it, the translucent rim a blend, the body the skin.
     CBrush blue;
     blue.CreateSolidBrush(RGB(0x30, 0x70, 0xB0));
     WNDCLASSA backdropClass{};
@@ -287,8 +282,7 @@ TEST(DialogFontAdjuster, ApplyAgainRestoresFirstAndRestorePutsTheFontsBack) {
         EXPECT_EQ(fontOf(dialog.GetDlgItem(IDC_TITLE)), first);
         EXPECT_GT(ChildRect(dialog, IDC_TITLE).Width(), 297);
 
-        // A second Apply first undoes the first: its font is gone, and the one it kept is the
-        // dialog's own, not the first application's.
+        // A second Apply first undoes the first: its font goes, the dialog's own is kept.
         adjuster.Apply(GetModuleHandleA(nullptr), dialog, IDD_TERVOLIN_DIALOG, 144.0);
         const HFONT second = adjuster.Font();
         LOGFONTW font{};

@@ -20,6 +20,7 @@
 #include "libs/ravozev/MultiLanguage.h"
 #include "libs/ZARidezi/ZARidezi.h"
 #include "res/resource.h"
+#include "tests/uidriver/UiDriver.h"
 #include "tests/win/WinTestSupport.h"
 
 namespace {
@@ -60,8 +61,7 @@ const char* const kEnglish[] = {
     "4\tno camera on this computer\n"
     "5\tanother copy of Tervolin was running: try again later\n"
     "6\tthe camera's driver library failed\n"
-    "10\t(/check) an update is due",
-};
+    "10\t(/check) an update is due"};
 
 void SetLanguageValue(DWORD type, const void* data, DWORD size) {
     HKEY key = nullptr;
@@ -80,57 +80,36 @@ void ClearLanguage() {
     RegDeleteKeyA(HKEY_CURRENT_USER, kTestKey);
 }
 
-// What a message box showed, read from its child windows by another thread.
+// What a message box showed, read by another thread.
 struct Seen {
-    bool found = false;
-    std::string title;
+    bool found = false, icon = false, ownerEnabled = true;
+    std::string title, text;
     std::vector<std::string> buttons;
-    std::string text;
-    bool icon = false;
     HWND owner = nullptr;
-    bool ownerEnabled = true;
 };
 
-// Waits for the box titled `caption`, reads it, then presses its button `press`, after Escape
-// when `escapeFirst`.
+// Waits for the box titled `caption`, reads it, then presses its button `press` (without one the
+// first, so that the box still closes), after Escape when `escapeFirst`.
 std::thread DriveBox(const std::string& caption, Seen& seen, const std::string& press,
                      bool escapeFirst = false) {
     return std::thread([=, &seen] {
         HWND box = nullptr;
-        for (int i = 0; i < 500 && box == nullptr; ++i) {
-            box = FindWindowA(nullptr, caption.c_str());
-            if (box == nullptr || !IsWindowVisible(box)) {
-                box = nullptr;
-                Sleep(10);
-            }
-        }
-        if (box == nullptr)
+        for (int i = 0;
+             i < 500 && (box = FindWindowA(nullptr, caption.c_str()), !box || !IsWindowVisible(box)); ++i)
+            Sleep(10);
+        if (box == nullptr || !IsWindowVisible(box))
             return;
         seen.found = true;
         // The box is owned by its layer window, which the given window owns.
         seen.owner = GetWindow(GetWindow(box, GW_OWNER), GW_OWNER);
         seen.ownerEnabled = seen.owner != nullptr && IsWindowEnabled(seen.owner);
-        char title[256] = {};
-        GetWindowTextA(box, title, sizeof title);
-        seen.title = title;
-        HWND button = nullptr;
-        for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-            if (!IsWindowVisible(child))
-                continue;
-            char className[32] = {};
-            char text[512] = {};
-            GetClassNameA(child, className, sizeof className);
-            SendMessageA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-            if (lstrcmpiA(className, "Button") == 0) {
-                seen.buttons.push_back(text);
-                // The button called `press`; without one the first, so that the box still closes.
-                if (press == text || seen.buttons.size() == 1)
-                    button = child;
-            } else if (SendMessageA(child, STM_GETICON, 0, 0) != 0)
-                seen.icon = true;
-            else if (GetDlgCtrlID(child) == IDC_MESSAGE_TEXT)
-                seen.text = text;
-        }
+        seen.title = WindowText(box);
+        seen.buttons = MessageBoxButtons(box);
+        seen.text = GetDlgItem(box, IDC_MESSAGE_TEXT) ? MessageBoxText(box) : "";
+        seen.icon = MessageBoxHasIcon(box);
+        HWND button = ButtonWithText(box, press);
+        if (button == nullptr || !IsWindowVisible(button))
+            button = ButtonWithText(box, seen.buttons.empty() ? "" : seen.buttons.front());
         if (escapeFirst)
             PostMessageA(button, WM_KEYDOWN, VK_ESCAPE, 0);
         Sleep(escapeFirst ? 200 : HoldTime());
@@ -195,24 +174,12 @@ TEST(LanguageLibrary, AbsentUnknownAndHostileValuesGiveNull) {
     std::filesystem::copy_file(std::filesystem::path(ModuleFolder(nullptr)) / "ZARidezi.dll",
                                folder / "Tervolin.xx.dll", std::filesystem::copy_options::overwrite_existing);
 
-    const std::string hostile[] = {
-        "",
-        "f",
-        "fra1",
-        "xx",
-        "zz",
-        "fr ",
-        " fr",
-        "f.r",
-        "..",
-        "..\\..\\fr",
-        "C:\\Windows\\System32\\shell32",
-        "\\\\server\\share\\fr",
-        "fr\\..\\de",
-        "lang\\fr",
-        std::string(300, 'a'),
-        std::string("fr\0de", 5),
-    };
+    std::vector<std::string> hostile = {"",    "f",   "fra1", "xx",         "zz",      "fr ",
+                                        " fr", "f.r", "..",   "fr\\..\\de", "lang\\fr"};
+    for (const char* path : {"..\\..\\fr", "C:\\Windows\\System32\\shell32", "\\\\server\\share\\fr"})
+        hostile.push_back(path);
+    hostile.push_back(std::string(300, 'a'));
+    hostile.push_back(std::string("fr\0de", 5));
     for (const std::string& value : hostile) {
         SetLanguageValue(REG_SZ, value.data(), static_cast<DWORD>(value.size() + 1));
         EXPECT_EQ(load(), nullptr) << "value \"" << value << "\"";

@@ -1,6 +1,5 @@
-// What the Windows tests share: GDI+ for the whole run, a dialog that runs a test inside its
-// modal loop, a message pump, pixels read back from the screen, real mouse input, a pause for
-// looking at a screen, and a fresh folder for the virtual camera.
+// What the Windows tests share: GDI+, a dialog that runs a test inside its modal loop, a message
+// pump, pixels read back from the screen, real mouse input and a fresh virtual camera folder.
 #pragma once
 
 #include <windows.h>
@@ -167,10 +166,12 @@ inline void MoveCursor(POINT p) {
     Pump();
 }
 
-// An empty folder `name` beside the test program for the virtual camera, named in TERVOLIN_VCAM.
-inline std::filesystem::path FreshCameraFolder(const char* name) {
+// An empty folder `name` beside the test program, named in `variable`: the virtual camera's, or
+// the look-alike driver libraries'.
+inline std::filesystem::path FreshFolder(const char* name, const char* variable = "TERVOLIN_VCAM") {
     const std::filesystem::path folder = std::filesystem::path(ModuleFolder(nullptr)) / name;
     std::filesystem::remove_all(folder);
-    _putenv_s("TERVOLIN_VCAM", folder.string().c_str());
+    std::filesystem::create_directories(folder);
+    _putenv_s(variable, folder.string().c_str());
     return folder;
 }
