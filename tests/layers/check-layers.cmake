@@ -1,6 +1,18 @@
-# Builds each probe in turn and checks its outcome: "builds", or "fails" for want of a header.
-# cmake -DBUILD_DIR=<build tree> -DPROBES="<target>|<outcome>|<what it includes>;..." -P check-layers.cmake
+# Builds each probe in turn and checks its outcome: "builds", or "fails" for want of a header; and
+# checks that no source climbs out of its folder with "../", which would pass by the include roots.
+# cmake -DSOURCE_DIR=<tree> -DBUILD_DIR=<build tree> -DPROBES="<target>|<outcome>|<what it includes>;..."
+#       -P check-layers.cmake
 set(wrong 0)
+foreach(folder IN ITEMS core framework Controls app res libs lang tools tests bench)
+    file(GLOB_RECURSE sources "${SOURCE_DIR}/${folder}/*.h" "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.rc")
+    foreach(source IN LISTS sources)
+        file(STRINGS "${source}" climbing REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<][^\">]*\\.\\./")
+        if(climbing)
+            message(STATUS "${source}: ${climbing}, an include that climbs out of its folder")
+            math(EXPR wrong "${wrong} + 1")
+        endif()
+    endforeach()
+endforeach()
 foreach(probe IN LISTS PROBES)
     string(REPLACE "|" ";" parts "${probe}")
     list(GET parts 0 target)
@@ -23,5 +35,5 @@ foreach(probe IN LISTS PROBES)
     endif()
 endforeach()
 if(wrong GREATER 0)
-    message(FATAL_ERROR "${wrong} of the includes did not build as the layers say")
+    message(FATAL_ERROR "${wrong} of the includes did not keep to the layers")
 endif()
