@@ -40,6 +40,7 @@
 #include "libs/RevezoDaRur/VirtualCamera.h"
 #include "res/resource.h"
 #include "tests/uidriver/CutOffRecovery.h"
+#include "tests/uidriver/UiDriver.h"
 
 namespace {
 
@@ -53,23 +54,13 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-struct Found {
-    DWORD processId;
-    HWND window;
-};
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM parameter) {
-    Found& found = *reinterpret_cast<Found*>(parameter);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (processId == found.processId && IsWindowVisible(window) && IsWindowEnabled(window) &&
-        lstrcmpA(className, "#32770") == 0) {
-        found.window = window;
-        return FALSE;
+// The topmost dialog of the process that is shown and enabled; null while there is none.
+HWND EnabledDialog(DWORD processId) {
+    for (HWND dialog : ProcessDialogs(processId)) {
+        if (IsWindowEnabled(dialog))
+            return dialog;
     }
-    return TRUE;
+    return nullptr;
 }
 
 struct LaunchFigures {
@@ -90,16 +81,13 @@ bool LaunchOnce(const std::string& program, LaunchFigures& figures) {
         std::fprintf(stderr, "benchtool: cannot start %s\n", program.c_str());
         return false;
     }
-    Found found{process.dwProcessId, nullptr};
-    while (found.window == nullptr && MillisecondsSince(start) < 30000) {
-        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&found));
-        if (found.window == nullptr)
-            Sleep(1);
-    }
+    HWND dialog = nullptr;
+    while ((dialog = EnabledDialog(process.dwProcessId)) == nullptr && MillisecondsSince(start) < 30000)
+        Sleep(1);
     // Interactive: its thread answers a message.
     DWORD_PTR answer = 0;
-    if (found.window != nullptr)
-        SendMessageTimeoutA(found.window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+    if (dialog != nullptr)
+        SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
     figures.milliseconds = MillisecondsSince(start);
     Sleep(300);
     // The peak so far, read while the program still runs and shows its window.
@@ -107,8 +95,8 @@ bool LaunchOnce(const std::string& program, LaunchFigures& figures) {
     memory.cb = sizeof memory;
     GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory);
     figures.peakKiB = static_cast<double>(memory.PeakWorkingSetSize) / 1024.0;
-    if (found.window != nullptr)
-        PostMessageA(found.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    if (dialog != nullptr)
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0)
         TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
@@ -181,7 +169,7 @@ int Trace(const std::string& program) {
     }
     SetEnvironmentVariableA("TERVOLIN_TRACE_STARTUP", nullptr);
     const auto start = std::chrono::steady_clock::now();
-    Found found{process.dwProcessId, nullptr};
+    HWND dialog = nullptr;
     bool interactive = false, closed = false, exited = false;
     int lines = 0;
     while (!exited && MillisecondsSince(start) < 60000) {
@@ -218,20 +206,20 @@ int Trace(const std::string& program) {
         }
         if (closed)
             continue;
-        if (found.window == nullptr)
-            EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&found));
+        if (dialog == nullptr)
+            dialog = EnabledDialog(process.dwProcessId);
         // Interactive: its thread answers a message. A short wait, as the program may be waiting
         // for this thread to take its next debug event.
         DWORD_PTR answer = 0;
-        if (found.window != nullptr && !interactive &&
-            SendMessageTimeoutA(found.window, WM_NULL, 0, 0, SMTO_NORMAL, 20, &answer) != 0) {
+        if (dialog != nullptr && !interactive &&
+            SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 20, &answer) != 0) {
             interactive = true;
             std::printf("benchtool: window interactive %.1f ms\n",
                         MillisecondsSinceCreation(process.hProcess));
             std::fflush(stdout);
         }
         if (interactive) {
-            PostMessageA(found.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             closed = true;
         }
     }

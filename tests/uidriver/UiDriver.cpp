@@ -10,8 +10,6 @@
 namespace {
 
 struct Search {
-    DWORD processId;
-    Screen screen;
     HWND found = nullptr;
     int count = 0;
 };
@@ -23,23 +21,30 @@ Screen Classify(HWND window) {
     return GetDlgItem(window, IDC_PROGRESS) != nullptr ? Screen::UpdateDialog : Screen::MessageBox;
 }
 
-BOOL CALLBACK FindScreen(HWND window, LPARAM parameter) {
-    Search& search = *reinterpret_cast<Search*>(parameter);
+struct DialogList {
+    DWORD processId;
+    std::vector<HWND> dialogs;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM parameter) {
+    DialogList& list = *reinterpret_cast<DialogList*>(parameter);
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     char className[32] = {};
     GetClassNameA(window, className, sizeof className);
-    if (processId == search.processId && IsWindowVisible(window) && GetWindow(window, GW_CHILD) != nullptr &&
-        lstrcmpA(className, "#32770") == 0 && Classify(window) == search.screen) {
-        search.found = window;
-        ++search.count;
-    }
+    if (processId == list.processId && IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0)
+        list.dialogs.push_back(window);
     return TRUE;
 }
 
 Search SearchScreens(DWORD processId, Screen screen) {
-    Search search{processId, screen};
-    EnumWindows(FindScreen, reinterpret_cast<LPARAM>(&search));
+    Search search;
+    for (HWND dialog : ProcessDialogs(processId)) {
+        if (GetWindow(dialog, GW_CHILD) != nullptr && Classify(dialog) == screen) {
+            search.found = dialog;
+            ++search.count;
+        }
+    }
     return search;
 }
 
@@ -98,6 +103,12 @@ bool CProgramRun::WaitForExit(DWORD milliseconds, DWORD* exitCode) {
 
 bool CProgramRun::IsRunning() const {
     return m_process && WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
+}
+
+std::vector<HWND> ProcessDialogs(DWORD processId) {
+    DialogList list{processId, {}};
+    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&list));
+    return list.dialogs;
 }
 
 HWND WaitForScreen(DWORD processId, Screen screen, DWORD milliseconds) {
