@@ -4,11 +4,14 @@
 // over the skin and its two buttons paint their normal face with the caption on it. Each image is
 // decoded once. bench/run measures Tervolin.exe's start-up against this program's.
 //
-// Built with SAME_ORDER_BASELINE it is the same-order baseline: it also does what the program must
-// do in its order and nothing more. It creates its layer window before it decodes the skin, runs
-// the opening check's device-inventory lookup and the driver's open, version read and close while
-// the dialog initialises, and resizes both windows with the program's SetWindowPos flags (which
-// activate them). Both write their start-up phases as the program does (TERVOLIN_TRACE_STARTUP=1).
+// Built with SAME_ORDER_BASELINE it is the same-order baseline: it also makes every start-up call
+// the program must make, in its order, and nothing more. It asks the language library for the
+// user's language module, creates its layer window before it decodes the skin, lays the dialog out
+// again from its template, resizes both windows with the program's SetWindowPos flags (which
+// activate them), hands the layer window's DC to the layered update, fetches the system menu and
+// sets the icon, and runs the opening check's device-inventory lookup and the driver's open,
+// version read and close while the dialog initialises. Both write their start-up phases as the
+// program does (TERVOLIN_TRACE_STARTUP=1).
 #include <windows.h>
 #include <commctrl.h>
 #include <objidl.h>
@@ -29,8 +32,10 @@
 #ifdef SAME_ORDER_BASELINE
 #include "app/DriverLibrary.h"
 #include "app/SetupApiInventory.h"
+#include "Controls/DialogFontAdjuster.h"
 #include "core/CameraDetection.h"
 #include "core/FirmwareVersion.h"
+#include "libs/ravozev/MultiLanguage.h"
 #endif
 
 namespace {
@@ -197,6 +202,10 @@ private:
     CFont m_textFont;
     CFont m_buttonFont;
     CWindowHandle m_layer;
+#ifdef SAME_ORDER_BASELINE
+    HICON m_icon = nullptr;
+    CDialogFontAdjuster m_fontAdjuster;
+#endif
 };
 
 bool CMainWindow::Load(HINSTANCE module) {
@@ -210,6 +219,7 @@ bool CMainWindow::Load(HINSTANCE module) {
     TraceStartup("button faces decoded");
     if (!CreateLayer(module, 0, 0) || !m_skin.Decode(module, kSkinPng))
         return false;
+    m_icon = LoadIconA(module, MAKEINTRESOURCEA(IDI_TERVOLIN));
     TraceStartup("layer window made, skin decoded");
 #else
     if (!m_skin.Decode(module, kSkinPng))
@@ -251,16 +261,20 @@ void CMainWindow::Initialise(HWND dialog) {
                       GetWindowLongPtrA(dialog, GWL_STYLE) & ~(WS_CAPTION | DS_MODALFRAME));
     SetWindowLongPtrA(dialog, GWL_EXSTYLE, GetWindowLongPtrA(dialog, GWL_EXSTYLE) & ~WS_EX_DLGMODALFRAME);
 #ifdef SAME_ORDER_BASELINE
-    // The program's flags: no move, no z-order change, and no SWP_NOACTIVATE; the layer window
-    // was made before the skin's size was known.
+    // The program lays the dialog out again from its template in a font made at 96 pixels an
+    // inch, then resizes both windows with its flags: no move, no z-order change, no frame-change
+    // notification and no SWP_NOACTIVATE; the layer window was made before the skin's size was
+    // known. Its region is set with a redraw.
+    m_fontAdjuster.Apply(GetModuleHandleA(nullptr), dialog, kMainTemplate, 96.0);
     constexpr UINT kResize = SWP_NOMOVE | SWP_NOZORDER;
-    SetWindowPos(dialog, nullptr, 0, 0, m_skin.Width(), m_skin.Height(), kResize | SWP_FRAMECHANGED);
+    SetWindowPos(dialog, nullptr, 0, 0, m_skin.Width(), m_skin.Height(), kResize);
     SetWindowPos(m_layer, nullptr, 0, 0, m_skin.Width(), m_skin.Height(), kResize);
+    SetWindowRgn(dialog, OpaqueRegion(m_skin), TRUE);
 #else
     SetWindowPos(dialog, nullptr, 0, 0, m_skin.Width(), m_skin.Height(),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-#endif
     SetWindowRgn(dialog, OpaqueRegion(m_skin), FALSE);
+#endif
 
     RECT rect;
     GetWindowRect(dialog, &rect);
@@ -268,7 +282,20 @@ void CMainWindow::Initialise(HWND dialog) {
     SIZE size{m_skin.Width(), m_skin.Height()};
     POINT source{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+#ifdef SAME_ORDER_BASELINE
+    // The program hands the layer window's own DC to the update, and fetches the dialog's system
+    // menu and gives it its icon, large and small.
+    {
+        CClientDC layerDc(m_layer);
+        UpdateLayeredWindow(m_layer, layerDc, &destination, &size, m_skin.Dc(), &source, 0, &blend,
+                            ULW_ALPHA);
+    }
+    GetSystemMenu(dialog, FALSE);
+    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+#else
     UpdateLayeredWindow(m_layer, nullptr, &destination, &size, m_skin.Dc(), &source, 0, &blend, ULW_ALPHA);
+#endif
 
     for (int id : kTextIds) {
         const HFONT font = id == kTitleId ? m_titleFont.Get() : m_textFont.Get();
@@ -374,6 +401,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (CGdiPlus::Api().GdiplusStartup(&token, &input, nullptr) != gdip::Ok)
         return 1;
     TraceStartup("GDI+ started");
+#ifdef SAME_ORDER_BASELINE
+    // The language library, asked for the user's language module, and kept until the end.
+    CMultiLanguage language;
+    language.LoadLangResourceDLL(instance, "SOFTWARE\\Quellmar\\Webcam", "Language");
+    TraceStartup("language module");
+#endif
     CMainWindow window;
     if (!window.Load(instance))
         return 1;
