@@ -13,21 +13,22 @@ protected:
     void ExpectUnseen(const std::string& switches, DWORD exitCode) {
         SCOPED_TRACE(switches);
         Start(switches);
-        std::pair<DWORD, std::vector<std::string>> seen{m_program.ProcessId(), {}};
+        std::vector<std::string> seen;
         bool foreground = false;
         DWORD exit = 99;
         for (const DWORD end = GetTickCount() + 30000; !m_program.WaitForExit(20, &exit);) {
-            EnumWindows(Visible, reinterpret_cast<LPARAM>(&seen));
+            for (HWND window : ProcessWindows(m_program.ProcessId()))
+                seen.push_back(WindowText(window));
             DWORD process = 0;
             GetWindowThreadProcessId(GetForegroundWindow(), &process);
-            foreground = foreground || process == seen.first;
+            foreground = foreground || process == m_program.ProcessId();
             if (GetTickCount() > end) {
                 ADD_FAILURE() << "still running";
                 break;
             }
         }
         EXPECT_EQ(exit, exitCode);
-        EXPECT_TRUE(seen.second.empty()) << seen.second.front();
+        EXPECT_TRUE(seen.empty()) << seen.front();
         EXPECT_FALSE(foreground);
     }
     // The updater running already, with its main window open.
@@ -38,16 +39,6 @@ protected:
     void PlugFlash(const FlashImage& flash) {
         Plug(kOlder);
         ASSERT_TRUE(SaveFlash(m_folder, flash));
-    }
-
-private:
-    static BOOL CALLBACK Visible(HWND window, LPARAM parameter) {
-        auto& [process, windows] = *reinterpret_cast<std::pair<DWORD, std::vector<std::string>>*>(parameter);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == process && IsWindowVisible(window))
-            windows.push_back(WindowText(window));
-        return TRUE;
     }
 };
 
