@@ -12,11 +12,8 @@
 #include "core/DriverSession.h"
 #include "core/FirmwareVersion.h"
 #include "core/FlashWorker.h"
-#include "core/UpdateChecks.h"
 #include "libs/RevezoDaRur/FirmwareImage.h"
-#include "libs/RevezoDaRur/GeneratedImages.h"
 #include "libs/RevezoDaRur/VirtualCamera.h"
-#include "res/resource.h"
 #include "tests/win/WinTestSupport.h"
 #include "tools/vcam/CameraDevice.h"
 
@@ -151,25 +148,4 @@ TEST_F(IdentificationTest, DriverLibrariesAreBoundByPlainOrStdcallNamesAndRefuse
     }
     _putenv_s("TERVOLIN_LOOKALIKE", "");
     std::filesystem::remove_all(lookalike);
-}
-
-TEST_F(IdentificationTest, OpeningCheckThroughTheShell) {
-    CSetupApiInventory inventory;
-    CDriverLibrary driver;
-    GeneratedImages images;
-    PlugFirmware(kTarget);
-
-    // Flash present but no device in the inventory: refused, and the driver is not opened.
-    Decision decision = OpeningCheck(inventory, driver, images, {});
-    EXPECT_EQ(decision.next, NextStep::CloseCancelled);
-    ASSERT_TRUE(decision.message);
-    EXPECT_EQ(decision.message->textId, IDS_NOT_PLUGGED_IN);
-    EXPECT_EQ(LoadState(m_folder)->counters.opens, 0u);
-
-    ASSERT_TRUE(RegisterCameraDevice(CameraHardwareIds()));
-    decision = OpeningCheck(inventory, driver, images, {});
-    ASSERT_TRUE(decision.message);
-    EXPECT_EQ(decision.message->textId, IDS_ALREADY_LATEST);
-    EXPECT_EQ(decision.message->suffix, "\n\nQuellmar Vistrel Solentra V2.0.7");
-    EXPECT_EQ(OpeningCheck(inventory, driver, images, {true, false}).next, NextStep::WaitForUser);
 }
