@@ -12,8 +12,8 @@
 #include "core/DriverSession.h"
 #include "core/FirmwareVersion.h"
 #include "core/FlashWorker.h"
+#include "libs/RevezoDaRur/CameraState.h"
 #include "libs/RevezoDaRur/FirmwareImage.h"
-#include "libs/RevezoDaRur/VirtualCamera.h"
 #include "tests/win/WinTestSupport.h"
 #include "tools/vcam/CameraDevice.h"
 
@@ -27,10 +27,6 @@ protected:
     void TearDown() override {
         RemoveCameraDevice();
         std::filesystem::remove_all(m_folder);
-    }
-
-    void PlugFirmware(const char* version) {
-        ASSERT_TRUE(VirtualCamera::Plug(m_folder, MakeFirmwareImage(version), {}));
     }
 
     std::filesystem::path m_folder;
@@ -70,24 +66,6 @@ TEST_F(IdentificationTest, FindCameraSurvivesOversizedAndUnterminatedIds) {
     longer.push_back('\0');
     ASSERT_TRUE(RegisterCameraDeviceProperty(longer));
     EXPECT_EQ(FindCamera(), kCameraNotFound);
-}
-
-TEST_F(IdentificationTest, CheckCodeVersionThroughTheDriverDll) {
-    CDriverLibrary driver;
-    ASSERT_TRUE(driver.IsLoaded());
-    PlugFirmware(kTarget);
-    EXPECT_EQ(CheckCodeVersion(driver, false), kVersionEqual);
-    EXPECT_EQ(CheckCodeVersion(driver, true), kVersionDiffers);
-    PlugFirmware("SN9C250 0. 0. 5.11SBFgE");
-    EXPECT_EQ(CheckCodeVersion(driver, false), kVersionDiffers);
-
-    CameraState state = *LoadState(m_folder);
-    EXPECT_EQ(state.counters.opens, 1u);
-    state.settings.plugged = false;
-    ASSERT_TRUE(SaveState(m_folder, state));
-    EXPECT_EQ(CheckCodeVersion(driver, false), kVersionNoDriver);
-    std::filesystem::remove_all(m_folder);
-    EXPECT_EQ(CheckCodeVersion(driver, false), kVersionNoDriver);
 }
 
 // Look-alikes over a flash with the target firmware: those refused are never called (a call would
