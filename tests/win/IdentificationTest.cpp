@@ -53,18 +53,12 @@ TEST_F(IdentificationTest, FindCameraSeesTheRegisteredDeviceByItsFirstIdInAnyCas
 TEST_F(IdentificationTest, FindCameraSurvivesOversizedAndUnterminatedIds) {
     // 512 bytes without a terminator, the fragment at its very end: found or not, as long as
     // nothing past the buffer is read (the platform may hand it back terminated, then too long).
-    std::string exact(512 - 17, 'X');
-    exact += "VID_E5A7&PID_19C4";
-    ASSERT_TRUE(RegisterCameraDeviceProperty(exact));
+    ASSERT_TRUE(RegisterCameraDeviceProperty(std::string(512 - 17, 'X') + "VID_E5A7&PID_19C4"));
     const int result = FindCamera();
     EXPECT_TRUE(result == kCameraFound || result == kCameraNotFound);
-
     // A value that needs more than 512 bytes cannot be read and the device is skipped.
-    std::string longer(600, 'X');
-    longer += "VID_E5A7&PID_19C4";
-    longer.push_back('\0');
-    longer.push_back('\0');
-    ASSERT_TRUE(RegisterCameraDeviceProperty(longer));
+    ASSERT_TRUE(
+        RegisterCameraDeviceProperty(std::string(600, 'X') + "VID_E5A7&PID_19C4" + std::string(2, '\0')));
     EXPECT_EQ(FindCamera(), kCameraNotFound);
 }
 
