@@ -9,11 +9,6 @@
 
 namespace {
 
-struct Search {
-    HWND found = nullptr;
-    int count = 0;
-};
-
 // The main window has the question label, the update dialog the progress bar.
 Screen Classify(HWND window) {
     if (GetDlgItem(window, IDC_QUESTION) != nullptr)
@@ -21,31 +16,27 @@ Screen Classify(HWND window) {
     return GetDlgItem(window, IDC_PROGRESS) != nullptr ? Screen::UpdateDialog : Screen::MessageBox;
 }
 
-struct DialogList {
+struct WindowList {
     DWORD processId;
-    std::vector<HWND> dialogs;
+    std::vector<HWND> windows;
 };
 
-BOOL CALLBACK CollectDialog(HWND window, LPARAM parameter) {
-    DialogList& list = *reinterpret_cast<DialogList*>(parameter);
+BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter) {
+    WindowList& list = *reinterpret_cast<WindowList*>(parameter);
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    char className[32] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (processId == list.processId && IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0)
-        list.dialogs.push_back(window);
+    if (processId == list.processId && IsWindowVisible(window))
+        list.windows.push_back(window);
     return TRUE;
 }
 
-Search SearchScreens(DWORD processId, Screen screen) {
-    Search search;
-    for (HWND dialog : ProcessDialogs(processId)) {
-        if (GetWindow(dialog, GW_CHILD) != nullptr && Classify(dialog) == screen) {
-            search.found = dialog;
-            ++search.count;
-        }
-    }
-    return search;
+// The process's dialogs that show `screen`, topmost first.
+std::vector<HWND> Screens(DWORD processId, Screen screen) {
+    std::vector<HWND> screens;
+    for (HWND dialog : ProcessDialogs(processId))
+        if (GetWindow(dialog, GW_CHILD) != nullptr && Classify(dialog) == screen)
+            screens.push_back(dialog);
+    return screens;
 }
 
 // The first child of `parent` of window class `className` for which `match` holds.
@@ -105,27 +96,39 @@ bool CProgramRun::IsRunning() const {
     return m_process && WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
 }
 
+std::vector<HWND> ProcessWindows(DWORD processId) {
+    WindowList list{processId, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&list));
+    return list.windows;
+}
+
 std::vector<HWND> ProcessDialogs(DWORD processId) {
-    DialogList list{processId, {}};
-    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&list));
-    return list.dialogs;
+    std::vector<HWND> dialogs;
+    for (HWND window : ProcessWindows(processId)) {
+        char className[32] = {};
+        GetClassNameA(window, className, sizeof className);
+        if (lstrcmpA(className, "#32770") == 0)
+            dialogs.push_back(window);
+    }
+    return dialogs;
 }
 
 HWND WaitForScreen(DWORD processId, Screen screen, DWORD milliseconds) {
     for (const DWORD end = GetTickCount() + milliseconds;; Sleep(20)) {
-        if (HWND window = SearchScreens(processId, screen).found)
-            return window;
+        const std::vector<HWND> screens = Screens(processId, screen);
+        if (!screens.empty())
+            return screens.back();
         if (GetTickCount() > end)
             return nullptr;
     }
 }
 
 bool IsShowing(DWORD processId, Screen screen) {
-    return SearchScreens(processId, screen).found != nullptr;
+    return !Screens(processId, screen).empty();
 }
 
 int CountScreens(DWORD processId, Screen screen) {
-    return SearchScreens(processId, screen).count;
+    return static_cast<int>(Screens(processId, screen).size());
 }
 
 std::string WindowText(HWND window) {
@@ -207,11 +210,9 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
         CSelectObject selected(memory, bitmap);
         memory.BitBlt(0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
     }
-    static const CLSID kPngEncoder = {// GDI+'s own PNG encoder, image/png
-                                      0x557CF406,
-                                      0x1A04,
-                                      0x11D3,
-                                      {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    // GDI+'s own PNG encoder, image/png.
+    static const CLSID kPngEncoder = {
+        0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
     CGdiPlusBitmapObject image;
     return gdiplus.GdipCreateBitmapFromHBITMAP(bitmap, nullptr, image.Out()) == gdip::Ok &&
            gdiplus.GdipSaveImageToFile(reinterpret_cast<gdip::GpImage*>(image.Get()), path.c_str(),

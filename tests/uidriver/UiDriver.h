@@ -46,7 +46,8 @@ inline constexpr char kAlreadyLatest[] = "You already have the latest firmware";
 // The program's windows; a message box has neither the question label nor the progress bar.
 enum class Screen { MainWindow, UpdateDialog, MessageBox };
 
-// The visible dialogs (class "#32770") of the process, topmost first.
+// The visible top-level windows of the process, topmost first; its dialogs (class "#32770").
+std::vector<HWND> ProcessWindows(DWORD processId);
 std::vector<HWND> ProcessDialogs(DWORD processId);
 // A visible top-level window of the process that shows `screen`, waited for up to `milliseconds`.
 HWND WaitForScreen(DWORD processId, Screen screen, DWORD milliseconds = 15000);

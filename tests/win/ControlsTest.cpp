@@ -91,30 +91,44 @@ int Runs(const std::string& profile) {
     return count;
 }
 
+// The main window's transparent labels show their text over the skin and leave no ghosts.
+void ExpectTransparentLabels(MainDialog& dialog) {
+    auto grey = [](COLORREF c) { return GetRValue(c) < 0xC0; };                         // on the light band
+    auto white = [](COLORREF c) { return GetGValue(c) > 0xE0 && GetBValue(c) > 0xE0; }; // on the red band
+    // How many columns of a label, from `fromX` on, hold a pixel `is` picks out.
+    auto count = [](const CLabel& label, int fromX, const std::function<bool(COLORREF)>& is) {
+        const CRect client = label.GetClientRect();
+        const std::string columns = Columns(label, {fromX, 0, client.Width(), client.Height()}, is);
+        return std::count(columns.begin(), columns.end(), '#');
+    };
+    EXPECT_GT(count(dialog.question, 0, grey), 150);
+    EXPECT_GT(count(dialog.title, 0, white), 60);
+    // The red band shows through in every column, not a painted box.
+    auto red = [](COLORREF c) { return Near(c, kSkinRed, 24); };
+    EXPECT_EQ(count(dialog.title, 0, red), dialog.title.GetClientRect().Width());
+
+    dialog.question.SetWindowText("Ab");
+    Pump(100);
+    EXPECT_GT(count(dialog.question, 0, grey), 5);
+    EXPECT_EQ(count(dialog.question, 200, grey), 0); // nothing left of the longer text
+}
+
 } // namespace
 
-TEST(GdipButton, SkinnedButtonsDrawTheFacesKeptBeforeThem) {
+// The main window's buttons draw the faces decoded before them, which go with the buttons, and
+// show their states and captions; its transparent labels show their text and the skin below.
+TEST(MainWindowControls, ButtonFacesStatesCaptionsAndFontsAndLabelsOverTheSkin) {
     SkinButtonFaces kept = KeepSkinButtonFaces();
     const std::vector<std::weak_ptr<CPNGResource>> faces(kept.begin(), kept.end());
     for (const auto& face : kept)
         ASSERT_TRUE(face->HasImage());
-    {
-        MainDialog dialog;
-        dialog.script = [&] {
-            kept = {};
-            // The buttons hold the very images decoded before they were made: none was decoded anew.
-            for (const auto& face : faces)
-                EXPECT_FALSE(face.expired());
-        };
-        dialog.DoModal();
-    }
-    for (const auto& face : faces)
-        EXPECT_TRUE(face.expired()); // and they went with the buttons
-}
+    auto dialog = std::make_unique<MainDialog>();
+    dialog->script = [&, &dialog = *dialog] {
+        kept = {};
+        for (const auto& face : faces)
+            EXPECT_FALSE(face.expired()); // none was decoded anew
+        ExpectTransparentLabels(dialog);
 
-TEST(GdipButton, FacesCaptionsClicksAndFontsOverTheMainWindowSkin) {
-    MainDialog dialog;
-    dialog.script = [&] {
         CGdipButton& write = dialog.write;
         const POINT outside = ScreenPoint(dialog, 20, 100), face = ScreenPoint(write, 12, 22);
         auto expectFace = [&](COLORREF expected, COLORREF caption, const char* state) {
@@ -183,7 +197,10 @@ TEST(GdipButton, FacesCaptionsClicksAndFontsOverTheMainWindowSkin) {
         EXPECT_TRUE(Near(FaceOf(write), kNormalFace));
         EXPECT_TRUE(Near(ScreenPixel(ScreenPoint(write, 110, 46)), RGB(0, 200, 0)));
     };
-    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog->DoModal(), IDOK);
+    dialog.reset(); // and the buttons with it
+    for (const auto& face : faces)
+        EXPECT_TRUE(face.expired());
 }
 
 namespace {
@@ -390,31 +407,6 @@ TEST(Label, PlacementEmbossRepaintsFontsFlashingAndLinks) {
         EXPECT_EQ(dialog.notifications, std::vector<UINT>{LABEL_NOTIFY_CLICK});
         label.SetLink(false, false);
         EXPECT_FALSE(label.GetStyle() & SS_NOTIFY);
-    };
-    EXPECT_EQ(dialog.DoModal(), IDOK);
-}
-
-TEST(Label, TransparentLabelsOverTheSkinShowTheirTextAndNoGhosts) {
-    MainDialog dialog;
-    dialog.script = [&] {
-        auto grey = [](COLORREF c) { return GetRValue(c) < 0xC0; }; // on the light band
-        auto white = [](COLORREF c) { return GetGValue(c) > 0xE0 && GetBValue(c) > 0xE0; }; // on the red band
-        // How many columns of a label, from `fromX` on, hold a pixel `is` picks out.
-        auto count = [](const CLabel& label, int fromX, const std::function<bool(COLORREF)>& is) {
-            const CRect client = label.GetClientRect();
-            const std::string columns = Columns(label, {fromX, 0, client.Width(), client.Height()}, is);
-            return std::count(columns.begin(), columns.end(), '#');
-        };
-        EXPECT_GT(count(dialog.question, 0, grey), 150);
-        EXPECT_GT(count(dialog.title, 0, white), 60);
-        // The red band shows through in every column, not a painted box.
-        auto red = [](COLORREF c) { return Near(c, kSkinRed, 24); };
-        EXPECT_EQ(count(dialog.title, 0, red), dialog.title.GetClientRect().Width());
-
-        dialog.question.SetWindowText("Ab");
-        Pump(100);
-        EXPECT_GT(count(dialog.question, 0, grey), 5);
-        EXPECT_EQ(count(dialog.question, 200, grey), 0); // nothing left of the longer text
     };
     EXPECT_EQ(dialog.DoModal(), IDOK);
 }

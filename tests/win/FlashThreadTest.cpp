@@ -72,17 +72,6 @@ protected:
 
 } // namespace
 
-TEST_F(FlashThreadTest, ProgramResourcesHoldBothImages) {
-    for (bool old : {false, true}) {
-        const TargetFirmware target = TargetFirmwareFor(old);
-        HRSRC resource = FindResourceExA(nullptr, "BIN", MAKEINTRESOURCEA(target.imageResourceId), 1033);
-        ASSERT_NE(resource, nullptr) << target.imageResourceId;
-        ASSERT_EQ(SizeofResource(nullptr, resource), 65536u);
-        const auto* data = static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, resource)));
-        EXPECT_EQ(FlashImage(data, data + 65536), MakeFirmwareImage(target.codeVersion));
-    }
-}
-
 TEST_F(FlashThreadTest, InstallsTheImageTheIdNamesAndPostsTheStagesInOrder) {
     ASSERT_TRUE(RunJob());
     ASSERT_EQ(m_received.size(), 4u);

@@ -174,7 +174,9 @@ public:
     LRESULT OnCtlColor(UINT, WPARAM, LPARAM, bool&) { return reinterpret_cast<LRESULT>(parentBrush); }
 };
 
-TEST(ModalRun, LifeCycleInOrderWithTheOwnerDisabledDuring) {
+// The life cycle in order with the owner disabled during the run; a run ends with its code, also
+// one nested in another's, and runs no loop when ended while initialising.
+TEST(ModalRun, LifeCycleEndCodesAndNestedRunsWithTheOwnerDisabledDuring) {
     CWindowHandle owner(PopupWindow("owner", true));
     TestDialog dialog(owner);
     dialog.script = [&] {
@@ -186,33 +188,25 @@ TEST(ModalRun, LifeCycleInOrderWithTheOwnerDisabledDuring) {
     EXPECT_TRUE(IsWindowEnabled(owner));
     EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
     EXPECT_EQ(dialog.click.GetSafeHwnd(), nullptr);
-}
 
-TEST(ModalRun, EndsWithItsCodeAndRunsNoLoopWhenEndedWhileInitialising) {
     TestDialog escape;
     escape.script = [&] { escape.SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0); };
     EXPECT_EQ(escape.DoModal(), IDCANCEL);
     EXPECT_EQ(escape.events[2], "cancel");
 
-    TestDialog coded;
-    coded.script = [&] { coded.EndDialog(42); };
-    EXPECT_EQ(coded.DoModal(), 42);
-
     TestDialog early;
     early.setup = [&] { early.OnCancel(); }; // a loop that ran would end with IDOK
     EXPECT_EQ(early.DoModal(), IDCANCEL);
     EXPECT_EQ(early.events.back(), "post-nc-destroy");
-}
 
-TEST(ModalRun, NestedRunDisablesTheOuterDialogAndReturnsToItsLoop) {
     TestDialog outer;
     outer.script = [&] {
         TestDialog inner(outer.GetSafeHwnd());
         inner.script = [&] {
             EXPECT_FALSE(outer.IsWindowEnabled());
-            inner.EndDialog(IDCANCEL);
+            inner.EndDialog(42);
         };
-        EXPECT_EQ(inner.DoModal(), IDCANCEL);
+        EXPECT_EQ(inner.DoModal(), 42);
         EXPECT_TRUE(outer.IsWindowEnabled());
         outer.EndDialog(7);
     };
@@ -335,7 +329,11 @@ TEST(SelectObject, PutsBackTheReplacedObjectHoweverTheScopeIsLeft) {
 
 TEST(DeviceContext, ABorrowedDcIsLeftAndAnOwnedOneDeleted) {
     HDC memory = CreateCompatibleDC(nullptr);
-    { CDCHandle borrowed(memory); }
+    {
+        CDCHandle borrowed(memory);
+        CDCHandle copy = borrowed;
+        EXPECT_EQ(copy.GetSafeHdc(), memory);
+    }
     ASSERT_EQ(GetObjectType(memory), static_cast<DWORD>(OBJ_MEMDC));
     {
         CDC owner(memory);
@@ -343,14 +341,6 @@ TEST(DeviceContext, ABorrowedDcIsLeftAndAnOwnedOneDeleted) {
         EXPECT_EQ(view.GetSafeHdc(), memory);
     }
     EXPECT_EQ(GetObjectType(memory), 0u); // the owner, and only it, deleted it
-    HDC another = CreateCompatibleDC(nullptr);
-    {
-        CDCHandle borrowed(another);
-        CDCHandle copy = borrowed;
-        EXPECT_EQ(copy.GetSafeHdc(), another);
-    }
-    EXPECT_EQ(GetObjectType(another), static_cast<DWORD>(OBJ_MEMDC));
-    DeleteDC(another);
 }
 
 } // namespace

@@ -12,11 +12,8 @@
 #include "core/DriverSession.h"
 #include "core/FirmwareVersion.h"
 #include "core/FlashWorker.h"
-#include "core/UpdateChecks.h"
+#include "libs/RevezoDaRur/CameraState.h"
 #include "libs/RevezoDaRur/FirmwareImage.h"
-#include "libs/RevezoDaRur/GeneratedImages.h"
-#include "libs/RevezoDaRur/VirtualCamera.h"
-#include "res/resource.h"
 #include "tests/win/WinTestSupport.h"
 #include "tools/vcam/CameraDevice.h"
 
@@ -30,10 +27,6 @@ protected:
     void TearDown() override {
         RemoveCameraDevice();
         std::filesystem::remove_all(m_folder);
-    }
-
-    void PlugFirmware(const char* version) {
-        ASSERT_TRUE(VirtualCamera::Plug(m_folder, MakeFirmwareImage(version), {}));
     }
 
     std::filesystem::path m_folder;
@@ -60,37 +53,13 @@ TEST_F(IdentificationTest, FindCameraSeesTheRegisteredDeviceByItsFirstIdInAnyCas
 TEST_F(IdentificationTest, FindCameraSurvivesOversizedAndUnterminatedIds) {
     // 512 bytes without a terminator, the fragment at its very end: found or not, as long as
     // nothing past the buffer is read (the platform may hand it back terminated, then too long).
-    std::string exact(512 - 17, 'X');
-    exact += "VID_E5A7&PID_19C4";
-    ASSERT_TRUE(RegisterCameraDeviceProperty(exact));
+    ASSERT_TRUE(RegisterCameraDeviceProperty(std::string(512 - 17, 'X') + "VID_E5A7&PID_19C4"));
     const int result = FindCamera();
     EXPECT_TRUE(result == kCameraFound || result == kCameraNotFound);
-
     // A value that needs more than 512 bytes cannot be read and the device is skipped.
-    std::string longer(600, 'X');
-    longer += "VID_E5A7&PID_19C4";
-    longer.push_back('\0');
-    longer.push_back('\0');
-    ASSERT_TRUE(RegisterCameraDeviceProperty(longer));
+    ASSERT_TRUE(
+        RegisterCameraDeviceProperty(std::string(600, 'X') + "VID_E5A7&PID_19C4" + std::string(2, '\0')));
     EXPECT_EQ(FindCamera(), kCameraNotFound);
-}
-
-TEST_F(IdentificationTest, CheckCodeVersionThroughTheDriverDll) {
-    CDriverLibrary driver;
-    ASSERT_TRUE(driver.IsLoaded());
-    PlugFirmware(kTarget);
-    EXPECT_EQ(CheckCodeVersion(driver, false), kVersionEqual);
-    EXPECT_EQ(CheckCodeVersion(driver, true), kVersionDiffers);
-    PlugFirmware("SN9C250 0. 0. 5.11SBFgE");
-    EXPECT_EQ(CheckCodeVersion(driver, false), kVersionDiffers);
-
-    CameraState state = *LoadState(m_folder);
-    EXPECT_EQ(state.counters.opens, 1u);
-    state.settings.plugged = false;
-    ASSERT_TRUE(SaveState(m_folder, state));
-    EXPECT_EQ(CheckCodeVersion(driver, false), kVersionNoDriver);
-    std::filesystem::remove_all(m_folder);
-    EXPECT_EQ(CheckCodeVersion(driver, false), kVersionNoDriver);
 }
 
 // Look-alikes over a flash with the target firmware: those refused are never called (a call would
@@ -151,25 +120,4 @@ TEST_F(IdentificationTest, DriverLibrariesAreBoundByPlainOrStdcallNamesAndRefuse
     }
     _putenv_s("TERVOLIN_LOOKALIKE", "");
     std::filesystem::remove_all(lookalike);
-}
-
-TEST_F(IdentificationTest, OpeningCheckThroughTheShell) {
-    CSetupApiInventory inventory;
-    CDriverLibrary driver;
-    GeneratedImages images;
-    PlugFirmware(kTarget);
-
-    // Flash present but no device in the inventory: refused, and the driver is not opened.
-    Decision decision = OpeningCheck(inventory, driver, images, {});
-    EXPECT_EQ(decision.next, NextStep::CloseCancelled);
-    ASSERT_TRUE(decision.message);
-    EXPECT_EQ(decision.message->textId, IDS_NOT_PLUGGED_IN);
-    EXPECT_EQ(LoadState(m_folder)->counters.opens, 0u);
-
-    ASSERT_TRUE(RegisterCameraDevice(CameraHardwareIds()));
-    decision = OpeningCheck(inventory, driver, images, {});
-    ASSERT_TRUE(decision.message);
-    EXPECT_EQ(decision.message->textId, IDS_ALREADY_LATEST);
-    EXPECT_EQ(decision.message->suffix, "\n\nQuellmar Vistrel Solentra V2.0.7");
-    EXPECT_EQ(OpeningCheck(inventory, driver, images, {true, false}).next, NextStep::WaitForUser);
 }

@@ -124,10 +124,11 @@ TEST(PngResource, UnallocatableBufferThrowsWithItsMessage) {
     }
 }
 
-TEST(TransparentDialog, LaysOutTheTemplateOverAClickThroughLayerThatFollowsAndNestsEnabling) {
+// The layer window and its class go with the dialog's run, or with a dialog that never ran.
+TEST(TransparentDialog, LaysOutTheTemplateOverAClickThroughLayerThatFollowsNestsEnablingAndGoesWithIt) {
     SkinDialog dialog;
+    const HWND layer = dialog.LayerWindow();
     dialog.script = [&] {
-        HWND layer = dialog.LayerWindow();
         EXPECT_EQ(dialog.GetWindowRect().Width(), 446);
         EXPECT_EQ(dialog.GetWindowRect().Height(), 213);
         EXPECT_EQ(WindowRect(layer), dialog.GetWindowRect());
@@ -175,27 +176,17 @@ TEST(TransparentDialog, LaysOutTheTemplateOverAClickThroughLayerThatFollowsAndNe
         EXPECT_EQ(dialog.DoModal(), 0);
     };
     EXPECT_EQ(dialog.DoModal(), IDOK);
-}
-
-TEST(TransparentDialog, DestructionTakesTheLayerWindowAndItsClass) {
-    HWND layer = nullptr;
-    {
-        SkinDialog dialog;
-        layer = dialog.LayerWindow();
-        EXPECT_EQ(dialog.DoModal(), IDOK);
-        EXPECT_FALSE(IsWindow(layer));
-    }
+    EXPECT_FALSE(IsWindow(layer));
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
     EXPECT_FALSE(GetClassInfoExA(GetModuleHandleA(nullptr), "TranFakeWnd", &windowClass));
-
-    // A dialog that never runs does not leave its layer window behind.
+    HWND unusedLayer = nullptr;
     {
         SkinDialog unused;
-        layer = unused.LayerWindow();
-        EXPECT_TRUE(IsWindow(layer));
+        unusedLayer = unused.LayerWindow();
+        EXPECT_TRUE(IsWindow(unusedLayer));
     }
-    EXPECT_FALSE(IsWindow(layer));
+    EXPECT_FALSE(IsWindow(unusedLayer));
 }
 
 TEST(TransparentDialog, RimIsBlendedOverWhatLiesBehind) {
