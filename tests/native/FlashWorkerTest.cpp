@@ -8,7 +8,7 @@
 #include <functional>
 #include <map>
 #include <random>
-#include <regex>
+#include <set>
 #include <string>
 #include <tuple>
 
@@ -241,7 +241,13 @@ TEST_F(FlashWorkerTest, RandomFaultsNeverGiveAFalseResult) {
     int verified = 0, failed = 0;
     // The shapes a job may post: one to three attempts of [erase [write]] read-back, all three
     // unless one verified, then the result.
-    const std::regex shapes("((EW?)?R){1,3}V|((EW?)?R){3}F");
+    std::set<std::string> shapes;
+    for (const char* first : {"EWR", "ER", "R"})
+        for (const char* second : {"EWR", "ER", "R"})
+            for (const char* third : {"EWR", "ER", "R"})
+                shapes.insert({first + std::string("V"), first + std::string(second) + "V",
+                               first + std::string(second) + third + "V",
+                               first + std::string(second) + third + "F"});
 
     for (int job = 0; job < 1000; ++job) {
         CameraSettings settings;
@@ -274,7 +280,7 @@ TEST_F(FlashWorkerTest, RandomFaultsNeverGiveAFalseResult) {
         const FlashImage& image = Image(m_firmwareResourceId == 134);
         Run();
 
-        ASSERT_TRUE(std::regex_match(m_sink.posts, shapes)) << "job " << job << ": " << m_sink.posts;
+        ASSERT_TRUE(shapes.count(m_sink.posts)) << "job " << job << ": " << m_sink.posts;
         const bool flashHoldsImage = Flash() == image;
         if (m_sink.posts.back() == 'V') {
             ++verified;
