@@ -78,13 +78,12 @@ std::unique_ptr<std::uint8_t[]> MemoryHoldingTheImage(std::size_t size) {
 
 class FlashWorkerTest : public ::testing::Test {
 protected:
-    FlashWorkerTest() : m_camera(m_folder.Path()), m_driver(m_camera) {
-        m_images.images = {{133, Image()}, {134, Image(true)}};
-    }
+    FlashWorkerTest() : m_camera(m_folder.Path()), m_driver(m_camera) {}
 
     // Plugs the camera in afresh for the next job and forgets what the last one did.
     void Plug(const CameraSettings& settings = {}, const FlashImage& flash = MakeFirmwareImage(kOlder)) {
         ASSERT_TRUE(VirtualCamera::Plug(m_folder.Path(), flash, settings));
+        m_images.images = {{133, Image()}, {134, Image(true)}};
         m_sink.posts.clear();
         m_driver.Reset();
         m_attempts.clear();
@@ -208,7 +207,6 @@ TEST_F(FlashWorkerTest, AttemptThatCannotStartErasesAndReadsNothing) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Plug(With(Fault::OpenFail, c.openFails));
-        m_images.images = {{133, Image()}, {134, Image(true)}};
         c.images(m_images);
         Run(c.allocate);
         EXPECT_EQ(m_sink.posts, "RRRF");
