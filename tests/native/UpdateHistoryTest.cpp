@@ -13,7 +13,6 @@ HistoryRecord Sample(const std::string& before = "SN9C250 0. 0. 5.11SBFgE") {
     r.time = "2026-12-07T01:02:03Z";
     r.version = "1.0.0.0";
     r.force = true;
-    r.old = false;
     r.before = before;
     r.targetImage = 133;
     r.targetName = "Quellmar Vistrel Solentra V2.0.7";
