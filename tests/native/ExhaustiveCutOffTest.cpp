@@ -261,8 +261,7 @@ protected:
 } // namespace
 
 TEST_F(ExhaustiveCutOffTest, NoCutOfAnUpdateLeavesAFlashTheNextStartCallsLatestOrCannotRestore) {
-    CameraSettings firstReadBackFails;
-    firstReadBackFails.Rule(Fault::ReadCorrupt).firstCalls = 1;
+    const CameraSettings firstReadBackFails = With(Fault::ReadCorrupt, 1);
     const Scenario scenarios[] = {
         {"older firmware to the target", MakeFirmwareImage(kOlder), false, {}},
         {"the target to the older image under /old", MakeFirmwareImage(kTarget), true, {}},

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -11,11 +13,20 @@
 
 #include "core/CameraDetection.h"
 #include "core/DriverApi.h"
+#include "libs/RevezoDaRur/CameraState.h"
 
 // Code versions: the two targets, and an older firmware that is neither.
 constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
 constexpr char kOldTarget[] = "SN9C250 0. 0. 5.11SBFg8";
 constexpr char kOlder[] = "SN9C250 0. 0. 5.11SBFgE";
+
+// Virtual camera settings with one fault on its first `firstCalls` calls.
+inline CameraSettings With(Fault fault, std::uint32_t firstCalls, std::uint64_t seed = 1) {
+    CameraSettings settings;
+    settings.seed = seed;
+    settings.Rule(fault).firstCalls = firstCalls;
+    return settings;
+}
 
 // Present devices, each with its first hardware-id string; nullopt for a device whose id
 // cannot be read (it is not visited).
@@ -108,6 +119,16 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Replaces the file's bytes with `text`.
+inline void WriteFile(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
 
 // Passes every call on to another driver and counts the sessions it opens and closes.
 class CountingDriver final : public DriverApi {

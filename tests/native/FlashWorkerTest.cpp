@@ -62,40 +62,31 @@ std::unique_ptr<std::uint8_t[]> NoMemory(std::size_t) {
     return nullptr;
 }
 
-const FlashImage& Image133() {
-    static const FlashImage image = MakeFirmwareImage(TargetFirmwareFor(false).codeVersion);
-    return image;
-}
-
-const FlashImage& Image134() {
-    static const FlashImage image = MakeFirmwareImage(TargetFirmwareFor(true).codeVersion);
-    return image;
+// The firmware image of resource 133 or, under /old, 134.
+const FlashImage& Image(bool old = false) {
+    static const FlashImage images[] = {MakeFirmwareImage(TargetFirmwareFor(false).codeVersion),
+                                        MakeFirmwareImage(TargetFirmwareFor(true).codeVersion)};
+    return images[old];
 }
 
 // Buffers that already hold image 133, as memory freed by an earlier attempt might.
 std::unique_ptr<std::uint8_t[]> MemoryHoldingTheImage(std::size_t size) {
     std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[size]);
-    std::copy_n(Image133().begin(), std::min(size, Image133().size()), buffer.get());
+    std::copy_n(Image().begin(), std::min(size, Image().size()), buffer.get());
     return buffer;
 }
 
 class FlashWorkerTest : public ::testing::Test {
 protected:
-    FlashWorkerTest() : m_camera(m_folder.Path()), m_driver(m_camera) {
-        m_images.images = {{133, Image133()}, {134, Image134()}};
-    }
+    FlashWorkerTest() : m_camera(m_folder.Path()), m_driver(m_camera) {}
 
     // Plugs the camera in afresh for the next job and forgets what the last one did.
     void Plug(const CameraSettings& settings = {}, const FlashImage& flash = MakeFirmwareImage(kOlder)) {
         ASSERT_TRUE(VirtualCamera::Plug(m_folder.Path(), flash, settings));
+        m_images.images = {{133, Image()}, {134, Image(true)}};
         m_sink.posts.clear();
         m_driver.Reset();
         m_attempts.clear();
-    }
-    void PlugWith(Fault fault, std::uint32_t firstCalls) {
-        CameraSettings settings;
-        settings.Rule(fault).firstCalls = firstCalls;
-        Plug(settings);
     }
     void Run(BufferAllocator allocate = AllocateBuffer) {
         FlashContext context{m_driver, m_images, m_sink, m_firmwareResourceId, allocate};
@@ -134,10 +125,9 @@ TEST_F(FlashWorkerTest, FirstAttemptVerifiedPostsEachStageBeforeItsCallThenSucce
     std::string timeline;
     m_sink.timeline = m_driver.timeline = &timeline;
     Run();
-    EXPECT_EQ(m_sink.posts, "EWRV");
-    EXPECT_EQ(timeline, "oEeWwRorV"); // the calls in lower case
+    EXPECT_EQ(timeline, "oEeWwRorV"); // the posts, and the calls in lower case
     EXPECT_EQ(Attempts(), "erase:ok,read:ok");
-    EXPECT_EQ(Flash(), Image134());
+    EXPECT_EQ(Flash(), Image(true));
     EXPECT_EQ(m_images.asked, (std::vector<int>{134, 134}));
     EXPECT_EQ(m_driver.writeLengths, std::vector<std::uint32_t>{35428});
     EXPECT_EQ(m_driver.readLengths, std::vector<std::uint32_t>{65536});
@@ -158,12 +148,12 @@ TEST_F(FlashWorkerTest, FailedAttemptIsRetriedAndLoggedWithItsFirstDifference) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(FaultName(c.fault));
-        PlugWith(c.fault, 1);
+        Plug(With(c.fault, 1));
         Run();
         EXPECT_EQ(m_sink.posts, c.posts);
         EXPECT_EQ(Attempts(), c.attempts);
         EXPECT_EQ(m_driver.writeLengths.size(), std::count(m_sink.posts.begin(), m_sink.posts.end(), 'W'));
-        EXPECT_EQ(Flash(), Image133());
+        EXPECT_EQ(Flash(), Image());
         ExpectSessionsClosed();
     }
 }
@@ -185,15 +175,14 @@ TEST_F(FlashWorkerTest, FaultOnEveryAttemptNeverGivesSuccess) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(FaultName(c.fault));
-        CameraSettings settings;
-        settings.Rule(c.fault).firstCalls = 100;
+        CameraSettings settings = With(c.fault, 100);
         settings.stuckOffset = 35428;
         settings.stuckMask = 0x40;
         // Fully programmed, so whatever an interrupted erase leaves is visible.
         Plug(settings, FlashImage(kFlashSize, 0x00));
         Run(MemoryHoldingTheImage);
         EXPECT_EQ(m_sink.posts, "EWREWREWRF");
-        EXPECT_EQ(Flash() == Image133(), c.written);
+        EXPECT_EQ(Flash() == Image(), c.written);
         ExpectSessionsClosed();
     }
 }
@@ -217,8 +206,7 @@ TEST_F(FlashWorkerTest, AttemptThatCannotStartErasesAndReadsNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        PlugWith(Fault::OpenFail, c.openFails);
-        m_images.images = {{133, Image133()}, {134, Image134()}};
+        Plug(With(Fault::OpenFail, c.openFails));
         c.images(m_images);
         Run(c.allocate);
         EXPECT_EQ(m_sink.posts, "RRRF");
@@ -242,7 +230,7 @@ TEST_F(FlashWorkerTest, RandomFaultsNeverGiveAFalseResult) {
                                Fault::WriteNothing, Fault::WritePartial,   Fault::StuckBits};
     const Fault readSide[] = {Fault::OpenFail, Fault::ReadFail, Fault::ReadShort, Fault::ReadFlip,
                               Fault::ReadCorrupt};
-    std::vector<FlashImage> earlierFlashes = {Image134(), FlashImage(kFlashSize, 0x00),
+    std::vector<FlashImage> earlierFlashes = {Image(true), FlashImage(kFlashSize, 0x00),
                                               FlashImage(kFlashSize, 0xFF)};
     for (int i = 0; i < 5; ++i) {
         FlashImage& noise = earlierFlashes.emplace_back(kFlashSize);
@@ -287,7 +275,7 @@ TEST_F(FlashWorkerTest, RandomFaultsNeverGiveAFalseResult) {
         Plug(settings, earlierFlashes[below(earlierFlashes.size())]);
 
         m_firmwareResourceId = chance(0.5) ? 133 : 134;
-        const FlashImage& image = m_firmwareResourceId == 133 ? Image133() : Image134();
+        const FlashImage& image = Image(m_firmwareResourceId == 134);
         Run();
 
         ASSERT_TRUE(shapes.count(m_sink.posts)) << "job " << job << ": " << m_sink.posts;

@@ -34,15 +34,12 @@ TEST(MatchHardwareId, TheFragmentInAnyCaseBeforeTheFirstZeroByteWithinTheWorking
         EXPECT_EQ(MatchHardwareId(c.id), c.matches) << c.id.size() << " bytes: " << c.id.substr(0, 40);
 }
 
-TEST(FirstHardwareIdString, TakesOnlyTheFirstStringOfTheList) {
-    const char value[] = "USB\\VID_0000&PID_0000\0USB\\VID_E5A7&PID_19C4\0";
-    EXPECT_EQ(FirstHardwareIdString(value, sizeof value), "USB\\VID_0000&PID_0000");
+TEST(FirstHardwareIdString, TakesOnlyTheFirstStringOfTheListEndingAnUnterminatedOneAtItsSize) {
+    const char list[] = "USB\\VID_0000&PID_0000\0USB\\VID_E5A7&PID_19C4\0";
+    EXPECT_EQ(FirstHardwareIdString(list, sizeof list), "USB\\VID_0000&PID_0000");
     EXPECT_EQ(FirstHardwareIdString(nullptr, 10), "");
     EXPECT_EQ(FirstHardwareIdString("abc", 0), "");
     EXPECT_EQ(FirstHardwareIdString("\0abc", 4), "");
-}
-
-TEST(FirstHardwareIdString, UnterminatedValueEndsAtItsSize) {
     // Exactly 512 bytes without a terminator, in a heap block of that size: the sanitizer
     // catches any read past it.
     auto value = std::make_unique<char[]>(512);

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(NormalizeLanguageTag, TwoOrThreeLettersInAnyCaseAndNothingElse) {
+TEST(LanguageTag, TwoOrThreeLettersInAnyCaseAndNothingElseNameTheModule) {
     EXPECT_EQ(NormalizeLanguageTag("fr"), "fr");
     EXPECT_EQ(NormalizeLanguageTag("DE"), "de");
     EXPECT_EQ(NormalizeLanguageTag("Ita"), "ita");
@@ -15,8 +15,5 @@ TEST(NormalizeLanguageTag, TwoOrThreeLettersInAnyCaseAndNothingElse) {
     for (std::string_view value : rejected)
         EXPECT_FALSE(NormalizeLanguageTag(value)) << value;
     EXPECT_FALSE(NormalizeLanguageTag(std::string_view("f\0r", 3)));
-}
-
-TEST(LanguageModuleName, BuildsTheFileName) {
     EXPECT_EQ(LanguageModuleName("fr"), "Tervolin.fr.dll");
 }
