@@ -132,13 +132,7 @@ private:
 
 // Owner of a GDI+ object that a flat-interface call creates through its out-parameter (Out);
 // `Free` deletes it when the owner goes.
-template <typename T, void (*Free)(T*)> struct GdiPlusObjectTraits {
-    using Type = T*;
-    static T* Invalid() { return nullptr; }
-    static void Close(T* object) { Free(object); }
-};
-
-template <typename T, void (*Free)(T*)> using CGdiPlusObject = CUniqueHandle<GdiPlusObjectTraits<T, Free>>;
+template <typename T, void (*Free)(T*)> using CGdiPlusObject = CUniqueHandle<NullHandleTraits<T*, Free>>;
 
 namespace gdip {
 inline void Delete(GpFont* font) {

@@ -21,12 +21,6 @@ private:
     std::string m_message;
 };
 
-struct GlobalMemoryTraits {
-    using Type = HGLOBAL;
-    static HGLOBAL Invalid() { return nullptr; }
-    static void Close(HGLOBAL memory) { ::GlobalFree(memory); }
-};
-
 // One movable global memory block, freed when the owner goes.
 class GlobalBuffer {
 public:
@@ -36,7 +30,7 @@ public:
     HGLOBAL Handle() const { return m_memory.Get(); }
 
 private:
-    CUniqueHandle<GlobalMemoryTraits> m_memory;
+    CUniqueHandle<NullHandleTraits<HGLOBAL, ::GlobalFree>> m_memory;
 };
 
 class CGdiPlusBitmap {

@@ -14,12 +14,6 @@
 #include "framework/Types.h"
 #include "framework/UniqueHandle.h"
 
-struct DeleteDcTraits {
-    using Type = HDC;
-    static HDC Invalid() { return nullptr; }
-    static void Close(HDC dc) { ::DeleteDC(dc); }
-};
-
 // Holds a DC that someone else frees; copies share it.
 class CBorrowedDc {
 public:
@@ -80,7 +74,7 @@ public:
 
 private:
     // An owned DC is move-only through its holder; a borrowed one copies freely.
-    std::conditional_t<Owned, CUniqueHandle<DeleteDcTraits>, CBorrowedDc> m_dc;
+    std::conditional_t<Owned, CUniqueHandle<NullHandleTraits<HDC, ::DeleteDC>>, CBorrowedDc> m_dc;
 };
 
 using CDC = CDCT<true>;

@@ -5,11 +5,7 @@
 
 #include "framework/UniqueHandle.h"
 
-template <typename T> struct GdiObjectTraits {
-    using Type = T;
-    static T Invalid() { return nullptr; }
-    static void Close(T object) { ::DeleteObject(object); }
-};
+template <typename T> using GdiObjectTraits = NullHandleTraits<T, ::DeleteObject>;
 
 // The operations every GDI object owner has, over the typed handle `T` (HFONT, HBITMAP, ...).
 template <typename T> class CGdiObjectT : public CUniqueHandle<GdiObjectTraits<T>> {

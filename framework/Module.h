@@ -7,13 +7,7 @@
 
 #include "framework/UniqueHandle.h"
 
-struct ModuleTraits {
-    using Type = HMODULE;
-    static HMODULE Invalid() { return nullptr; }
-    static void Close(HMODULE module) { ::FreeLibrary(module); }
-};
-
-class CModule : public CUniqueHandle<ModuleTraits> {
+class CModule : public CUniqueHandle<NullHandleTraits<HMODULE, ::FreeLibrary>> {
 public:
     using CUniqueHandle::CUniqueHandle;
 

@@ -20,6 +20,13 @@ struct HasIsValid<Traits, std::void_t<decltype(Traits::IsValid(Traits::Invalid()
 
 } // namespace unique_handle_detail
 
+// Traits for the common handle: empty when null, and freed by the one call `CloseFn`.
+template <typename T, auto CloseFn> struct NullHandleTraits {
+    using Type = T;
+    static T Invalid() { return nullptr; }
+    static void Close(T handle) { CloseFn(handle); }
+};
+
 template <typename Traits> class CUniqueHandle {
 public:
     using Type = typename Traits::Type;

@@ -15,13 +15,7 @@ constexpr DWORD kMaxValueBytes = 16;
 constexpr UINT kFirstText = IDS_OK;
 constexpr UINT kLastText = IDS_DO_NOT_DISCONNECT;
 
-struct RegKeyTraits {
-    using Type = HKEY;
-    static HKEY Invalid() { return nullptr; }
-    static void Close(HKEY key) { RegCloseKey(key); }
-};
-
-using CRegKey = CUniqueHandle<RegKeyTraits>;
+using CRegKey = CUniqueHandle<NullHandleTraits<HKEY, ::RegCloseKey>>;
 
 // A short string value of `key`; nothing when it is missing, of another type, or too long.
 std::optional<std::string> QueryShortString(HKEY key, const char* name) {
