@@ -577,6 +577,7 @@ TEST_F(VirtualCameraTest, UnplugDuringAnOperationStopsItAtTheNextStep) {
         EXPECT_FALSE(camera.ReqToDriver(kRequestReadFlash, 0, &byte, 1));
         EXPECT_FALSE(camera.UnInitialize_DriverInterface());
         EXPECT_EQ(camera.Initialize_DriverInterface(), 0);
+        EXPECT_EQ(State().counters.opens, 1u); // an unplugged camera hears no request
         EXPECT_FALSE(LoadSettings(m_folder.Path())->plugged);
         EXPECT_EQ(Flash(), c.after);
         Plug({}, Flash()); // as `vcam plug` does, keeping the flash
