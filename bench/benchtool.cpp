@@ -2,7 +2,9 @@
 //   benchtool launch PROGRAM BARE SKINNED SAME_ORDER RUNS
 //                                               median ms from start to an interactive window,
 //                                               and the median peak working set in KiB, of the
-//                                               program and of the three baselines
+//                                               program and of the three baselines; then the
+//                                               median of each round's program time over each
+//                                               baseline's (bare, skinned, same-order)
 //   benchtool trace PROGRAM                     the program's start-up phases, as it writes them
 //                                               to a debugger, up to its interactive window
 //   benchtool region RUNS                       CreateOpaqueRegion of both skins against reading
@@ -125,10 +127,19 @@ int Launch(const std::string& program, const std::string& bare, const std::strin
             peaks[which].push_back(figures.peakKiB);
         }
     }
+    // Launches of one round share the machine's state of the moment, which drifts from minute to
+    // minute; so each round's program time over each baseline's of the same round, the median of those.
+    auto pairedRatio = [&](int baseline) {
+        std::vector<double> ratios;
+        for (int run = 0; run < runs; ++run)
+            ratios.push_back(times[0][run] / times[baseline][run]);
+        return Median(ratios);
+    };
     std::printf("launch %.1f ms, peak %.0f KiB; bare %.1f ms, peak %.0f KiB; skinned %.1f ms, peak %.0f KiB; "
-                "same-order %.1f ms, peak %.0f KiB\n",
+                "same-order %.1f ms, peak %.0f KiB; paired ratios %.3f %.3f %.3f\n",
                 Median(times[0]), Median(peaks[0]), Median(times[1]), Median(peaks[1]), Median(times[2]),
-                Median(peaks[2]), Median(times[3]), Median(peaks[3]));
+                Median(peaks[2]), Median(times[3]), Median(peaks[3]), pairedRatio(1), pairedRatio(2),
+                pairedRatio(3));
     return 0;
 }
 
