@@ -127,8 +127,8 @@ int Launch(const std::string& program, const std::string& bare, const std::strin
             peaks[which].push_back(figures.peakKiB);
         }
     }
-    // Launches of one round share the machine's state of the moment, which drifts from minute to
-    // minute; so each round's program time over each baseline's of the same round, the median of those.
+    // Launches of one round are taken moments apart, under much the same conditions: each round's
+    // program time over each baseline's of the same round, and the median of those.
     auto pairedRatio = [&](int baseline) {
         std::vector<double> ratios;
         for (int run = 0; run < runs; ++run)
