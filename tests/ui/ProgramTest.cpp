@@ -335,12 +335,14 @@ TEST_F(ProgramTest, DriverFaultsEndTheProgramWithSixAndTheNextRunRestoresTheCame
                 EXPECT_EQ(Answer(box), kDriverFailed);
             }
         }
-        EndsWith(6);
+        EndsWith(6, kAfterFaultMs);
         EXPECT_FALSE(Showing(Screen::MessageBox));
-        const std::size_t crashed = Endings().size() - 1;
-        EXPECT_EQ(Endings().back(), "crashed 6");
+        const std::vector<std::string> endings = Endings();
+        ASSERT_GE(endings.size(), c.duringUpdate ? 2u : 1u);
+        const std::size_t crashed = endings.size() - 1;
+        EXPECT_EQ(endings.back(), "crashed 6");
         if (c.duringUpdate) {
-            EXPECT_EQ(Endings()[crashed - 1], "begun -");
+            EXPECT_EQ(endings[crashed - 1], "begun -");
         }
         EXPECT_EQ(Field(crashed, "code"), "c0000005");
         EXPECT_EQ(Field(crashed, "at").rfind("RevezoDaRur.dll+0x", 0), 0u) << Field(crashed, "at");

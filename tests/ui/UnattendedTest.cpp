@@ -16,7 +16,7 @@ protected:
         std::vector<std::string> seen;
         bool foreground = false;
         DWORD exit = 99;
-        for (const DWORD end = GetTickCount() + 30000; !m_program.WaitForExit(20, &exit);) {
+        for (const DWORD end = GetTickCount() + kAfterFaultMs; !m_program.WaitForExit(20, &exit);) {
             for (HWND window : ProcessWindows(m_program.ProcessId()))
                 seen.push_back(WindowText(window));
             DWORD process = 0;
