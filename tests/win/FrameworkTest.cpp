@@ -192,11 +192,12 @@ TEST(ModalRun, LifeCycleEndCodesAndNestedRunsWithTheOwnerDisabledDuring) {
     TestDialog escape;
     escape.script = [&] { escape.SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0); };
     EXPECT_EQ(escape.DoModal(), IDCANCEL);
-    EXPECT_EQ(escape.events[2], "cancel");
+    EXPECT_EQ(escape.events.at(2), "cancel");
 
     TestDialog early;
     early.setup = [&] { early.OnCancel(); }; // a loop that ran would end with IDOK
     EXPECT_EQ(early.DoModal(), IDCANCEL);
+    ASSERT_FALSE(early.events.empty());
     EXPECT_EQ(early.events.back(), "post-nc-destroy");
 
     TestDialog outer;
