@@ -3,11 +3,8 @@
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build="$repo/build"
-# The cross builds, x86 first: it is the one users run (the camera vendor's driver library is
-# 32-bit); x64 is built and tested beside it.
-win32_build="$build/win32"
-win64_build="$build/win64"
-win_build="$win32_build"
+# The cross builds are $build/win32 and $build/win64, x86 first: it is the one users run (the
+# camera vendor's driver library is 32-bit); x64 is built and tested beside it.
 native_build="$build/native"
 fuzz_build="$build/fuzz"
 
@@ -16,6 +13,118 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 # No Mono or Gecko: the prefix never asks to download them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Every command that fails and ends a script says so: which script, the command and its exit code.
+# Steps whose output is kept out of sight run through `quietly`, which shows that output's end.
+set -E
+trap 'say_failed $? "$BASH_COMMAND" "$LINENO"' ERR
+say_failed() {
+    echo "$(basename "$0"): failed at line $3 with exit code $1: $2" >&2
+}
+
+# Runs a step with its output kept in a log: STEP_NAME COMMAND...; when it fails, says which step,
+# the command, its exit code and the last lines of its output, and ends the script with that code.
+quietly() {
+    local what=$1 log status=0
+    shift
+    log=$(mktemp)
+    # In the background, so that a failing command inside a function still stops that function.
+    "$@" >"$log" 2>&1 &
+    wait "$!" || status=$?
+    if [ "$status" -ne 0 ]; then
+        {
+            echo "$(basename "$0"): $what failed with exit code $status: $*"
+            echo "its last lines:"
+            tail -n 25 "$log" | sed 's/^/    /'
+        } >&2
+        rm -f "$log"
+        exit "$status"
+    fi
+    rm -f "$log"
+}
+
+# What the machine runs. Some kernels cannot start 32-bit programs at all ("Exec format error"):
+# there Wine's 32-bit loader does not start either, and only the x64 build can run; the x86 build
+# is still built and checked. scripts/setup probes the machine once and keeps the answer in
+# $machine_file; TERVOLIN_MODE (x64-only or both) overrides it.
+machine_file="$build/machine-mode"
+wine64_loader=/usr/lib/wine/wine64
+
+# Writes a 96-byte i386 Linux program that exits with code 42 at once: the ELF header, one
+# loadable segment (the whole file at 0x08048000), and mov eax,1; mov ebx,42; int 0x80.
+write_i386_probe() {
+    printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'   >"$1"
+    printf '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00' >>"$1"
+    printf '\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00' >>"$1"
+    printf '\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08' >>"$1"
+    printf '\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00' >>"$1"
+    printf '\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' >>"$1"
+    chmod +x "$1"
+}
+
+# The mode for a machine on which PROGRAM (a probe that exits with 42) does or does not start:
+# "both" or "x64-only", unless TERVOLIN_MODE names one.
+decide_mode() {
+    case "${TERVOLIN_MODE:-}" in
+    both | x64-only) echo "$TERVOLIN_MODE" ;;
+    "")
+        local status=0
+        "$1" >/dev/null 2>&1 || status=$?
+        if [ "$status" -eq 42 ]; then echo both; else echo x64-only; fi
+        ;;
+    *)
+        echo "TERVOLIN_MODE is \"$TERVOLIN_MODE\"; it must be x64-only, both or unset" >&2
+        return 2
+        ;;
+    esac
+}
+
+# Takes up the mode in force: TERVOLIN_MODE, else what scripts/setup found, else both. In x64-only
+# mode every Wine command (wine, and wineboot, winepath and the like, which run wine-stable) goes
+# through Wine's 64-bit loader: Debian's wine picks the 32-bit one whenever it is installed,
+# whether or not the kernel can start it.
+use_machine_mode() {
+    if [ -n "${TERVOLIN_MODE:-}" ]; then
+        machine_mode=$(decide_mode /bin/false)
+    elif [ -f "$machine_file" ]; then
+        machine_mode=$(cat "$machine_file")
+    else
+        machine_mode=both
+    fi
+    [ "$machine_mode" = x64-only ] || return 0
+    if [ -n "${TERVOLIN_MODE:-}" ]; then
+        x64_only_reason="TERVOLIN_MODE=x64-only"
+    else
+        x64_only_reason="this machine cannot run 32-bit programs"
+    fi
+    export WINELOADER="$wine64_loader"
+    local folder="$build/wine64-loader"
+    if [ ! -x "$folder/wine-stable" ]; then
+        mkdir -p "$folder"
+        printf '#!/bin/sh\nexec %s "$@"\n' "$wine64_loader" >"$folder/wine"
+        chmod +x "$folder/wine"
+        cp "$folder/wine" "$folder/wine-stable"
+    fi
+    case ":$PATH:" in
+    *":$folder:"*) ;;
+    *) export PATH="$folder:$PATH" ;;
+    esac
+}
+use_machine_mode
+
+# Whether this machine runs the Windows program PROGRAM: every 64-bit one, a 32-bit one unless in
+# x64-only mode.
+runs_here() {
+    [ "$machine_mode" != x64-only ] || [[ "$(file -b "$1")" != *80386* ]]
+}
+
+# Ends a test that would start the 32-bit PROGRAM on a machine that cannot, with the line that
+# makes CTest report it as skipped.
+skip_unless_runs_here() {
+    runs_here "$1" && return 0
+    echo "skipped in x64-only mode ($x64_only_reason): $(basename "$1") is 32-bit; it is built and checked, not run"
+    exit 0
+}
 
 jobs=$(nproc 2>/dev/null || echo 2)
 

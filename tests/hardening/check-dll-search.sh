@@ -11,6 +11,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/lib/common.sh"
 bin=$(cd "$1" && pwd)
+skip_unless_runs_here "$bin/Tervolin.exe"
 work=$(mktemp -d)
 debug_key='HKCU\Software\Wine\Debug'
 language_key='HKCU\SOFTWARE\Quellmar\Webcam'
