@@ -1,8 +1,13 @@
 // The flashing worker's Windows seams.
 #include "app/FlashThread.h"
 
+#include <algorithm>
+#include <iterator>
+
+#include "FirmwareDigests.h"
 #include "app/DriverCrashHandler.h"
 #include "app/DriverLibrary.h"
+#include "app/Sha256.h"
 #include "core/FirmwareVersion.h"
 #include "core/FlashWorker.h"
 #include "framework/WinThread.h"
@@ -20,6 +25,19 @@ std::optional<FirmwareImages::Bytes> CResourceImages::Load(int resourceId) {
     if (data == nullptr)
         return std::nullopt;
     return Bytes{static_cast<const std::uint8_t*>(data), SizeofResource(module, resource)};
+}
+
+bool CResourceImages::IsSound(int resourceId) {
+    const std::uint8_t* image = LoadWhole(resourceId);
+    if (image == nullptr)
+        return false;
+    for (const FirmwareDigest& expected : kFirmwareDigests) {
+        if (expected.resourceId != resourceId)
+            continue;
+        const std::optional<Sha256Digest> digest = Sha256(image, kFirmwareImageSize);
+        return digest && std::equal(digest->begin(), digest->end(), std::begin(expected.sha256));
+    }
+    return false;
 }
 
 namespace {

@@ -14,6 +14,8 @@
 class CResourceImages final : public FirmwareImages {
 public:
     std::optional<Bytes> Load(int resourceId) override;
+    // Hashes the image and compares it with the digest built into the program beside it.
+    bool IsSound(int resourceId) override;
 };
 
 // The id of the firmware image that an update installs: IDBIN_FIRMWARE until the write check selects

@@ -50,9 +50,8 @@ int CQuietUpdate::Run() {
 
 int CQuietUpdate::Refuse(const CheckMessage& message, const std::string& reported,
                          const std::string& driverProblem) {
-    HistoryRecord record = message.textId == IDS_ALREADY_LATEST
-                               ? Outcome(Ending::AlreadyLatest, kExitTargetInstalled, reported, reported)
-                               : Outcome(Ending::NoCamera, kExitNoCamera, reported, reported);
+    const RefusalOutcome outcome = RefusalEnding(message);
+    HistoryRecord record = Outcome(outcome.ending, outcome.exitCode, reported, reported);
     record.driver = driverProblem;
     m_history.Record(record);
     return record.exitCode;

@@ -80,11 +80,8 @@ BOOL CTervolinDlg::OnInitDialog() {
 }
 
 void CTervolinDlg::NoteRefusal(const CheckMessage& message) {
-    // The camera has the target already, or it cannot be reached.
-    if (message.textId == IDS_ALREADY_LATEST)
-        Note(Ending::AlreadyLatest, kExitTargetInstalled, m_sCodeVersion, m_sCodeVersion);
-    else
-        Note(Ending::NoCamera, kExitNoCamera, m_sCodeVersion, m_sCodeVersion);
+    const RefusalOutcome outcome = RefusalEnding(message);
+    Note(outcome.ending, outcome.exitCode, m_sCodeVersion, m_sCodeVersion);
 }
 
 void CTervolinDlg::Note(Ending ending, int exitCode, const std::string& before, const std::string& after,

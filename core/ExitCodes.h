@@ -9,5 +9,6 @@ enum ExitCode : int {
     kExitNoCamera = 4,
     kExitAlreadyRunning = 5,
     kExitDriverFailed = 6,
-    kExitUpdateDue = 10, // /check: the camera does not hold the target firmware
+    kExitImageDamaged = 7, // the firmware image the run would install does not match its digest
+    kExitUpdateDue = 10,   // /check: the camera does not hold the target firmware
 };

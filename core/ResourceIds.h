@@ -20,6 +20,7 @@
 // Texts added later; a language module without them leaves them in English.
 #define IDS_DRIVER_FAILED 115
 #define IDS_HELP 116
+#define IDS_IMAGE_DAMAGED 117
 
 // Firmware images (type BIN): the one an update installs, and the older one under /old.
 #define IDBIN_FIRMWARE 133

@@ -109,6 +109,8 @@ std::string ConfirmationSuffix(bool old) {
 
 Decision OpeningCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareImages& images,
                       SwitchFlags flags) {
+    if (!images.IsSound(TargetFirmwareFor(flags.old).imageResourceId))
+        return Refuse(NextStep::CloseCancelled, IDS_IMAGE_DAMAGED);
     if (FindCamera(inventory) != kCameraFound)
         return Refuse(NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN);
     std::string reported;
@@ -120,6 +122,8 @@ Decision OpeningCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareIma
 Decision WriteCheck(DriverApi& driver, FirmwareImages& images, SwitchFlags flags, int& firmwareResourceId) {
     if (flags.old)
         firmwareResourceId = kOldFirmwareResourceId;
+    if (!images.IsSound(firmwareResourceId))
+        return Refuse(NextStep::StayOpen, IDS_IMAGE_DAMAGED);
     std::string reported;
     Decision decision = WriteDecision(CheckInstalledFirmware(driver, images, flags.old, &reported), flags);
     decision.reported = reported;
@@ -127,6 +131,8 @@ Decision WriteCheck(DriverApi& driver, FirmwareImages& images, SwitchFlags flags
 }
 
 int UpdateDueCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareImages& images, bool old) {
+    if (!images.IsSound(TargetFirmwareFor(old).imageResourceId))
+        return kExitImageDamaged;
     if (FindCamera(inventory) != kCameraFound)
         return kExitNoCamera;
     switch (CheckInstalledFirmware(driver, images, old)) {
@@ -143,4 +149,15 @@ Decision OutcomeReport(int dialogResult) {
     if (dialogResult == kDialogOk)
         return Report(NextStep::CloseOk, IDS_UPDATE_SUCCEEDED);
     return Report(NextStep::ShowAgain, IDS_UPDATE_FAILED);
+}
+
+RefusalOutcome RefusalEnding(const CheckMessage& refusal) {
+    switch (refusal.textId) {
+    case IDS_ALREADY_LATEST:
+        return {Ending::AlreadyLatest, kExitTargetInstalled};
+    case IDS_IMAGE_DAMAGED:
+        return {Ending::ImageDamaged, kExitImageDamaged};
+    default:
+        return {Ending::NoCamera, kExitNoCamera};
+    }
 }

@@ -9,6 +9,7 @@
 #include "core/CameraDetection.h"
 #include "core/DriverApi.h"
 #include "core/FirmwareImages.h"
+#include "core/UpdateHistory.h"
 
 // The command-line switches, read once at start-up.
 struct SwitchFlags {
@@ -61,6 +62,9 @@ std::string ConfirmationSuffix(bool old);
 int CheckInstalledFirmware(DriverApi& driver, FirmwareImages& images, bool old,
                            std::string* reported = nullptr);
 
+// Each check below first makes sure that the image this run would install is sound, and refuses
+// with text 117 before it touches the device inventory or the driver when it is not.
+
 // Runs when the main window has initialised. The driver is opened only when the camera was found.
 // `images` are the program's own, against which a camera that reports the target is read back.
 Decision OpeningCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareImages& images,
@@ -77,3 +81,10 @@ int UpdateDueCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareImages
 
 // Reports the update dialog's result: 1 is success, anything else failure.
 Decision OutcomeReport(int dialogResult);
+
+// How a check's refusal ends the run: its history record's ending and the exit code.
+struct RefusalOutcome {
+    Ending ending;
+    int exitCode;
+};
+RefusalOutcome RefusalEnding(const CheckMessage& refusal);

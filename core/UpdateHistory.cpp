@@ -54,6 +54,8 @@ const char* EndingName(Ending ending) {
         return "interrupted";
     case Ending::Crashed:
         return "crashed";
+    case Ending::ImageDamaged:
+        return "image-damaged";
     }
     return "unknown";
 }

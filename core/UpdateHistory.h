@@ -24,6 +24,7 @@ enum class Ending {
     Begun,         // an update is about to erase the flash; the run's ending follows
     Interrupted,   // a run that had begun an update never ended: noticed by a later run
     Crashed,       // the driver library faulted inside a call
+    ImageDamaged,  // the firmware image to install did not match its digest; the camera untouched
 };
 
 const char* EndingName(Ending ending);

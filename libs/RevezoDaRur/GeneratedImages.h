@@ -20,6 +20,8 @@ public:
         }
         return std::nullopt;
     }
+    // Made here from the code versions, they are the reference itself.
+    bool IsSound(int resourceId) override { return LoadWhole(resourceId) != nullptr; }
 
 private:
     FlashImage m_images[2];

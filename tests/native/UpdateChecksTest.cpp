@@ -115,6 +115,70 @@ TEST(UpdateChecks, DecisionTables) {
     }
 }
 
+// The program's images but for one, which is not as it was built.
+class DamagedImages final : public FirmwareImages {
+public:
+    explicit DamagedImages(int damaged) : m_damaged(damaged) {}
+    std::optional<Bytes> Load(int resourceId) override { return m_images.Load(resourceId); }
+    bool IsSound(int resourceId) override { return resourceId != m_damaged && m_images.IsSound(resourceId); }
+
+private:
+    GeneratedImages m_images;
+    int m_damaged;
+};
+
+// The image the run would install, when damaged, stops every check before the device inventory
+// or the driver is asked, /force or not, and ends the run as "image-damaged" with exit code 7. The
+// other image damaged changes nothing.
+TEST(UpdateChecks, DamagedImageRefusesBeforeTheCameraIsTouched) {
+    for (const bool old : {false, true}) {
+        for (const int damaged : {133, 134}) {
+            SCOPED_TRACE(std::string(old ? "/old, " : "") + "damaged " + std::to_string(damaged));
+            const bool installed = damaged == (old ? 134 : 133);
+            FakeInventory inventory;
+            inventory.devices = {"USB\\VID_E5A7&PID_19C4&REV_0100"};
+            FakeDriver driver;
+            driver.flash = MakeFirmwareImage(kOlder);
+            driver.codeVersion = kOlder;
+            DamagedImages images(damaged);
+            const SwitchFlags flags{true, old};
+            int id = 133;
+            const Decision opening = OpeningCheck(inventory, driver, images, flags);
+            const Decision write = WriteCheck(driver, images, flags, id);
+            const int due = UpdateDueCheck(inventory, driver, images, old);
+            if (installed) {
+                ExpectDecision(opening, {NextStep::CloseCancelled, IDS_IMAGE_DAMAGED});
+                ExpectDecision(write, {NextStep::StayOpen, IDS_IMAGE_DAMAGED});
+                EXPECT_EQ(due, kExitImageDamaged);
+                EXPECT_EQ(inventory.askedClass, "");
+                EXPECT_EQ(driver.opens, 0);
+                const RefusalOutcome outcome = RefusalEnding(*opening.message);
+                EXPECT_STREQ(EndingName(outcome.ending), "image-damaged");
+                EXPECT_EQ(outcome.exitCode, 7);
+            } else {
+                ExpectDecision(opening, {NextStep::WaitForUser});
+                ExpectDecision(write, {NextStep::RunUpdate});
+                EXPECT_EQ(due, kExitUpdateDue);
+                EXPECT_EQ(driver.opens, 3);
+            }
+        }
+    }
+}
+
+// The other refusals end as they always have: "already-latest" with 0, "no-camera" with 4.
+TEST(UpdateChecks, RefusalEndings) {
+    const struct {
+        int textId;
+        const char* ending;
+        int exitCode;
+    } cases[] = {{IDS_ALREADY_LATEST, "already-latest", 0}, {IDS_NOT_PLUGGED_IN, "no-camera", 4}};
+    for (const auto& c : cases) {
+        const RefusalOutcome outcome = RefusalEnding({c.textId, {}, IDS_FIRMWARE_UPDATE, kStyleRefusal});
+        EXPECT_STREQ(EndingName(outcome.ending), c.ending);
+        EXPECT_EQ(outcome.exitCode, c.exitCode);
+    }
+}
+
 TEST(OutcomeReport, SuccessClosesAnythingElseShowsTheWindowAgain) {
     ExpectDecision(OutcomeReport(1), {NextStep::CloseOk, IDS_UPDATE_SUCCEEDED, "", 0});
     for (int result : {2, 0, -1, 3}) {

@@ -61,7 +61,9 @@ const char* const kEnglish[] = {
     "4\tno camera on this computer\n"
     "5\tanother copy of Tervolin was running: try again later\n"
     "6\tthe camera's driver library failed\n"
-    "10\t(/check) an update is due"};
+    "7\tthe firmware inside Tervolin is damaged: download it again\n"
+    "10\t(/check) an update is due",
+    "The firmware inside this program is damaged. Download Tervolin again."};
 
 void SetLanguageValue(DWORD type, const void* data, DWORD size) {
     HKEY key = nullptr;
@@ -128,7 +130,7 @@ int CallMessageBox(UINT style, const std::string& caption, HWND owner = nullptr)
 } // namespace
 
 TEST(StringTable, ProgramTextsAreEnglishAndEveryLanguageModuleTranslatesThemInCodePage1252) {
-    for (UINT id = IDS_OK; id <= IDS_HELP; ++id)
+    for (UINT id = IDS_OK; id <= IDS_IMAGE_DAMAGED; ++id)
         EXPECT_EQ(LoadResourceString(GetModuleHandleA(nullptr), id), kEnglish[id - IDS_OK]) << id;
     // Tags in any case name their module.
     for (const char* tag : {"fr", "DE", "Es", "it"}) {
@@ -136,7 +138,7 @@ TEST(StringTable, ProgramTextsAreEnglishAndEveryLanguageModuleTranslatesThemInCo
         CMultiLanguage language;
         HINSTANCE module = language.LoadLangResourceDLL(GetModuleHandleA(nullptr), kTestKey, "Language");
         ASSERT_NE(module, nullptr) << tag;
-        for (UINT id = IDS_OK; id <= IDS_HELP; ++id) {
+        for (UINT id = IDS_OK; id <= IDS_IMAGE_DAMAGED; ++id) {
             const wchar_t* wide = nullptr;
             const int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&wide), 0);
             ASSERT_GT(length, 0) << tag << " " << id;
@@ -144,8 +146,9 @@ TEST(StringTable, ProgramTextsAreEnglishAndEveryLanguageModuleTranslatesThemInCo
             WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0, nullptr, &lossy);
             EXPECT_FALSE(lossy) << tag << " " << id;
         }
-        for (UINT id : {IDS_FIRMWARE_UPDATE, IDS_DURATION, IDS_NOT_PLUGGED_IN, IDS_UPDATE_SUCCEEDED,
-                        IDS_UPDATE_FAILED, IDS_DO_NOT_DISCONNECT, IDS_DRIVER_FAILED, IDS_HELP})
+        for (UINT id :
+             {IDS_FIRMWARE_UPDATE, IDS_DURATION, IDS_NOT_PLUGGED_IN, IDS_UPDATE_SUCCEEDED, IDS_UPDATE_FAILED,
+              IDS_DO_NOT_DISCONNECT, IDS_DRIVER_FAILED, IDS_HELP, IDS_IMAGE_DAMAGED})
             EXPECT_NE(LoadResourceString(module, id), kEnglish[id - IDS_OK]) << tag << " " << id;
         const std::string wait = LoadResourceString(module, IDS_PLEASE_WAIT);
         EXPECT_EQ(wait.substr(wait.size() - 2), " \x85") << tag;
