@@ -222,33 +222,3 @@ configure_and_build() {
 program_version() {
     sed -n 's/^#define TERVOLIN_VERSION_TEXT "\(.*\)"/\1/p' "$repo/res/Version.h"
 }
-
-# Writes OUT_FOLDER/Tervolin-<version>-<x86|x64>.zip from the program folder BIN (the program, its
-# two libraries of its own, lang/ and the read-me for users, under a folder named like the package:
-# no driver library, which users take from the camera's maker) and prints its path. With "demo" as
-# third argument it writes Tervolin-<version>-<arch>-demo.zip instead: the same with the virtual
-# camera's driver library, vcam.exe and the demo read-me. The architecture is read from the program.
-make_package() {
-    local bin=$1 out=$2 kind=${3:-} arch name stage
-    case "$(file -b "$bin/Tervolin.exe")" in
-    *80386*) arch=x86 ;;
-    *x86-64*) arch=x64 ;;
-    *) echo "make_package: $bin/Tervolin.exe is not a Windows program" >&2; return 1 ;;
-    esac
-    name="Tervolin-$(program_version)-$arch${kind:+-$kind}"
-    stage=$(mktemp -d)
-    mkdir -p "$stage/$name/lang" "$out"
-    cp "$bin/Tervolin.exe" "$bin/ZARidezi.dll" "$bin/ravozev.dll" "$stage/$name/"
-    cp "$bin"/lang/*.dll "$stage/$name/lang/"
-    if [ "$kind" = demo ]; then
-        cp "$bin/RevezoDaRur.dll" "$bin/vcam.exe" "$stage/$name/"
-        sed 's/$/\r/' "$repo/res/DemoReadMe.txt" >"$stage/$name/ReadMe.txt"
-    else
-        sed 's/$/\r/' "$repo/res/ReadMe.txt" >"$stage/$name/ReadMe.txt"
-    fi
-    rm -f "$out/$name.zip"
-    (cd "$stage" && TZ=UTC find "$name" -exec touch -d '2000-01-01 00:00:00' {} + &&
-        zip -q -X -r "$out/$name.zip" "$name")
-    rm -rf "$stage"
-    echo "$out/$name.zip"
-}

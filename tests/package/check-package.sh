@@ -9,6 +9,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/lib/common.sh"
+. "$here/../../scripts/lib/package.sh"
 bin=$(cd "$1" && pwd)
 skip_unless_runs_here "$bin/Tervolin.exe"
 tests="$bin/../tests"
