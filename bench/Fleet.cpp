@@ -17,7 +17,7 @@
 #include "libs/RevezoDaRur/CameraState.h"
 #include "libs/RevezoDaRur/FirmwareImage.h"
 #include "libs/RevezoDaRur/VirtualCamera.h"
-#include "tests/uidriver/UiDriver.h"
+#include "tools/uidriver/UiDriver.h"
 #include "tools/vcam/CameraDevice.h"
 
 namespace {

@@ -41,8 +41,8 @@
 #include "libs/RevezoDaRur/FirmwareImage.h"
 #include "libs/RevezoDaRur/VirtualCamera.h"
 #include "res/resource.h"
-#include "tests/uidriver/CutOffRecovery.h"
-#include "tests/uidriver/UiDriver.h"
+#include "tools/uidriver/CutOffRecovery.h"
+#include "tools/uidriver/UiDriver.h"
 
 namespace {
 

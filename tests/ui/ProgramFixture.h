@@ -20,8 +20,8 @@
 #include "libs/RevezoDaRur/CameraState.h"
 #include "libs/RevezoDaRur/FirmwareImage.h"
 #include "res/resource.h"
-#include "tests/uidriver/CutOffRecovery.h"
-#include "tests/uidriver/UiDriver.h"
+#include "tools/uidriver/CutOffRecovery.h"
+#include "tools/uidriver/UiDriver.h"
 
 inline constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
 inline constexpr char kLanguageKey[] = "SOFTWARE\\Quellmar\\Webcam";

@@ -17,7 +17,7 @@
 #include "libs/RevezoDaRur/FirmwareImage.h"
 #include "libs/RevezoDaRur/VirtualCamera.h"
 #include "tests/win/WinTestSupport.h"
-#include "tests/uidriver/UiDriver.h"
+#include "tools/uidriver/UiDriver.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "framework/Module.h"
 #include "res/resource.h"
-#include "tests/uidriver/UiDriver.h"
+#include "tools/uidriver/UiDriver.h"
 
 namespace {
 

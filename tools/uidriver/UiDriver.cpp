@@ -1,5 +1,5 @@
 // The program driver.
-#include "tests/uidriver/UiDriver.h"
+#include "tools/uidriver/UiDriver.h"
 
 #include "Controls/GdiPlus.h"
 #include "framework/Dc.h"

@@ -1,5 +1,5 @@
 // Cut-off and recovery rounds.
-#include "tests/uidriver/CutOffRecovery.h"
+#include "tools/uidriver/CutOffRecovery.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -11,7 +11,7 @@
 #include "libs/RevezoDaRur/CameraState.h"
 #include "libs/RevezoDaRur/FirmwareImage.h"
 #include "res/resource.h"
-#include "tests/uidriver/UiDriver.h"
+#include "tools/uidriver/UiDriver.h"
 
 namespace {
 
