@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/UpdateHistoryFile.h"
+#include "core/RunEnding.h"
 #include "core/Messages.h"
 #include "framework/Handle.h"
 #include "framework/Module.h"
@@ -142,9 +143,7 @@ std::string WriteDump(const std::filesystem::path& folder, const Evidence& evide
 DWORD WINAPI WriteEvidence(void* parameter) {
     const Evidence& evidence = *static_cast<const Evidence*>(parameter);
     const EXCEPTION_RECORD& exception = *evidence.pointers->ExceptionRecord;
-    HistoryRecord record;
-    record.ending = Ending::Crashed;
-    record.exitCode = kExitDriverFailed;
+    HistoryRecord record = EndingRecord(Ending::Crashed, {});
     char code[16];
     std::snprintf(code, sizeof code, "%08lx", static_cast<unsigned long>(exception.ExceptionCode));
     record.crashCode = code;

@@ -7,6 +7,7 @@
 #include "app/SetupApiInventory.h"
 #include "app/TextModule.h"
 #include "core/FirmwareVersion.h"
+#include "core/RunEnding.h"
 #include "core/Messages.h"
 #include "framework/WindowHandle.h"
 #include "res/resource.h"
@@ -15,13 +16,12 @@ namespace {
 
 constexpr char kWindowClass[] = "TervolinQuietUpdate";
 
-HistoryRecord Outcome(Ending ending, int exitCode, const std::string& before, const std::string& after) {
-    HistoryRecord record;
-    record.ending = ending;
-    record.exitCode = exitCode;
-    record.before = before;
-    record.after = after;
-    return record;
+// What the run saw of the camera, for its records.
+HistoryRecord Seen(const std::string& before, const std::string& after) {
+    HistoryRecord seen;
+    seen.before = before;
+    seen.after = after;
+    return seen;
 }
 
 } // namespace
@@ -37,22 +37,21 @@ int CQuietUpdate::Run() {
     if (write.message)
         return Refuse(*write.message, write.reported, driver.Problem());
 
-    m_history.Record(Outcome(Ending::Begun, kExitTargetInstalled, write.reported, write.reported));
+    m_history.Record(EndingRecord(Ending::Begun, Seen(write.reported, write.reported)));
     const bool verified = Flash();
     // The worker has ended: the camera is this thread's again.
-    HistoryRecord record = Outcome(verified ? Ending::Updated : Ending::UpdateFailed,
-                                   verified ? kExitTargetInstalled : kExitUpdateFailed, write.reported,
-                                   ReadCodeVersionInSession(driver));
-    record.attempts = FlashAttempts;
+    HistoryRecord seen = Seen(write.reported, ReadCodeVersionInSession(driver));
+    seen.attempts = FlashAttempts;
+    const HistoryRecord record = EndingRecord(UpdateEnding(verified), std::move(seen));
     m_history.Record(record);
     return record.exitCode;
 }
 
 int CQuietUpdate::Refuse(const CheckMessage& message, const std::string& reported,
                          const std::string& driverProblem) {
-    const RefusalOutcome outcome = RefusalEnding(message);
-    HistoryRecord record = Outcome(outcome.ending, outcome.exitCode, reported, reported);
-    record.driver = driverProblem;
+    HistoryRecord seen = Seen(reported, reported);
+    seen.driver = driverProblem;
+    const HistoryRecord record = EndingRecord(RefusalEnding(message), std::move(seen));
     m_history.Record(record);
     return record.exitCode;
 }

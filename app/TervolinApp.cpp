@@ -17,6 +17,7 @@
 #include "app/TextModule.h"
 #include "app/UpdateHistoryFile.h"
 #include "Controls/GdiPlus.h"
+#include "core/RunEnding.h"
 #include "core/UpdateChecks.h"
 #include "core/UpdateHistory.h"
 #include "framework/Module.h"
@@ -104,7 +105,7 @@ BOOL CTervolinApp::InitInstance() {
         CSetupApiInventory inventory;
         CDriverLibrary driver;
         CResourceImages images;
-        SetExitCode(UpdateDueCheck(inventory, driver, images, flags.old));
+        SetExitCode(EndingExitCode(UpdateDueCheck(inventory, driver, images, flags.old)));
         return FALSE;
     }
     // Before anything else: a run cut off during its update left its record without an ending.

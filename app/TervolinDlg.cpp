@@ -11,6 +11,7 @@
 #include "app/TextModule.h"
 #include "app/UpdateHistoryFile.h"
 #include "core/FirmwareVersion.h"
+#include "core/RunEnding.h"
 #include "framework/Strings.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
@@ -73,29 +74,22 @@ BOOL CTervolinDlg::OnInitDialog() {
     KeepDriverProblem(driver);
     if (decision.message) {
         ShowMessage(*decision.message);
-        NoteRefusal(*decision.message);
+        Note(RefusalEnding(*decision.message), m_sCodeVersion, m_sCodeVersion);
         CTransparentDialogBase::OnCancel();
     }
     return TRUE;
 }
 
-void CTervolinDlg::NoteRefusal(const CheckMessage& message) {
-    const RefusalOutcome outcome = RefusalEnding(message);
-    Note(outcome.ending, outcome.exitCode, m_sCodeVersion, m_sCodeVersion);
-}
-
-void CTervolinDlg::Note(Ending ending, int exitCode, const std::string& before, const std::string& after,
+void CTervolinDlg::Note(Ending ending, const std::string& before, const std::string& after,
                         const std::vector<FlashAttempt>& attempts) {
-    if (ending != Ending::Begun)
-        m_nExitCode = exitCode;
-    HistoryRecord record;
-    record.ending = ending;
-    record.exitCode = exitCode;
-    record.before = before;
-    record.after = after;
-    record.attempts = attempts;
-    record.driver = m_sDriverProblem;
-    CUpdateHistoryFile(Flags()).Record(std::move(record));
+    HistoryRecord seen;
+    seen.before = before;
+    seen.after = after;
+    seen.attempts = attempts;
+    seen.driver = m_sDriverProblem;
+    const HistoryRecord record = EndingRecord(ending, std::move(seen), m_nExitCode);
+    m_nExitCode = record.exitCode;
+    CUpdateHistoryFile(Flags()).Record(record);
 }
 
 void CTervolinDlg::ShowMessage(const CheckMessage& message) {
@@ -121,22 +115,19 @@ void CTervolinDlg::Write() {
     KeepDriverProblem(driver);
     if (check.message) {
         ShowMessage(*check.message);
-        NoteRefusal(*check.message);
+        Note(RefusalEnding(*check.message), m_sCodeVersion, m_sCodeVersion);
         return;
     }
     CFirmwareUpdateDlg update;
     // Until the update's ending follows it, this record says that the camera may be half-written.
-    Note(Ending::Begun, m_nExitCode, m_sCodeVersion, m_sCodeVersion);
+    Note(Ending::Begun, m_sCodeVersion, m_sCodeVersion);
     ShowWindow(SW_HIDE);
     const int result = static_cast<int>(update.DoModal());
     const Decision outcome = OutcomeReport(result);
     // The worker has ended: the camera is this thread's again.
     const std::string before = m_sCodeVersion;
     m_sCodeVersion = ReadCodeVersionInSession(driver);
-    if (outcome.next == NextStep::CloseOk)
-        Note(Ending::Updated, kExitTargetInstalled, before, m_sCodeVersion, update.Attempts());
-    else
-        Note(Ending::UpdateFailed, kExitUpdateFailed, before, m_sCodeVersion, update.Attempts());
+    Note(UpdateEnding(outcome.next == NextStep::CloseOk), before, m_sCodeVersion, update.Attempts());
     ShowMessage(*outcome.message);
     if (outcome.next == NextStep::CloseOk)
         CTransparentDialogBase::OnOK();
@@ -152,7 +143,7 @@ void CTervolinDlg::OnCancel() {
         return;
     // The exit code keeps what the last check or update said; it says "cancelled" only when
     // nothing had been said yet.
-    Note(Ending::Cancelled, m_nExitCode, m_sCodeVersion, m_sCodeVersion);
+    Note(Ending::Cancelled, m_sCodeVersion, m_sCodeVersion);
     CTransparentDialogBase::OnCancel();
 }
 

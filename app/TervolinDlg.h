@@ -45,9 +45,8 @@ public:
 private:
     SwitchFlags Flags() const { return {m_bForce, m_bOld}; }
     void ShowMessage(const CheckMessage& message);
-    // Notes a refusal's ending: exit code and history record.
-    void NoteRefusal(const CheckMessage& message);
-    void Note(Ending ending, int exitCode, const std::string& before, const std::string& after,
+    // Notes an ending: its exit code for the program and its history record.
+    void Note(Ending ending, const std::string& before, const std::string& after,
               const std::vector<FlashAttempt>& attempts = {});
     // Keeps why the driver library of the last check was not used, for the records that follow.
     void KeepDriverProblem(const CDriverLibrary& driver) { m_sDriverProblem = driver.Problem(); }

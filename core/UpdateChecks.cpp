@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "core/DriverSession.h"
-#include "core/ExitCodes.h"
 #include "core/FirmwareVersion.h"
 #include "core/FlashWorker.h"
 #include "core/ResourceIds.h"
@@ -130,18 +129,18 @@ Decision WriteCheck(DriverApi& driver, FirmwareImages& images, SwitchFlags flags
     return decision;
 }
 
-int UpdateDueCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareImages& images, bool old) {
+Ending UpdateDueCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareImages& images, bool old) {
     if (!images.IsSound(TargetFirmwareFor(old).imageResourceId))
-        return kExitImageDamaged;
+        return Ending::ImageDamaged;
     if (FindCamera(inventory) != kCameraFound)
-        return kExitNoCamera;
+        return Ending::NoCamera;
     switch (CheckInstalledFirmware(driver, images, old)) {
     case kVersionNoDriver:
-        return kExitNoCamera;
+        return Ending::NoCamera;
     case kVersionEqual:
-        return kExitTargetInstalled;
+        return Ending::AlreadyLatest;
     default:
-        return kExitUpdateDue;
+        return Ending::UpdateDue;
     }
 }
 
@@ -149,15 +148,4 @@ Decision OutcomeReport(int dialogResult) {
     if (dialogResult == kDialogOk)
         return Report(NextStep::CloseOk, IDS_UPDATE_SUCCEEDED);
     return Report(NextStep::ShowAgain, IDS_UPDATE_FAILED);
-}
-
-RefusalOutcome RefusalEnding(const CheckMessage& refusal) {
-    switch (refusal.textId) {
-    case IDS_ALREADY_LATEST:
-        return {Ending::AlreadyLatest, kExitTargetInstalled};
-    case IDS_IMAGE_DAMAGED:
-        return {Ending::ImageDamaged, kExitImageDamaged};
-    default:
-        return {Ending::NoCamera, kExitNoCamera};
-    }
 }

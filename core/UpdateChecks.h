@@ -74,17 +74,10 @@ Decision OpeningCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareIma
 // older image; it never sets it back.
 Decision WriteCheck(DriverApi& driver, FirmwareImages& images, SwitchFlags flags, int& firmwareResourceId);
 
-// /check's answer, without erasing or writing anything: kExitTargetInstalled when the camera holds
-// the target firmware byte for byte, kExitUpdateDue when it does not (also over a torn flash that
-// names the target), kExitNoCamera when the camera is not found or its driver does not open.
-int UpdateDueCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareImages& images, bool old);
+// /check's answer, without erasing or writing anything: AlreadyLatest when the camera holds the
+// target firmware byte for byte, UpdateDue when it does not (also over a torn flash that names the
+// target), NoCamera when the camera is not found or its driver does not open.
+Ending UpdateDueCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareImages& images, bool old);
 
 // Reports the update dialog's result: 1 is success, anything else failure.
 Decision OutcomeReport(int dialogResult);
-
-// How a check's refusal ends the run: its history record's ending and the exit code.
-struct RefusalOutcome {
-    Ending ending;
-    int exitCode;
-};
-RefusalOutcome RefusalEnding(const CheckMessage& refusal);

@@ -56,6 +56,8 @@ const char* EndingName(Ending ending) {
         return "crashed";
     case Ending::ImageDamaged:
         return "image-damaged";
+    case Ending::UpdateDue:
+        return "update-due";
     }
     return "unknown";
 }

@@ -25,6 +25,7 @@ enum class Ending {
     Interrupted,   // a run that had begun an update never ended: noticed by a later run
     Crashed,       // the driver library faulted inside a call
     ImageDamaged,  // the firmware image to install did not match its digest; the camera untouched
+    UpdateDue,     // /check: the camera does not hold the target firmware (never recorded)
 };
 
 const char* EndingName(Ending ending);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/FirmwareVersion.h"
+#include "core/RunEnding.h"
 #include "libs/RevezoDaRur/GeneratedImages.h"
 #include "core/ResourceIds.h"
 #include "tests/native/Fakes.h"
@@ -100,7 +101,7 @@ TEST(UpdateChecks, DecisionTables) {
             GeneratedImages images;
             int id = 133;
             if (step == kUpdateDue) {
-                EXPECT_EQ(UpdateDueCheck(inventory, driver, images, c.flags.old), c.due);
+                EXPECT_EQ(EndingExitCode(UpdateDueCheck(inventory, driver, images, c.flags.old)), c.due);
             } else if (opening) {
                 ExpectDecision(OpeningCheck(inventory, driver, images, c.flags), c.opening);
             } else {
@@ -128,8 +129,8 @@ private:
 };
 
 // The image the run would install, when damaged, stops every check before the device inventory
-// or the driver is asked, /force or not, and ends the run as "image-damaged" with exit code 7. The
-// other image damaged changes nothing.
+// or the driver is asked, /force or not, and ends the run as "image-damaged". The other image
+// damaged changes nothing.
 TEST(UpdateChecks, DamagedImageRefusesBeforeTheCameraIsTouched) {
     for (const bool old : {false, true}) {
         for (const int damaged : {133, 134}) {
@@ -145,37 +146,21 @@ TEST(UpdateChecks, DamagedImageRefusesBeforeTheCameraIsTouched) {
             int id = 133;
             const Decision opening = OpeningCheck(inventory, driver, images, flags);
             const Decision write = WriteCheck(driver, images, flags, id);
-            const int due = UpdateDueCheck(inventory, driver, images, old);
+            const Ending due = UpdateDueCheck(inventory, driver, images, old);
             if (installed) {
                 ExpectDecision(opening, {NextStep::CloseCancelled, IDS_IMAGE_DAMAGED});
                 ExpectDecision(write, {NextStep::StayOpen, IDS_IMAGE_DAMAGED});
-                EXPECT_EQ(due, kExitImageDamaged);
+                EXPECT_EQ(due, Ending::ImageDamaged);
+                EXPECT_EQ(RefusalEnding(*opening.message), Ending::ImageDamaged);
                 EXPECT_EQ(inventory.askedClass, "");
                 EXPECT_EQ(driver.opens, 0);
-                const RefusalOutcome outcome = RefusalEnding(*opening.message);
-                EXPECT_STREQ(EndingName(outcome.ending), "image-damaged");
-                EXPECT_EQ(outcome.exitCode, 7);
             } else {
                 ExpectDecision(opening, {NextStep::WaitForUser});
                 ExpectDecision(write, {NextStep::RunUpdate});
-                EXPECT_EQ(due, kExitUpdateDue);
+                EXPECT_EQ(due, Ending::UpdateDue);
                 EXPECT_EQ(driver.opens, 3);
             }
         }
-    }
-}
-
-// The other refusals end as they always have: "already-latest" with 0, "no-camera" with 4.
-TEST(UpdateChecks, RefusalEndings) {
-    const struct {
-        int textId;
-        const char* ending;
-        int exitCode;
-    } cases[] = {{IDS_ALREADY_LATEST, "already-latest", 0}, {IDS_NOT_PLUGGED_IN, "no-camera", 4}};
-    for (const auto& c : cases) {
-        const RefusalOutcome outcome = RefusalEnding({c.textId, {}, IDS_FIRMWARE_UPDATE, kStyleRefusal});
-        EXPECT_STREQ(EndingName(outcome.ending), c.ending);
-        EXPECT_EQ(outcome.exitCode, c.exitCode);
     }
 }
 

@@ -20,7 +20,7 @@
 #include "libs/ravozev/MultiLanguage.h"
 #include "libs/ZARidezi/ZARidezi.h"
 #include "res/resource.h"
-#include "tests/uidriver/UiDriver.h"
+#include "tools/uidriver/UiDriver.h"
 #include "tests/win/WinTestSupport.h"
 
 namespace {
