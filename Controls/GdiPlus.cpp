@@ -2,18 +2,21 @@
 #include "Controls/GdiPlus.h"
 
 #include <string>
+#include <type_traits>
 
 namespace {
 
-template <typename... Args> gdip::GpStatus WINAPI NotLoaded(Args...) {
-    return gdip::GdiplusNotInitialized;
+template <typename R, typename... Args> R WINAPI NotLoaded(Args...) {
+    if constexpr (!std::is_void_v<R>)
+        return gdip::GdiplusNotInitialized;
 }
 
 // Binds `slot` to the export, or to a stand-in that fails; false when the export is missing.
 template <typename R, typename... Args>
 bool Bind(HMODULE module, const char* name, R(WINAPI*& slot)(Args...)) {
     FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
-    slot = proc ? reinterpret_cast<R(WINAPI*)(Args...)>(reinterpret_cast<void*>(proc)) : &NotLoaded<Args...>;
+    slot =
+        proc ? reinterpret_cast<R(WINAPI*)(Args...)>(reinterpret_cast<void*>(proc)) : &NotLoaded<R, Args...>;
     return proc != nullptr;
 }
 
@@ -31,6 +34,7 @@ CGdiPlus::CGdiPlus() {
         m_hModule = LoadLibraryExW((std::wstring(system) + L"\\gdiplus.dll").c_str(), nullptr, 0);
     bool all = true;
     all &= Bind(m_hModule, "GdiplusStartup", GdiplusStartup);
+    all &= Bind(m_hModule, "GdiplusShutdown", GdiplusShutdown);
     all &= Bind(m_hModule, "GdipCreateBitmapFromStream", GdipCreateBitmapFromStream);
     all &= Bind(m_hModule, "GdipCreateBitmapFromScan0", GdipCreateBitmapFromScan0);
     all &= Bind(m_hModule, "GdipDisposeImage", GdipDisposeImage);
@@ -67,4 +71,15 @@ CGdiPlus::CGdiPlus() {
     all &= Bind(m_hModule, "GdipDrawString", GdipDrawString);
     all &= Bind(m_hModule, "GdipDrawImageRectRect", GdipDrawImageRectRect);
     m_loaded = all;
+}
+
+CGdiPlusSession::CGdiPlusSession() {
+    const gdip::StartupInput input;
+    if (CGdiPlus::Api().GdiplusStartup(&m_token, &input, nullptr) != gdip::Ok)
+        m_token = 0;
+}
+
+CGdiPlusSession::~CGdiPlusSession() {
+    if (m_token != 0)
+        CGdiPlus::Api().GdiplusShutdown(m_token);
 }

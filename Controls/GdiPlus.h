@@ -71,6 +71,22 @@ struct StartupInput {
 
 } // namespace gdip
 
+// GDI+ for the life of the object: started when it is made, shut down when it goes. Each module
+// that draws keeps one while it does; images decoded under it must go first. Starts nest, so a
+// library's session inside the program's costs nothing.
+class CGdiPlusSession {
+public:
+    CGdiPlusSession();
+    ~CGdiPlusSession();
+    CGdiPlusSession(const CGdiPlusSession&) = delete;
+    CGdiPlusSession& operator=(const CGdiPlusSession&) = delete;
+
+    bool Started() const { return m_token != 0; }
+
+private:
+    ULONG_PTR m_token = 0;
+};
+
 class CGdiPlus {
 public:
     // The process's one table, bound on first use.
@@ -79,6 +95,7 @@ public:
     bool IsLoaded() const { return m_loaded; }
 
     gdip::GpStatus(WINAPI* GdiplusStartup)(ULONG_PTR*, const gdip::StartupInput*, void*);
+    void(WINAPI* GdiplusShutdown)(ULONG_PTR);
     gdip::GpStatus(WINAPI* GdipCreateBitmapFromStream)(IStream*, gdip::GpBitmap**);
     gdip::GpStatus(WINAPI* GdipCreateBitmapFromScan0)(INT, INT, INT, gdip::PixelFormat, BYTE*,
                                                       gdip::GpBitmap**);

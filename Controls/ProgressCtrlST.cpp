@@ -99,9 +99,7 @@ LRESULT CProgressCtrlST::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, boo
     const CRect client = GetClientRect();
     const bool vertical = (GetStyle() & PBS_VERTICAL) != 0;
 
-    CDC source;
-    source.CreateCompatibleDC(paint);
-    CSelectObject fill(source, m_fill);
+    CBitmapDC source(paint, m_fill);
     CMemDC tiles(paint, client.Width(), client.Height());
 
     const int percent = ProgressPercent(m_nPos, m_nLower, m_nRange);
@@ -127,9 +125,7 @@ LRESULT CProgressCtrlST::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, boo
         }
     }
 
-    CDC background;
-    background.CreateCompatibleDC(paint);
-    CSelectObject backgroundBitmap(background, Background());
+    CBitmapDC background(paint, Background());
     if (filled.IsRectEmpty()) {
         paint.BitBlt(0, 0, client.Width(), client.Height(), background, 0, 0, SRCCOPY);
     } else {

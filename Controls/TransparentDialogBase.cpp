@@ -122,10 +122,8 @@ void CTransparentDialogBase::UpdateLayeredImage() {
     POINT source{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     CClientDC layerDc(m_layer);
-    CDC memory;
-    memory.CreateCompatibleDC(layerDc);
-    CSelectObject skin(memory, m_skinBitmap);
-    UpdateLayeredWindow(m_layer, layerDc, &destination, &size, memory, &source, 0, &blend, ULW_ALPHA);
+    CBitmapDC skin(layerDc, m_skinBitmap);
+    UpdateLayeredWindow(m_layer, layerDc, &destination, &size, skin, &source, 0, &blend, ULW_ALPHA);
 }
 
 void CTransparentDialogBase::OnOK() {
@@ -174,12 +172,10 @@ LRESULT CTransparentDialogBase::OnLButtonUp(UINT, WPARAM, LPARAM, bool&) {
 LRESULT CTransparentDialogBase::OnEraseBkgnd(UINT message, WPARAM wParam, LPARAM lParam, bool&) {
     const LRESULT erased = Default(message, wParam, lParam);
     HDC dc = reinterpret_cast<HDC>(wParam);
-    CDC memory;
-    memory.CreateCompatibleDC(dc);
     if (m_skinBitmap) {
         const CRect client = GetClientRect();
-        CSelectObject skin(memory, m_skinBitmap);
-        ::StretchBlt(dc, 0, 0, client.Width(), client.Height(), memory, 0, 0, static_cast<int>(m_nImageWidth),
+        CBitmapDC skin(dc, m_skinBitmap);
+        ::StretchBlt(dc, 0, 0, client.Width(), client.Height(), skin, 0, 0, static_cast<int>(m_nImageWidth),
                      static_cast<int>(m_nImageHeight), SRCCOPY);
     }
     return erased;

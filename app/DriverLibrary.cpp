@@ -1,75 +1,11 @@
 // Binding of the driver library's five exports, and the calls into them.
 #include "app/DriverLibrary.h"
 
+#include "app/CallKeepingStack.h"
 #include "app/DriverCrashHandler.h"
 
 #if defined(__i386__) || defined(_M_IX86)
 #define TERVOLIN_X86 1
-#endif
-
-#ifdef TERVOLIN_X86
-// Pushes `count` arguments of four bytes, last first, and calls `function` with the stack aligned
-// to 16 bytes. The stack pointer is kept in ESI, which both conventions preserve, and restored
-// after the call: a cdecl function leaves its arguments for the caller to remove, a stdcall
-// function removes them itself, and either way the stack is as it was.
-extern "C" int __cdecl TervolinCallKeepingStack(FARPROC function, const std::uintptr_t* arguments,
-                                                std::size_t count);
-#if defined(__GNUC__)
-asm(R"(
-    .text
-    .globl _TervolinCallKeepingStack
-    .def _TervolinCallKeepingStack; .scl 2; .type 32; .endef
-_TervolinCallKeepingStack:
-    pushl %ebp
-    movl %esp, %ebp
-    pushl %esi
-    movl %esp, %esi
-    movl 16(%ebp), %ecx
-    movl 12(%ebp), %edx
-    leal (,%ecx,4), %eax
-    subl %eax, %esp
-    andl $-16, %esp
-    addl %eax, %esp
-1:  testl %ecx, %ecx
-    jz 2f
-    pushl -4(%edx,%ecx,4)
-    decl %ecx
-    jmp 1b
-2:  call *8(%ebp)
-    movl %esi, %esp
-    popl %esi
-    popl %ebp
-    ret
-)");
-#else
-extern "C" __declspec(naked) int __cdecl TervolinCallKeepingStack(FARPROC, const std::uintptr_t*,
-                                                                  std::size_t) {
-    __asm {
-        push ebp
-        mov ebp, esp
-        push esi
-        mov esi, esp
-        mov ecx, [ebp + 16]
-        mov edx, [ebp + 12]
-        lea eax, [ecx * 4]
-        sub esp, eax
-        and esp, -16
-        add esp, eax
-    next:
-        test ecx, ecx
-        jz call_it
-        push dword ptr [edx + ecx * 4 - 4]
-        dec ecx
-        jmp next
-    call_it:
-        call dword ptr [ebp + 8]
-        mov esp, esi
-        pop esi
-        pop ebp
-        ret
-    }
-}
-#endif
 #endif
 
 namespace {
@@ -124,7 +60,7 @@ int CDriverLibrary::Call(Function f, const std::uintptr_t* arguments, std::size_
     const CDriverCrashHandler::CCall guard(kExports[f].name);
     const FARPROC function = m_functions[f];
 #ifdef TERVOLIN_X86
-    return TervolinCallKeepingStack(function, arguments, count);
+    return TervolinCallKeepingStack(reinterpret_cast<const void*>(function), arguments, count);
 #else
     // x64 has one calling convention.
     using Arguments0 = int (*)();

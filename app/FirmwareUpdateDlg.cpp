@@ -11,7 +11,7 @@
 #include "framework/Strings.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
-#include "app/SkinStyle.h"
+#include "skin/SkinStyle.h"
 
 namespace {
 

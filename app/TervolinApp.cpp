@@ -22,12 +22,11 @@
 #include "core/UpdateHistory.h"
 #include "framework/Module.h"
 #include "libs/ravozev/MultiLanguage.h"
-#include "app/SkinStyle.h"
+#include "skin/SkinStyle.h"
 
 namespace {
 
 CTervolinApp theApp;
-ULONG_PTR g_gdiplusToken = 0; // for the life of the process; GDI+ is never shut down
 
 constexpr char kLanguageKey[] = "SOFTWARE\\Quellmar\\Webcam";
 constexpr char kLanguageValue[] = "Language";
@@ -118,8 +117,8 @@ BOOL CTervolinApp::InitInstance() {
     StartCommonControls();
     TraceStartup("common controls");
     CWinApp::InitInstance();
-    const gdip::StartupInput input;
-    CGdiPlus::Api().GdiplusStartup(&g_gdiplusToken, &input, nullptr);
+    // Until every window and image of the program has gone.
+    const CGdiPlusSession gdiplus;
     TraceStartup("GDI+ started");
     SetRegistryKey("Quellmar");
     AfxSetResourceHandle(GetInstanceHandle());

@@ -15,7 +15,7 @@
 #include "framework/Strings.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
-#include "app/SkinStyle.h"
+#include "skin/SkinStyle.h"
 
 CTervolinDlg::CTervolinDlg()
     : CTransparentDialogBase(IDPNG_MAIN_SKIN, IDD, nullptr, true),

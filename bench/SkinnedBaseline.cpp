@@ -396,9 +396,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
     InitCommonControlsEx(&controls);
     TraceStartup("common controls");
-    const gdip::StartupInput input;
-    ULONG_PTR token = 0; // for the life of the process, as in the program
-    if (CGdiPlus::Api().GdiplusStartup(&token, &input, nullptr) != gdip::Ok)
+    const CGdiPlusSession gdiplus; // until every window and image has gone, as in the program
+    if (!gdiplus.Started())
         return 1;
     TraceStartup("GDI+ started");
 #ifdef SAME_ORDER_BASELINE

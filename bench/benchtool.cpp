@@ -35,6 +35,7 @@
 #include "Controls/OpaqueRegion.h"
 #include "core/FirmwareVersion.h"
 #include "core/FlashWorker.h"
+#include "framework/Handle.h"
 #include "framework/Gdi.h"
 #include "framework/WindowHandle.h"
 #include "framework/WinThread.h"
@@ -83,6 +84,7 @@ bool LaunchOnce(const std::string& program, LaunchFigures& figures) {
         std::fprintf(stderr, "benchtool: cannot start %s\n", program.c_str());
         return false;
     }
+    const CHandle processOwner(process.hProcess), threadOwner(process.hThread);
     HWND dialog = nullptr;
     while ((dialog = EnabledDialog(process.dwProcessId)) == nullptr && MillisecondsSince(start) < 30000)
         Sleep(1);
@@ -101,8 +103,6 @@ bool LaunchOnce(const std::string& program, LaunchFigures& figures) {
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0)
         TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return true;
 }
 
@@ -178,6 +178,7 @@ int Trace(const std::string& program) {
         std::fprintf(stderr, "benchtool: cannot start %s\n", program.c_str());
         return 2;
     }
+    const CHandle processOwner(process.hProcess), threadOwner(process.hThread);
     SetEnvironmentVariableA("TERVOLIN_TRACE_STARTUP", nullptr);
     const auto start = std::chrono::steady_clock::now();
     HWND dialog = nullptr;
@@ -236,8 +237,6 @@ int Trace(const std::string& program) {
     }
     if (!exited)
         TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return interactive && lines > 0 ? 0 : 1;
 }
 
@@ -384,9 +383,7 @@ int CutOffs(const char* bin, int rounds, unsigned seed) {
 }
 
 int main(int argc, char** argv) {
-    const gdip::StartupInput input;
-    ULONG_PTR token = 0;
-    CGdiPlus::Api().GdiplusStartup(&token, &input, nullptr);
+    const CGdiPlusSession gdiplus;
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "launch" && argc == 7)
         return Launch(argv[2], argv[3], argv[4], argv[5], std::atoi(argv[6]));

@@ -4,10 +4,14 @@
 # root and those of the targets it links, so an include that goes against the layers does not build.
 
 # Publishes the headers of FOLDER (from the top of the tree), or only the named HEADERS of it, as
-# TARGET's include root with the given visibility (PUBLIC, PRIVATE, INTERFACE).
+# TARGET's include root with the given visibility (PUBLIC, PRIVATE, INTERFACE). A target that keeps
+# some headers to itself gives its private root a name of its own with ROOT.
 function(tervolin_include_root target visibility folder)
-    cmake_parse_arguments(PARSE_ARGV 3 arg "" "" "HEADERS")
-    set(root "${PROJECT_BINARY_DIR}/include/${target}")
+    cmake_parse_arguments(PARSE_ARGV 3 arg "" "ROOT" "HEADERS")
+    if(NOT arg_ROOT)
+        set(arg_ROOT ${target})
+    endif()
+    set(root "${PROJECT_BINARY_DIR}/include/${arg_ROOT}")
     if(arg_HEADERS)
         list(TRANSFORM arg_HEADERS PREPEND "${PROJECT_SOURCE_DIR}/${folder}/" OUTPUT_VARIABLE headers)
     else()

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <system_error>
 
 namespace {
@@ -189,15 +190,15 @@ bool AppendHistory(const std::filesystem::path& folder, const std::string& line)
     else if (!EndsWithLineFeed(path))
         text = "\n" + text; // after a torn line, start a line of our own
 #ifdef _WIN32
-    std::FILE* file = _wfopen(path.c_str(), L"ab");
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(_wfopen(path.c_str(), L"ab"), std::fclose);
 #else
-    std::FILE* file = std::fopen(path.c_str(), "ab");
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "ab"), std::fclose);
 #endif
     if (file == nullptr)
         return false;
-    std::setvbuf(file, nullptr, _IONBF, 0); // one write for the whole text
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && written;
+    std::setvbuf(file.get(), nullptr, _IONBF, 0); // one write for the whole text
+    const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+    return std::fclose(file.release()) == 0 && written; // a close that fails loses the line too
 }
 
 std::string LastHistoryLine(const std::filesystem::path& folder) {

@@ -80,6 +80,20 @@ private:
 using CDC = CDCT<true>;
 using CDCHandle = CDCT<false>;
 
+// A memory DC compatible with another, holding a given bitmap for its life: a source to copy the
+// bitmap from. The bitmap is selected back out before the DC is deleted (members go before the
+// base), so whoever owns it may delete it afterwards.
+class CBitmapDC : public CDC {
+public:
+    CBitmapDC(HDC compatible, HBITMAP bitmap) {
+        CreateCompatibleDC(compatible);
+        m_selection.Select(*this, bitmap);
+    }
+
+private:
+    CSelectObject m_selection;
+};
+
 class CPaintDC : public CDCHandle {
 public:
     explicit CPaintDC(HWND window) : m_hWnd(window) { Attach(::BeginPaint(window, &m_ps)); }

@@ -13,7 +13,7 @@
 #include "Controls/TransparentDialogBase.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
-#include "app/SkinStyle.h"
+#include "skin/SkinStyle.h"
 
 namespace {
 
@@ -207,11 +207,8 @@ extern "C" int WINAPI MessageBoxSkinEx(const char* okCaption, const char* cancel
                                        const char* text, const char* caption, UINT style) {
     // The toolkit finds the box's template, skin and faces in this library.
     AfxSetResourceHandle(g_module);
-    static ULONG_PTR gdiplusToken = 0; // started once for the process, as the program does
-    if (gdiplusToken == 0) {
-        const gdip::StartupInput input;
-        CGdiPlus::Api().GdiplusStartup(&gdiplusToken, &input, nullptr);
-    }
+    // For the box's life: a library may not shut GDI+ down when it is unloaded, in DllMain.
+    const CGdiPlusSession gdiplus;
     CSkinMessageBox box(owner, Text(text), Text(caption), style,
                         AnswersFor(style, okCaption, cancelCaption, yesCaption, noCaption));
     const INT_PTR result = box.DoModal();

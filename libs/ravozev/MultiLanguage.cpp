@@ -6,16 +6,8 @@
 namespace {
 
 using LoadFn = HINSTANCE(WINAPI*)(HINSTANCE, const char*, const char*);
-using FreeFn = void(WINAPI*)(HINSTANCE);
 
 } // namespace
-
-CMultiLanguage::~CMultiLanguage() {
-    if (m_hLanguage != nullptr) {
-        if (const auto free = m_library.Proc<FreeFn>("FreeLanguageModule"))
-            free(m_hLanguage);
-    }
-}
 
 HINSTANCE CMultiLanguage::LoadLangResourceDLL(HINSTANCE program, const char* key, const char* valueName) {
     if (!m_library && !m_library.Load(ModuleFolder(program) + L"ravozev.dll"))
@@ -24,8 +16,7 @@ HINSTANCE CMultiLanguage::LoadLangResourceDLL(HINSTANCE program, const char* key
     const auto free = m_library.Proc<FreeFn>("FreeLanguageModule");
     if (load == nullptr || free == nullptr)
         return nullptr;
-    if (m_hLanguage != nullptr)
-        free(m_hLanguage);
-    m_hLanguage = load(program, key, valueName);
-    return m_hLanguage;
+    m_language.reset();
+    m_language = {load(program, key, valueName), free};
+    return m_language.get();
 }

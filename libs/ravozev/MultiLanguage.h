@@ -4,13 +4,16 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <type_traits>
+
 #include "framework/Module.h"
 
 class CMultiLanguage {
 public:
     CMultiLanguage() = default;
     // Releases the language module it returned, then the library.
-    virtual ~CMultiLanguage();
+    virtual ~CMultiLanguage() = default;
     CMultiLanguage(const CMultiLanguage&) = delete;
     CMultiLanguage& operator=(const CMultiLanguage&) = delete;
 
@@ -20,6 +23,9 @@ public:
     HINSTANCE LoadLangResourceDLL(HINSTANCE program, const char* key, const char* valueName);
 
 private:
+    using FreeFn = void(WINAPI*)(HINSTANCE);
+
     CModule m_library;
-    HINSTANCE m_hLanguage = nullptr;
+    // Handed back to the library, which goes after it, by the library's own function.
+    std::unique_ptr<std::remove_pointer_t<HINSTANCE>, FreeFn> m_language{nullptr, nullptr};
 };

@@ -3,7 +3,7 @@
 # cmake -DSOURCE_DIR=<tree> -DBUILD_DIR=<build tree> -DPROBES="<target>|<outcome>|<what it includes>;..."
 #       -P check-layers.cmake
 set(wrong 0)
-foreach(folder IN ITEMS core framework Controls app res libs lang tools tests bench)
+foreach(folder IN ITEMS core framework Controls skin app res libs lang tools tests bench)
     file(GLOB_RECURSE sources "${SOURCE_DIR}/${folder}/*.h" "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.rc")
     foreach(source IN LISTS sources)
         file(STRINGS "${source}" climbing REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<][^\">]*\\.\\./")

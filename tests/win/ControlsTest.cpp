@@ -16,7 +16,7 @@
 #include "Controls/MemDC.h"
 #include "Controls/ProgressCtrlST.h"
 #include "Controls/TransparentDialogBase.h"
-#include "app/SkinStyle.h"
+#include "skin/SkinStyle.h"
 #include "res/resource.h"
 #include "tests/win/WinTestSupport.h"
 

@@ -342,6 +342,16 @@ TEST(DeviceContext, ABorrowedDcIsLeftAndAnOwnedOneDeleted) {
         EXPECT_EQ(view.GetSafeHdc(), memory);
     }
     EXPECT_EQ(GetObjectType(memory), 0u); // the owner, and only it, deleted it
+
+    // A bitmap DC holds its bitmap while it lives, and deletes its own DC.
+    CBitmap bitmap;
+    ASSERT_TRUE(bitmap.CreateCompatibleBitmap(CClientDC(nullptr), 4, 4));
+    {
+        CBitmapDC source(nullptr, bitmap);
+        memory = source;
+        EXPECT_EQ(GetCurrentObject(source, OBJ_BITMAP), bitmap.Get());
+    }
+    EXPECT_EQ(GetObjectType(memory), 0u);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "Controls/GdiPlus.h"
@@ -17,14 +18,14 @@
 #include "framework/Module.h"
 #include "framework/Wnd.h"
 
-// GDI+ started once for the test program, as the program starts it.
+// GDI+ for the whole test program, as the program keeps it.
 class GdiPlusEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override {
-        gdip::StartupInput input;
-        ULONG_PTR token = 0;
-        ASSERT_EQ(CGdiPlus::Api().GdiplusStartup(&token, &input, nullptr), gdip::Ok);
-    }
+    void SetUp() override { ASSERT_TRUE(m_session.emplace().Started()); }
+    void TearDown() override { m_session.reset(); }
+
+private:
+    std::optional<CGdiPlusSession> m_session;
 };
 
 // TERVOLIN_HOLD_MS keeps a screen up that long at the points a test marks, for a look at it.

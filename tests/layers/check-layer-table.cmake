@@ -1,0 +1,53 @@
+# Configures a copy of the tree with one link that goes up the layers, which must fail naming both
+# targets; then, with the link taken out, builds the core with an include that goes up, which must
+# fail for want of the header.
+#   cmake -DSOURCE_DIR=<tree> -DWORK_DIR=<scratch folder> -P check-layer-table.cmake
+set(copy "${WORK_DIR}/tree")
+set(build "${WORK_DIR}/build")
+file(REMOVE_RECURSE "${WORK_DIR}")
+file(MAKE_DIRECTORY "${copy}")
+file(GLOB entries RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*")
+foreach(entry IN LISTS entries)
+    if(NOT entry MATCHES "^(build|\\.git)$")
+        file(COPY "${SOURCE_DIR}/${entry}" DESTINATION "${copy}")
+    endif()
+endforeach()
+
+function(configure outcome output)
+    execute_process(COMMAND "${CMAKE_COMMAND}" -S "${copy}" -B "${build}" -DTERVOLIN_SANITIZERS=OFF
+                    RESULT_VARIABLE result OUTPUT_VARIABLE text ERROR_VARIABLE text)
+    set(${outcome} ${result} PARENT_SCOPE)
+    set(${output} "${text}" PARENT_SCOPE)
+endfunction()
+
+set(wrong 0)
+file(READ "${copy}/core/CMakeLists.txt" core)
+file(APPEND "${copy}/core/CMakeLists.txt" "target_link_libraries(core PRIVATE vcam_model)\n")
+configure(result output)
+if(result EQUAL 0 OR NOT output MATCHES "core \\(layer ground\\) links vcam_model \\(layer libraries\\)")
+    message(STATUS "the core linking the camera model configured (${result}):\n${output}")
+    math(EXPR wrong "${wrong} + 1")
+else()
+    message(STATUS "the core linking the camera model: refused, naming both")
+endif()
+
+file(WRITE "${copy}/core/CMakeLists.txt" "${core}")
+file(APPEND "${copy}/core/CameraDetection.cpp" "#include \"libs/RevezoDaRur/VirtualCamera.h\"\n")
+configure(result output)
+if(NOT result EQUAL 0)
+    message(STATUS "the copy without the upward link did not configure:\n${output}")
+    math(EXPR wrong "${wrong} + 1")
+else()
+    execute_process(COMMAND "${CMAKE_COMMAND}" --build "${build}" --target core
+                    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+    if(result EQUAL 0 OR NOT output MATCHES "VirtualCamera.h: No such file")
+        message(STATUS "the core including the camera model built (${result}):\n${output}")
+        math(EXPR wrong "${wrong} + 1")
+    else()
+        message(STATUS "the core including the camera model: does not build, for want of the header")
+    endif()
+endif()
+file(REMOVE_RECURSE "${WORK_DIR}")
+if(wrong GREATER 0)
+    message(FATAL_ERROR "${wrong} of the upward edges went through")
+endif()
