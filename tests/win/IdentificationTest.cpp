@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
-
 class IdentificationTest : public ::testing::Test {
 protected:
     void SetUp() override { m_folder = FreshFolder("vcam-identification"); }
@@ -54,8 +52,7 @@ TEST_F(IdentificationTest, FindCameraSurvivesOversizedAndUnterminatedIds) {
     // 512 bytes without a terminator, the fragment at its very end: found or not, as long as
     // nothing past the buffer is read (the platform may hand it back terminated, then too long).
     ASSERT_TRUE(RegisterCameraDeviceProperty(std::string(512 - 17, 'X') + "VID_E5A7&PID_19C4"));
-    const int result = FindCamera();
-    EXPECT_TRUE(result == kCameraFound || result == kCameraNotFound);
+    FindCamera();
     // A value that needs more than 512 bytes cannot be read and the device is skipped.
     ASSERT_TRUE(
         RegisterCameraDeviceProperty(std::string(600, 'X') + "VID_E5A7&PID_19C4" + std::string(2, '\0')));
@@ -66,7 +63,7 @@ TEST_F(IdentificationTest, FindCameraSurvivesOversizedAndUnterminatedIds) {
 // see kVersionEqual); the others answer through every call.
 TEST_F(IdentificationTest, DriverLibrariesAreBoundByPlainOrStdcallNamesAndRefusedOtherwise) {
     const std::filesystem::path lookalike = FreshFolder("lookalike-identification", "TERVOLIN_LOOKALIKE");
-    const FlashImage target = MakeFirmwareImage(kTarget);
+    const FlashImage target = MakeFirmwareImage(TargetFirmwareFor(false).codeVersion);
     ASSERT_TRUE(SaveFlash(lookalike, target));
     wchar_t system[MAX_PATH];
     GetSystemDirectoryW(system, MAX_PATH);
