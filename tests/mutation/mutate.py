@@ -22,6 +22,7 @@ DEFAULT_FILES = [
     "core/FirmwareVersion.cpp",
     "core/FlashWorker.cpp",
     "core/HardwareId.cpp",
+    "core/RunEnding.cpp",
     "core/UpdateChecks.cpp",
     "core/UpdateHistory.cpp",
     "libs/RevezoDaRur/AtomicFile.cpp",
@@ -337,12 +338,13 @@ def Main():
         total_run += run
         share = f"{100.0 * killed / run:5.1f} %" if run else "    -  "
         print(f"  {rel:40} {share}  {killed:4}/{run:<4} ({broken} did not compile)")
-    share = f"{100.0 * total_killed / total_run:5.1f} %" if total_run else "-"
-    print(f"  {'overall':40} {share}  {total_killed:4}/{total_run}")
     if survivors:
         print("\nsurvivors")
         for m in survivors:
             print(f"{m.Entry()}  (line {m.line})")
+    share = f"{100.0 * total_killed / total_run:.1f} %" if total_run else "-"
+    print(f"\nmutation score: {share} ({total_killed} of {total_run} compiled mutants killed; "
+          f"{len(listed)} drawn mutants left out as equivalent; seed {args.seed}, sample {args.sample or 'all'})")
     return 0
 
 
