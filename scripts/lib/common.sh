@@ -17,10 +17,14 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # Every command that fails and ends a script says so: which script, the command and its exit code.
 # Steps whose output is kept out of sight run through `quietly`, which shows that output's end.
 set -E
-trap 'say_failed $? "$BASH_COMMAND" "$LINENO"' ERR
 say_failed() {
     echo "$(basename "$0"): failed at line $3 with exit code $1: $2" >&2
 }
+# A script that reads a command's exit code itself turns this off around it (trap - ERR).
+say_failures() {
+    trap 'say_failed $? "$BASH_COMMAND" "$LINENO"' ERR
+}
+say_failures
 
 # Runs a step with its output kept in a log: STEP_NAME COMMAND...; when it fails, says which step,
 # the command, its exit code and the last lines of its output, and ends the script with that code.
