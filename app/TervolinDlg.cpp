@@ -116,6 +116,8 @@ void CTervolinDlg::Write() {
     if (check.message) {
         ShowMessage(*check.message);
         Note(RefusalEnding(*check.message), m_sCodeVersion, m_sCodeVersion);
+        if (check.next == NextStep::CloseCancelled) // nothing a second press could change
+            CTransparentDialogBase::OnCancel();
         return;
     }
     CFirmwareUpdateDlg update;

@@ -31,6 +31,8 @@ Decision OpeningDecision(int check, SwitchFlags flags) {
     switch (check) {
     case kVersionNoDriver:
         return Refuse(NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN);
+    case kImageDamaged:
+        return Refuse(NextStep::CloseCancelled, IDS_IMAGE_DAMAGED);
     case kVersionEqual:
         if (flags.force)
             return {NextStep::WaitForUser, std::nullopt};
@@ -44,6 +46,8 @@ Decision WriteDecision(int check, SwitchFlags flags) {
     switch (check) {
     case kVersionNoDriver:
         return Refuse(NextStep::StayOpen, IDS_NOT_PLUGGED_IN);
+    case kImageDamaged:
+        return Refuse(NextStep::CloseCancelled, IDS_IMAGE_DAMAGED);
     case kVersionEqual:
         if (flags.force)
             return {NextStep::RunUpdate, std::nullopt};
@@ -86,6 +90,8 @@ int CheckInstalledFirmware(DriverApi& driver, FirmwareImages& images, bool old, 
         *reported = version;
     if (version != target.codeVersion)
         return kVersionDiffers;
+    if (!images.IsSound(target.imageResourceId))
+        return kImageDamaged;
     const std::uint8_t* image = images.LoadWhole(target.imageResourceId);
     return image != nullptr && FlashHoldsImage(driver, image) ? kVersionEqual : kVersionDiffers;
 }
@@ -108,8 +114,6 @@ std::string ConfirmationSuffix(bool old) {
 
 Decision OpeningCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareImages& images,
                       SwitchFlags flags) {
-    if (!images.IsSound(TargetFirmwareFor(flags.old).imageResourceId))
-        return Refuse(NextStep::CloseCancelled, IDS_IMAGE_DAMAGED);
     if (FindCamera(inventory) != kCameraFound)
         return Refuse(NextStep::CloseCancelled, IDS_NOT_PLUGGED_IN);
     std::string reported;
@@ -122,7 +126,7 @@ Decision WriteCheck(DriverApi& driver, FirmwareImages& images, SwitchFlags flags
     if (flags.old)
         firmwareResourceId = kOldFirmwareResourceId;
     if (!images.IsSound(firmwareResourceId))
-        return Refuse(NextStep::StayOpen, IDS_IMAGE_DAMAGED);
+        return Refuse(NextStep::CloseCancelled, IDS_IMAGE_DAMAGED);
     std::string reported;
     Decision decision = WriteDecision(CheckInstalledFirmware(driver, images, flags.old, &reported), flags);
     decision.reported = reported;
@@ -139,6 +143,8 @@ Ending UpdateDueCheck(DeviceInventory& inventory, DriverApi& driver, FirmwareIma
         return Ending::NoCamera;
     case kVersionEqual:
         return Ending::AlreadyLatest;
+    case kImageDamaged:
+        return Ending::ImageDamaged;
     default:
         return Ending::UpdateDue;
     }

@@ -58,12 +58,16 @@ std::string ConfirmationSuffix(bool old);
 // reporting the target's code version counts as equal only when its whole flash also reads back
 // as the target image. The version text sits in the flash's first page, so an update cut off
 // after that page leaves a camera that names the new firmware over a flash that is not all there.
+// The image is checked first, and a damaged one compared with nothing: kImageDamaged.
 // The code version read goes to `reported` when one is given.
+constexpr int kImageDamaged = 2;
 int CheckInstalledFirmware(DriverApi& driver, FirmwareImages& images, bool old,
                            std::string* reported = nullptr);
 
-// Each check below first makes sure that the image this run would install is sound, and refuses
-// with text 117 before it touches the device inventory or the driver when it is not.
+// A check refuses with text 117 when the image this run would install is not sound: the opening
+// check just before it would compare the camera's flash with it (the hashing costs start-up time
+// and memory, and is not needed before); the write check and /check's answer before anything
+// else, as the one precedes the erase and the other has no later moment.
 
 // Runs when the main window has initialised. The driver is opened only when the camera was found.
 // `images` are the program's own, against which a camera that reports the target is read back.

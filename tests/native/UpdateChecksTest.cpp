@@ -128,37 +128,47 @@ private:
     int m_damaged;
 };
 
-// The image the run would install, when damaged, stops every check before the device inventory
-// or the driver is asked, /force or not, and ends the run as "image-damaged". The other image
-// damaged changes nothing.
-TEST(UpdateChecks, DamagedImageRefusesBeforeTheCameraIsTouched) {
+// The image the run would install, when damaged, is compared with nothing and never erased over:
+// the write check and /check refuse before the device inventory or the driver is asked, /force or
+// not; the opening check lets an older camera wait for the write button and refuses over one that
+// names the target before reading its flash back. The other image damaged changes nothing.
+TEST(UpdateChecks, DamagedImageIsNeverComparedNorErasedOver) {
     for (const bool old : {false, true}) {
-        for (const int damaged : {133, 134}) {
-            SCOPED_TRACE(std::string(old ? "/old, " : "") + "damaged " + std::to_string(damaged));
-            const bool installed = damaged == (old ? 134 : 133);
-            FakeInventory inventory;
-            inventory.devices = {"USB\\VID_E5A7&PID_19C4&REV_0100"};
-            FakeDriver driver;
-            driver.flash = MakeFirmwareImage(kOlder);
-            driver.codeVersion = kOlder;
-            DamagedImages images(damaged);
-            const SwitchFlags flags{true, old};
-            int id = 133;
-            const Decision opening = OpeningCheck(inventory, driver, images, flags);
-            const Decision write = WriteCheck(driver, images, flags, id);
-            const Ending due = UpdateDueCheck(inventory, driver, images, old);
-            if (installed) {
-                ExpectDecision(opening, {NextStep::CloseCancelled, IDS_IMAGE_DAMAGED});
-                ExpectDecision(write, {NextStep::StayOpen, IDS_IMAGE_DAMAGED});
-                EXPECT_EQ(due, Ending::ImageDamaged);
-                EXPECT_EQ(RefusalEnding(*opening.message), Ending::ImageDamaged);
-                EXPECT_EQ(inventory.askedClass, "");
-                EXPECT_EQ(driver.opens, 0);
-            } else {
-                ExpectDecision(opening, {NextStep::WaitForUser});
-                ExpectDecision(write, {NextStep::RunUpdate});
-                EXPECT_EQ(due, Ending::UpdateDue);
-                EXPECT_EQ(driver.opens, 3);
+        for (const char* version : {kOlder, old ? kOldTarget : kTarget}) {
+            for (const int damaged : {133, 134}) {
+                SCOPED_TRACE(std::string(version) + (old ? " /old" : "") + ", damaged " +
+                             std::to_string(damaged));
+                const bool installed = damaged == (old ? 134 : 133);
+                const bool named = version != kOlder;
+                FakeInventory inventory;
+                inventory.devices = {"USB\\VID_E5A7&PID_19C4&REV_0100"};
+                FakeDriver driver;
+                driver.flash = MakeFirmwareImage(version);
+                driver.codeVersion = version;
+                DamagedImages images(damaged);
+                const SwitchFlags flags{true, old};
+                const Decision opening = OpeningCheck(inventory, driver, images, flags);
+                EXPECT_EQ(driver.reads, named && !installed ? 1 : 0);
+                int id = 133;
+                FakeDriver writeDriver = driver;
+                const Decision write = WriteCheck(writeDriver, images, flags, id);
+                FakeInventory dueInventory = inventory;
+                FakeDriver dueDriver = driver;
+                const Ending due = UpdateDueCheck(dueInventory, dueDriver, images, old);
+                if (installed) {
+                    ExpectDecision(opening, named ? Expected{NextStep::CloseCancelled, IDS_IMAGE_DAMAGED}
+                                                  : Expected{NextStep::WaitForUser});
+                    ExpectDecision(write, {NextStep::CloseCancelled, IDS_IMAGE_DAMAGED});
+                    EXPECT_EQ(RefusalEnding(*write.message), Ending::ImageDamaged);
+                    EXPECT_EQ(writeDriver.opens, driver.opens);
+                    EXPECT_EQ(due, Ending::ImageDamaged);
+                    EXPECT_EQ(dueDriver.opens, driver.opens);
+                    EXPECT_EQ(dueInventory.visits, inventory.visits);
+                } else {
+                    ExpectDecision(opening, {NextStep::WaitForUser});
+                    ExpectDecision(write, {NextStep::RunUpdate});
+                    EXPECT_EQ(due, named ? Ending::AlreadyLatest : Ending::UpdateDue);
+                }
             }
         }
     }

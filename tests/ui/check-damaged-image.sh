@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # A copy of the program with one byte changed inside a firmware image it carries, against a camera
-# with older firmware: every kind of run ends with exit code 7 before the camera is touched (no
-# open, erase, write or read), the windowed run shows text 117 and, like /quiet, writes a record
-# "image-damaged" naming the image; /quiet and /check show nothing and /check writes no record.
-# Image 134 is checked for /old the same way. The untouched program still updates the camera.
+# with older firmware: every kind of run ends with exit code 7 and nothing erased, written or read
+# back. The windowed run shows text 117 at the write button and closes, and like /quiet writes a
+# record "image-damaged" naming the image; /quiet and /check show nothing, and /check, which does
+# not open the camera at all, writes no record. Image 134 is checked for /old the same way. The
+# untouched program still updates the camera.
 #   check-damaged-image.sh BIN_FOLDER
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -32,7 +33,7 @@ history="$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')")/Terv
 records() { (grep -cv '^#' "$history" 2>/dev/null) || true; }
 last_record() { tail -n 1 "$history" | tr '\t' '\n' | grep -E "^($1)=" | tr '\n' ' ' | sed 's/ $//'; }
 calls() { run_vcam "$bin" status | tr -d '\r' | sed -n 's/^calls: *[0-9]* (\(.*\)),.*/\1/p'; }
-untouched="opens 0, versions 0, erases 0, writes 0, reads 0"
+untouched="*erases 0, writes 0, reads 0"
 
 # The program folder with image ID's byte at 1000 past its start flipped; prints the folder.
 damaged_copy() {
@@ -64,8 +65,8 @@ for id in 133 134; do
     [ "$id" = 134 ] && switches=(/old)
     before=$(records)
     windowed "$app" "${switches[@]}"
-    expect "$id: the message" "message: The firmware inside this program is damaged. Download Tervolin again." \
-        "$(grep '^message:' "$work/walk.log" || true)"
+    expect "$id: the message" "outcome: The firmware inside this program is damaged. Download Tervolin again." \
+        "$(grep '^outcome:' "$work/walk.log" || true)"
     expect "$id: the exit code" "*exit code 7" "$(grep '^program ended' "$work/walk.log" || true)"
     expect "$id: the camera" "$untouched" "$(calls)"
     expect "$id: a record" "$((before + 1))" "$(records)"
@@ -74,10 +75,14 @@ for id in 133 134; do
     # Unattended: nobody answers, so a window that waited would hold the run to the time-out.
     for mode in /quiet /check; do
         before=$(records)
+        run_vcam "$bin" plug --version "SN9C250 0. 0. 5.11SBFgE" >/dev/null
         status=0
         timeout 60 wine "$app/Tervolin.exe" "$mode" "${switches[@]}" >/dev/null 2>&1 || status=$?
         expect "$id $mode: the exit code" 7 "$status"
         expect "$id $mode: the camera" "$untouched" "$(calls)"
+        if [ "$mode" = /check ]; then
+            expect "$id /check: the camera not opened" "opens 0, versions 0, *" "$(calls)"
+        fi
         if [ "$mode" = /quiet ]; then
             expect "$id /quiet: the record" "mode=quiet target=$id ending=image-damaged exit=7" \
                 "$(last_record 'mode|target|ending|exit')"

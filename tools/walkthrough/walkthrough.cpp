@@ -76,7 +76,13 @@ int main(int argc, char** argv) {
         std::printf("pressing: %s\n", ChildText(main, IDOK).c_str());
         PressButton(GetDlgItem(main, IDOK));
 
-        if (HWND update = WaitForScreen(pid, Screen::UpdateDialog, 10000)) {
+        // The update dialog, unless a refusal comes first.
+        for (DWORD end = GetTickCount() + 10000;
+             GetTickCount() < end && !IsShowing(pid, Screen::UpdateDialog) &&
+             !IsShowing(pid, Screen::MessageBox);
+             Sleep(50)) {
+        }
+        if (HWND update = WaitForScreen(pid, Screen::UpdateDialog, 0)) {
             Sleep(600);
             Shot(update, "update-dialog");
         }
@@ -101,7 +107,10 @@ int main(int argc, char** argv) {
         break;
     }
     DWORD exitCode = 0;
-    if (!program.WaitForExit(20000, &exitCode))
+    const bool ended = program.WaitForExit(20000, &exitCode);
+    // A refusal at the write button may close the window too: only the exit code tells success.
+    succeeded = succeeded && ended && exitCode == 0;
+    if (!ended)
         std::printf("the program did not end\n");
     else
         std::printf("program ended: %s, exit code %lu\n",
