@@ -100,14 +100,32 @@ TEST(DialogTemplate, HeaderFontAndItemsOfEachForm) {
     for (std::uint16_t points : {0x0008, 0xFFF8}) // a negative point size is taken by its magnitude
         EXPECT_EQ(Describe(ExtendedTemplate(0x90C800C8, points).Bytes()),
                   "extended style 90c800c8 ex 40000 size 282x115 font 8pt 0 MS Shell Dlg" + items);
+    EXPECT_NE(Describe(ExtendedTemplate(0x90C800C8, 0x7FFF).Bytes()).find(" font 32767pt "),
+              std::string::npos);
     // Without the set-font bit the font is Tahoma.
     EXPECT_EQ(Describe(ExtendedTemplate(0x90C80088).Bytes()),
               "extended style 90c80088 ex 40000 size 282x115 font 8pt 400 Tahoma" + items);
     for (bool byName : {false, true})
         EXPECT_EQ(Describe(WithMenu(byName).Bytes()),
                   "extended style 80c80048 ex 0 size 10x10 menu font 9pt 700 italic Arial");
-    EXPECT_EQ(Describe(PlainTemplate().Bytes()),
-              "plain style 80c800c8 ex 0 size 235x55 font 8pt 0 MS Shell Dlg | 1 50010001 at 178,7 50x16");
+    // Items past the template's count are not its own.
+    Builder more = PlainTemplate();
+    more.Align()
+        .U32(0x50010001)
+        .U32(0)
+        .U16(1)
+        .U16(2)
+        .U16(3)
+        .U16(4)
+        .U16(2)
+        .U16(0xFFFF)
+        .U16(0x0080)
+        .Str(u"")
+        .U16(0);
+    for (const Builder& plain : {PlainTemplate(), more})
+        EXPECT_EQ(
+            Describe(plain.Bytes()),
+            "plain style 80c800c8 ex 0 size 235x55 font 8pt 0 MS Shell Dlg | 1 50010001 at 178,7 50x16");
     // An item's creation data is skipped; an item whose data runs past the end is left out.
     Builder extra;
     extra.U32(0x80C80088).U32(0).U16(3).U16(0).U16(0).U16(100).U16(50).U16(0).U16(0).Str(u"").Align();

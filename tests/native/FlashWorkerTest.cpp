@@ -146,6 +146,8 @@ TEST_F(FlashWorkerTest, FailedAttemptIsRetriedAndLoggedWithItsFirstDifference) {
         // A failed erase skips the write but not the read-back, which finds the old firmware
         // differing where its version text does ("...gE" against "...gG").
         {Fault::EraseFail, "EREWRV", "erase:failed,read:ok,differs@30;erase:ok,read:ok"},
+        // A read that failed compared nothing.
+        {Fault::ReadFail, "EWREWRV", "erase:ok,read:failed;erase:ok,read:ok"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(FaultName(c.fault));

@@ -102,11 +102,15 @@ TEST(UpdateChecks, DecisionTables) {
             int id = 133;
             if (step == kUpdateDue) {
                 EXPECT_EQ(EndingExitCode(UpdateDueCheck(inventory, driver, images, c.flags.old)), c.due);
-            } else if (opening) {
-                ExpectDecision(OpeningCheck(inventory, driver, images, c.flags), c.opening);
             } else {
-                ExpectDecision(WriteCheck(driver, images, c.flags, id), c.write);
-                EXPECT_EQ(id, c.flags.old ? 134 : 133);
+                const Decision decision = opening ? OpeningCheck(inventory, driver, images, c.flags)
+                                                  : WriteCheck(driver, images, c.flags, id);
+                ExpectDecision(decision, opening ? c.opening : c.write);
+                // What the camera said, for the history; nothing where it was not asked.
+                const bool asked =
+                    !(opening && c.camera == Camera::Absent) && c.camera != Camera::Unreachable;
+                EXPECT_EQ(decision.reported, asked ? c.version : "");
+                EXPECT_EQ(id, !opening && c.flags.old ? 134 : 133);
             }
             const int opens = step != kWrite && c.camera == Camera::Absent ? 0 : 1;
             EXPECT_EQ(driver.opens, opens) << opening;

@@ -201,6 +201,10 @@ TEST_F(VirtualCameraTest, ReportsTheCodeVersionFromTheFlashWhichEraseSetsAndWrit
     FlashImage unending(kFlashSize, 'V');
     std::copy_n("SN9C250", 8, unending.begin());
     EXPECT_EQ(ReportedCodeVersion(unending), std::string(51, 'V'));
+    // The magic alone is a flash with an empty version, one byte less none at all.
+    EXPECT_EQ(ReportedCodeVersion(FlashImage(unending.begin(), unending.begin() + 8)), "");
+    EXPECT_EQ(ReportedCodeVersion(FlashImage(unending.begin(), unending.begin() + 7)),
+              "SN9C250 BOOT ROM 1.00");
     ASSERT_TRUE(PluggedWith({}, MakeFirmwareImage(std::string(60, 'V'))).GetCodeVersion(buffer));
     EXPECT_EQ(Text(buffer), std::string(51, 'V'));
 }
@@ -288,12 +292,17 @@ TEST_F(VirtualCameraTest, ReadFaults) {
     EXPECT_EQ(flipped, 1);
     EXPECT_EQ(Flash(), m_older); // the flash itself is intact
     EXPECT_EQ(Read(flipping), m_older);
-    // In a one-byte read the flipped bit is one of that byte's, whichever the seed draws.
-    for (std::uint64_t seed = 1; seed <= 32; ++seed) {
+    // One bit flipped whichever the seed draws, in a one-byte read one of that byte's.
+    for (std::uint64_t seed = 1; seed <= 64; ++seed) {
         std::uint8_t byte = 0;
         ASSERT_TRUE(
             PluggedWith(With(Fault::ReadFlip, 1, seed)).ReqToDriver(kRequestReadFlash, 100, &byte, 1));
         EXPECT_EQ(__builtin_popcount(byte ^ m_older[100]), 1) << seed;
+        data = Read(PluggedWith(With(Fault::ReadFlip, 1, seed)));
+        flipped = 0;
+        for (std::size_t i = 0; i < kFlashSize; ++i)
+            flipped += __builtin_popcount(data[i] ^ m_older[i]);
+        EXPECT_EQ(flipped, 1) << seed;
     }
 
     data = Read(PluggedWith(With(Fault::ReadCorrupt, 1)));
@@ -762,6 +771,13 @@ TEST(CameraState, FilesHaveFixedKeysOrderAndFormatting) {
               2);
     ASSERT_TRUE(LoadState(folder.Path()));
     EXPECT_EQ(FormatState(*LoadState(folder.Path())), settings + counters);
+    // A file that cannot be replaced (a folder stands in its place) is not: said so, nothing left.
+    std::filesystem::remove(folder.Path() / "counters.ini");
+    std::filesystem::create_directory(folder.Path() / "counters.ini");
+    EXPECT_FALSE(SaveState(folder.Path(), state));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
+                            std::filesystem::directory_iterator()),
+              2);
 }
 
 // Every key takes values up to its greatest, into its own field, and refuses one more; malformed
