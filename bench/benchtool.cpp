@@ -319,7 +319,7 @@ int Soak(int jobs, unsigned seed) {
         settings.stuckOffset = below(kFlashSize);
         settings.stuckMask = 1u << below(8);
         settings.partialBytes = below(kFlashSize);
-        VirtualCamera::Plug(folder, MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgE"), settings);
+        VirtualCamera::Plug(folder, MakeFirmwareImage(kOlder), settings);
         FirmwareResourceId = below(2) ? kDefaultFirmwareResourceId : kOldFirmwareResourceId;
 
         CWinThread* worker =

@@ -153,21 +153,16 @@ TEST(UpdateChecks, DamagedImageIsNeverComparedNorErasedOver) {
                 const SwitchFlags flags{true, old};
                 const Decision opening = OpeningCheck(inventory, driver, images, flags);
                 EXPECT_EQ(driver.reads, named && !installed ? 1 : 0);
+                const int opened = driver.opens;
                 int id = 133;
-                FakeDriver writeDriver = driver;
-                const Decision write = WriteCheck(writeDriver, images, flags, id);
-                FakeInventory dueInventory = inventory;
-                FakeDriver dueDriver = driver;
-                const Ending due = UpdateDueCheck(dueInventory, dueDriver, images, old);
+                const Decision write = WriteCheck(driver, images, flags, id);
+                const Ending due = UpdateDueCheck(inventory, driver, images, old);
                 if (installed) {
                     ExpectDecision(opening, named ? Expected{NextStep::CloseCancelled, IDS_IMAGE_DAMAGED}
                                                   : Expected{NextStep::WaitForUser});
                     ExpectDecision(write, {NextStep::CloseCancelled, IDS_IMAGE_DAMAGED});
-                    EXPECT_EQ(RefusalEnding(*write.message), Ending::ImageDamaged);
-                    EXPECT_EQ(writeDriver.opens, driver.opens);
                     EXPECT_EQ(due, Ending::ImageDamaged);
-                    EXPECT_EQ(dueDriver.opens, driver.opens);
-                    EXPECT_EQ(dueInventory.visits, inventory.visits);
+                    EXPECT_EQ(driver.opens, opened);
                 } else {
                     ExpectDecision(opening, {NextStep::WaitForUser});
                     ExpectDecision(write, {NextStep::RunUpdate});

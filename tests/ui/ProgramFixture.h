@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
-#include <map>
 #include <string>
 
 #include "core/FirmwareVersion.h"
@@ -23,7 +22,6 @@
 #include "tools/uidriver/CutOffRecovery.h"
 #include "tools/uidriver/UiDriver.h"
 
-inline constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
 inline constexpr char kLanguageKey[] = "SOFTWARE\\Quellmar\\Webcam";
 inline constexpr char kFailed[] = "Firmware update could not be completed";
 inline constexpr char kNotPluggedIn[] = "The camera is not plugged in";

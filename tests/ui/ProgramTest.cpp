@@ -462,15 +462,15 @@ TEST_F(ProgramTest, LibrariesMissingOrReplacedBesideTheProgram) {
     }
 }
 
-// An update, the target already there, a read-back that always differs. On x86 the stdcall builds
-// take their arguments off the stack themselves, the cdecl ones leave them.
-TEST_F(ProgramTest, DriverLibrariesBuiltEveryWayEndAsTheVirtualCameraDoes) {
-    const char* const forms[] = {
-        "RevezoDaRur.dll",       "lookalike_cdecl.dll",
-#ifndef _WIN64
-        "lookalike_stdcall.dll", "lookalike_stdcall_at.dll", "lookalike_stdcall_underscore_at.dll",
+// An update, the target already there, a read-back that always differs. On x86 a stdcall build
+// takes its arguments off the stack itself, a cdecl one leaves them (IdentificationTest binds the
+// decorated names, and win32.package_driver updates through each).
+TEST_F(ProgramTest, DriverLibrariesOfEitherConventionEndAsTheVirtualCameraDoes) {
+#ifdef _WIN64
+    const char* const forms[] = {"RevezoDaRur.dll", "lookalike_cdecl.dll"};
+#else
+    const char* const forms[] = {"RevezoDaRur.dll", "lookalike_cdecl.dll", "lookalike_stdcall.dll"};
 #endif
-    };
     const std::string differs = "erase:ok,read:ok,differs@65535";
     for (const char* form : forms) {
         SCOPED_TRACE(form);

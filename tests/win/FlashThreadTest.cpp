@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -26,7 +25,7 @@ protected:
     void SetUp() override {
         m_folder = FreshFolder("vcam-flash-thread");
         FirmwareResourceId = kDefaultFirmwareResourceId;
-        ASSERT_TRUE(VirtualCamera::Plug(m_folder, MakeFirmwareImage("SN9C250 0. 0. 5.11SBFgE"), {}));
+        ASSERT_TRUE(VirtualCamera::Plug(m_folder, MakeFirmwareImage(kOlder), {}));
     }
     void TearDown() override { std::filesystem::remove_all(m_folder); }
 

@@ -35,8 +35,9 @@ private:
     DWORD m_processId = 0;
 };
 
-// The older firmware the runs start from, and what the program says of the default target.
+// The older firmware the runs start from, the default target, and what the program says of it.
 inline constexpr char kOlder[] = "SN9C250 0. 0. 5.11SBFgE";
+inline constexpr char kTarget[] = "SN9C250 0. 0. 5.11SBFgG";
 inline constexpr char kQuestion[] =
     "Are you sure you want to upgrade the firmware?\nQuellmar Vistrel Solentra V2.0.7";
 inline constexpr char kSucceeded[] =
