@@ -226,6 +226,24 @@ def ReadEquivalents(readme):
     return keys
 
 
+def ReadRules(readme):
+    """The README's rules: "- rule `FILE` OPERATOR `FUNCTION` — why", OPERATOR "any" for all. A
+    survivor a rule covers is equivalent; a mutant it covers that the tests kill still counts."""
+    pattern = re.compile(r"^- rule `([^`]+)` (\w+) `([^`]+)` — .+$")
+    rules = set()
+    if os.path.exists(readme):
+        for line in open(readme, encoding="utf-8"):
+            match = pattern.match(line.rstrip("\n"))
+            if match:
+                rules.add(match.groups())
+    return rules
+
+
+def Covered(mutant, rules):
+    function = mutant.function.split("#")[0]
+    return any(f == mutant.file and o in ("any", mutant.operator) and g == function for f, o, g in rules)
+
+
 def Run(command, timeout=None):
     return subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout).returncode
 
@@ -267,6 +285,7 @@ def Main():
 
     files = args.files or DEFAULT_FILES
     equivalents = ReadEquivalents(os.path.join(REPO, "tests", "mutation", "README.md"))
+    rules = ReadRules(os.path.join(REPO, "tests", "mutation", "README.md"))
     sources, everything = {}, []
     for rel in files:
         source, mutants = Collect(os.path.join(REPO, rel), rel)
@@ -293,7 +312,7 @@ def Main():
     took, slow = Baseline(binary, args.build)
     timeout = max(10.0, took * 3)
     results = {}  # file -> [killed, survived, not compiled]
-    survivors = []
+    survivors, ruled = [], []
     try:
         for number, m in enumerate(chosen, 1):
             path = os.path.join(REPO, m.file)
@@ -316,7 +335,10 @@ def Main():
                         except subprocess.TimeoutExpired:
                             outcome = "killed (hangs)"
                             break
-                    if outcome == "survived":
+                    if outcome == "survived" and Covered(m, rules):
+                        outcome = "survived, equivalent by rule"
+                        ruled.append(m)
+                    elif outcome == "survived":
                         tally[1] += 1
                         survivors.append(m)
                     else:
@@ -344,7 +366,8 @@ def Main():
             print(f"{m.Entry()}  (line {m.line})")
     share = f"{100.0 * total_killed / total_run:.1f} %" if total_run else "-"
     print(f"\nmutation score: {share} ({total_killed} of {total_run} compiled mutants killed; "
-          f"{len(listed)} drawn mutants left out as equivalent; seed {args.seed}, sample {args.sample or 'all'})")
+          f"{len(listed)} drawn mutants left out as equivalent, {len(ruled)} survivors equivalent by rule; "
+          f"seed {args.seed}, sample {args.sample or 'all'})")
     return 0
 
 
