@@ -16,6 +16,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # Every command that fails and ends a script says so: which script, the command and its exit code.
 # Steps whose output is kept out of sight run through `quietly`, which shows that output's end.
+# A failure inside $(...) stops the script too, not only the substitution's last command.
+shopt -s inherit_errexit
 set -E
 say_failed() {
     echo "$(basename "$0"): failed at line $3 with exit code $1: $2" >&2

@@ -58,7 +58,7 @@ sign_file() {
     local file=$1 timestamp=()
     [ -z "$sign_timestamp" ] || timestamp=(-ts "$sign_timestamp")
     osslsigncode sign -pkcs12 "$sign_pfx" -readpass "$sign_password_file" -h sha256 "${timestamp[@]}" \
-        -n "Tervolin" -in "$file" -out "$file.signed" >/dev/null
+        -n "Tervolin" -in "$file" -out "$file.signed" >/dev/null || return 1
     mv "$file.signed" "$file"
 }
 
@@ -96,7 +96,7 @@ make_package() {
     sed 's/$/\r/' <<<"$readme" >"$stage/$name/ReadMe.txt"
     if [ -n "$sign_pfx" ]; then
         while IFS= read -r file; do
-            sign_file "$file"
+            sign_file "$file" || return 1
         done < <(find "$stage/$name" -type f \( -name '*.exe' -o -name '*.dll' \))
     fi
     rm -f "$out/$name.zip"
@@ -108,19 +108,30 @@ make_package() {
 
 # Writes every package of the program folders BIN... into OUT_FOLDER: a user package each, and the
 # demo package of the x86 one; then OUT_FOLDER/SHA256SUMS, which `sha256sum -c` reads, listing
-# them. A driver library to bundle is checked first: refused, no package is written.
+# them. A driver library to bundle is checked first: refused, no package is written. The packages
+# of an earlier run go first, and the new ones arrive together once all are made and signed, so
+# that a run that fails leaves none behind to be taken for its own.
 write_packages() {
-    local out=$1 bin zips=()
+    local out=$1 bin staging zip zips=()
     shift
     if [ -n "$package_driver" ]; then
         check_driver_library "$package_driver" || return 1
     fi
+    mkdir -p "$out"
+    rm -f "$out"/Tervolin-*.zip "$out/SHA256SUMS"
+    staging=$(mktemp -d)
     for bin in "$@"; do
-        zips+=("$(make_package "$bin" "$out")")
+        zip=$(make_package "$bin" "$staging") || return 1
+        zips+=("$zip")
         if [[ "$(file -b "$bin/Tervolin.exe")" == *80386* ]]; then
-            zips+=("$(make_package "$bin" "$out" demo)")
+            zip=$(make_package "$bin" "$staging" demo) || return 1
+            zips+=("$zip")
         fi
     done
-    (cd "$out" && sha256sum "${zips[@]##*/}" >SHA256SUMS)
-    printf '%s\n' "${zips[@]}"
+    (cd "$staging" && sha256sum "${zips[@]##*/}" >SHA256SUMS)
+    mv "$staging"/* "$out/"
+    rmdir "$staging"
+    for zip in "${zips[@]}"; do
+        echo "$out/${zip##*/}"
+    done
 }

@@ -2,7 +2,8 @@
 # Signed packages (scripts/package --sign): with a throwaway code-signing certificate made here,
 # every program and library of the unpacked x64 package verifies against it, and one changed by a
 # byte after signing does not; the signed program still updates the virtual camera; SHA256SUMS
-# passes `sha256sum -c`, and fails once a package is changed.
+# passes `sha256sum -c`, and fails once a package is changed. A key that does not open leaves no
+# package at all, never an unsigned one.
 #   check-package-signed.sh BIN_FOLDER      (the x64 build's)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -63,6 +64,11 @@ expect "the signed program updates" "0 image 133*" \
 expect "checksums" "$name.zip: OK" "$(cd "$work/dist" && sha256sum -c SHA256SUMS 2>&1 || true)"
 printf 'x' | dd of="$zip" bs=1 seek=100 conv=notrunc status=none
 expect "checksums of a changed package" "$name.zip: FAILED*" "$(cd "$work/dist" && sha256sum -c SHA256SUMS 2>&1 || true)"
+
+printf 'not the password' >"$work/wrong"
+status=0
+(sign_password_file="$work/wrong" && write_packages "$work/dist" "$bin") >/dev/null 2>&1 || status=$?
+expect "a key that does not open" "failed, left:" "$([ "$status" -ne 0 ] && echo failed), left:$(ls "$work/dist")"
 
 echo "$failures problems"
 [ "$failures" -eq 0 ]
