@@ -33,7 +33,6 @@ TEST(RunEnding, EveryEndingItsNameExitCodeAndRecord) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_STREQ(EndingName(c.ending), c.name);
-        EXPECT_EQ(EndingExitCode(c.ending, kSoFar), c.exitCode);
         const std::string exit = c.ending == Ending::Begun ? "-" : std::to_string(c.exitCode);
         EXPECT_EQ(
             FormatRecord(EndingRecord(c.ending, seen, kSoFar)),

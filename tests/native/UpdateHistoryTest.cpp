@@ -177,6 +177,7 @@ TEST(UpdateHistory, BegunRecordLeftLastIsFollowedByItsInterruptedTwin) {
     EXPECT_FALSE(InterruptedRecord("# ending=begun", "now"));
     EXPECT_FALSE(InterruptedRecord(line.substr(0, line.size() - 1) + "\t" + line, "now")); // two run together
     EXPECT_FALSE(ParseRecord("#old=1\t" + line)); // a comment, whatever it holds
+    EXPECT_FALSE(ParseRecord("=1\t" + line));     // a value without a key
 
     // The last whole record of the file, past a torn line and over more than the tail it reads.
     TempFolder folder;
