@@ -890,7 +890,7 @@ TEST_F(VirtualCameraTest, TornOrHostileStateFilesReadAsTheLastWholeStateOrNoCame
     EXPECT_EQ(files, (std::vector<std::string>{"camera.ini", "counters.ini", "flash.bin"}));
 
     // Temporary files left by writers that were ended, whole and half-written.
-    const std::string newer = FormatSettings(CameraSettings{}) + "# end \r\n";
+    const std::string newer = FormatSettings(CameraSettings{}) + " # end \r\n";
     WriteText("camera.ini.4242-17.tmp", newer);
     WriteText("counters.ini.4242-17.tmp", "calls=9");
     WriteText("camera.ini.4243-17.tmp", newer.substr(0, 40));
@@ -919,7 +919,7 @@ TEST_F(VirtualCameraTest, TornOrHostileStateFilesReadAsTheLastWholeStateOrNoCame
     EXPECT_EQ(FormatSettings(State().settings), FormatSettings(whole.settings));
     EXPECT_GT(camera.Initialize_DriverInterface(), 0);
 
-    // A state file may fill the 64 KiB a reader takes (its closing line ends in a blank and CR LF).
+    // A state file may fill the 64 KiB a reader takes (its closing line padded with blanks, CR LF).
     WriteText("camera.ini", std::string(64 * 1024 - newer.size() - 1, '#') + "\n" + newer);
     EXPECT_TRUE(LoadSettings(m_folder.Path()));
     // Whole files that a camera cannot have written read as no camera either: a malformed value,
