@@ -9,9 +9,8 @@
 // user's language module, creates its layer window before it decodes the skin, lays the dialog out
 // again from its template, resizes both windows with the program's SetWindowPos flags (which
 // activate them), hands the layer window's DC to the layered update, fetches the system menu and
-// sets the icon, and runs the opening check while the dialog initialises: the firmware image
-// hashed against its digest, the device-inventory lookup and the driver's open, version read and
-// close. Both write their start-up phases as the
+// sets the icon, and runs the opening check's device-inventory lookup and the driver's open,
+// version read and close while the dialog initialises. Both write their start-up phases as the
 // program does (TERVOLIN_TRACE_STARTUP=1).
 #include <windows.h>
 #include <commctrl.h>
@@ -32,7 +31,6 @@
 #include "res/resource.h"
 #ifdef SAME_ORDER_BASELINE
 #include "app/DriverLibrary.h"
-#include "app/FlashThread.h"
 #include "app/SetupApiInventory.h"
 #include "Controls/DialogFontAdjuster.h"
 #include "core/CameraDetection.h"
@@ -313,11 +311,8 @@ void CMainWindow::Initialise(HWND dialog) {
     SendMessageA(dialog, DM_SETDEFID, IDOK, 0);
     TraceStartup("initialised");
 #ifdef SAME_ORDER_BASELINE
-    // The opening check as the program makes it: the firmware image it would install checked
-    // against its digest, the camera in the device inventory, then its code version through the
-    // driver library beside the program.
-    CResourceImages images;
-    images.IsSound(kDefaultFirmwareResourceId);
+    // The opening check as the program makes it: the camera in the device inventory, then its
+    // code version through the driver library beside the program.
     CSetupApiInventory inventory;
     CDriverLibrary driver;
     if (FindCamera(inventory) == kCameraFound)
