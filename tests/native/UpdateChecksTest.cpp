@@ -140,8 +140,7 @@ TEST(UpdateChecks, DamagedImageIsNeverComparedNorErasedOver) {
     for (const bool old : {false, true}) {
         for (const char* version : {kOlder, old ? kOldTarget : kTarget}) {
             for (const int damaged : {133, 134}) {
-                SCOPED_TRACE(std::string(version) + (old ? " /old" : "") + ", damaged " +
-                             std::to_string(damaged));
+                SCOPED_TRACE(std::string(version) + (old ? " /old " : " ") + std::to_string(damaged));
                 const bool installed = damaged == (old ? 134 : 133);
                 const bool named = version != kOlder;
                 FakeInventory inventory;
