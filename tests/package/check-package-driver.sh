@@ -9,6 +9,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/lib/common.sh"
+. "$here/../lib/checks.sh"
 . "$here/../../scripts/lib/package.sh"
 bin=$(cd "$1" && pwd)
 tests="$bin/../tests"
@@ -18,15 +19,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-failures=0
-expect() {
-    if [[ "$3" == $2 ]]; then
-        echo "ok: $1"
-    else
-        echo "FAIL: $1: got \"$3\", expected \"$2\""
-        failures=$((failures + 1))
-    fi
-}
 
 # Refusals, through the script itself: its exit code, its error output, and build/dist untouched.
 mkdir -p "$work/x64"
@@ -78,5 +70,4 @@ for form in cdecl stdcall stdcall_at stdcall_underscore_at; do
         "$status $(run_vcam "$bin" status | tr -d '\r' | sed -n 's/^flash holds: *//p')"
 done
 
-echo "$failures problems"
-[ "$failures" -eq 0 ]
+finish

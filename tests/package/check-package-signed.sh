@@ -8,6 +8,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/lib/common.sh"
+. "$here/../lib/checks.sh"
 . "$here/../../scripts/lib/package.sh"
 bin=$(cd "$1" && pwd)
 skip_unless_runs_here "$bin/Tervolin.exe"
@@ -17,15 +18,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-failures=0
-expect() {
-    if [[ "$3" == $2 ]]; then
-        echo "ok: $1"
-    else
-        echo "FAIL: $1: got \"$3\", expected \"$2\""
-        failures=$((failures + 1))
-    fi
-}
 verify() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >/dev/null 2>&1 && echo verified || echo refused; }
 
 openssl req -x509 -newkey rsa:2048 -sha256 -days 2 -nodes -subj "/CN=Tervolin test signer" \
@@ -70,5 +62,4 @@ status=0
 (sign_password_file="$work/wrong" && write_packages "$work/dist" "$bin") >/dev/null 2>&1 || status=$?
 expect "a key that does not open" "failed, left:" "$([ "$status" -ne 0 ] && echo failed), left:$(ls "$work/dist")"
 
-echo "$failures problems"
-[ "$failures" -eq 0 ]
+finish

@@ -7,17 +7,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 unset TERVOLIN_MODE
 . "$here/../../scripts/lib/common.sh"
+. "$here/../lib/checks.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-expect() {
-    if [ "$2" = "$3" ]; then
-        echo "ok: $1: $3"
-    else
-        echo "FAIL: $1: $3, expected $2"
-        failures=$((failures + 1))
-    fi
-}
 
 # A program that starts and exits 42, one that starts and exits otherwise, and the i386 probe
 # marked for another processor, which the kernel refuses as it refuses a 32-bit program where
@@ -77,5 +69,4 @@ expect "wine-stable (wineboot, winepath), x64-only" "$build/wine64-loader/wine-s
     "$(in_mode x64-only command -v wine-stable)"
 expect "wine, both" "/usr/bin/wine" "$(in_mode both bash -c 'command -v wine || echo none')"
 
-echo "$failures problems"
-[ "$failures" -eq 0 ]
+finish

@@ -9,6 +9,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/lib/common.sh"
+. "$here/../lib/checks.sh"
 bin=$(cd "$1" && pwd)
 skip_unless_runs_here "$bin/Tervolin.exe"
 work=$(mktemp -d)
@@ -17,15 +18,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-failures=0
-expect() {
-    if [[ "$3" == $2 ]]; then
-        echo "ok: $1"
-    else
-        echo "FAIL: $1: got \"$3\", expected \"$2\""
-        failures=$((failures + 1))
-    fi
-}
 
 TERVOLIN_VCAM=$(winpath "$work/camera")
 export TERVOLIN_VCAM
@@ -98,5 +90,4 @@ windowed "$work/app133"
 expect "untouched: the outcome" "outcome: Upgrading the firmware successful*" "$(grep '^outcome:' "$work/walk.log" || true)"
 expect "untouched: the flash" "image 133*" "$(run_vcam "$bin" status | tr -d '\r' | sed -n 's/^flash holds: *//p')"
 
-echo "$failures problems"
-[ "$failures" -eq 0 ]
+finish
