@@ -118,10 +118,15 @@ use_machine_mode() {
 }
 use_machine_mode
 
+# Whether the Windows program or library FILE is a 32-bit (x86) one.
+is_x86() {
+    [[ "$(file -b "$1")" == *80386* ]]
+}
+
 # Whether this machine runs the Windows program PROGRAM: every 64-bit one, a 32-bit one unless in
 # x64-only mode.
 runs_here() {
-    [ "$machine_mode" != x64-only ] || [[ "$(file -b "$1")" != *80386* ]]
+    [ "$machine_mode" != x64-only ] || ! is_x86 "$1"
 }
 
 # Ends a test that would start the 32-bit PROGRAM on a machine that cannot, with the line that

@@ -96,7 +96,7 @@ make_package() {
     sed 's/$/\r/' <<<"$readme" >"$stage/$name/ReadMe.txt"
     if [ -n "$sign_pfx" ]; then
         while IFS= read -r file; do
-            sign_file "$file" || return 1
+            sign_file "$file" || { rm -rf "$stage"; return 1; }
         done < <(find "$stage/$name" -type f \( -name '*.exe' -o -name '*.dll' \))
     fi
     rm -f "$out/$name.zip"
@@ -112,7 +112,7 @@ make_package() {
 # of an earlier run go first, and the new ones arrive together once all are made and signed, so
 # that a run that fails leaves none behind to be taken for its own.
 write_packages() {
-    local out=$1 bin staging zip zips=()
+    local out=$1 bin kind staging zip zips=()
     shift
     if [ -n "$package_driver" ]; then
         check_driver_library "$package_driver" || return 1
@@ -121,12 +121,10 @@ write_packages() {
     rm -f "$out"/Tervolin-*.zip "$out/SHA256SUMS"
     staging=$(mktemp -d)
     for bin in "$@"; do
-        zip=$(make_package "$bin" "$staging") || return 1
-        zips+=("$zip")
-        if [[ "$(file -b "$bin/Tervolin.exe")" == *80386* ]]; then
-            zip=$(make_package "$bin" "$staging" demo) || return 1
+        for kind in "" $(is_x86 "$bin/Tervolin.exe" && echo demo); do
+            zip=$(make_package "$bin" "$staging" $kind) || { rm -rf "$staging"; return 1; }
             zips+=("$zip")
-        fi
+        done
     done
     (cd "$staging" && sha256sum "${zips[@]##*/}" >SHA256SUMS)
     mv "$staging"/* "$out/"

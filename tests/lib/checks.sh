@@ -12,6 +12,13 @@ expect() {
     fi
 }
 
+# A scratch folder in $work, removed when the script ends, with the virtual camera of the program
+# folder $bin unplugged then.
+scratch_folder() {
+    work=$(mktemp -d)
+    trap 'run_vcam "$bin" unplug >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+}
+
 # The last line, and the script's exit code: non-zero when any check failed.
 finish() {
     echo "$failures problems"

@@ -13,12 +13,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/lib/package.sh"
 bin=$(cd "$1" && pwd)
 tests="$bin/../tests"
-work=$(mktemp -d)
-cleanup() {
-    run_vcam "$bin" unplug >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+scratch_folder
 
 # Refusals, through the script itself: its exit code, its error output, and build/dist untouched.
 mkdir -p "$work/x64"

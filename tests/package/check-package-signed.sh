@@ -12,12 +12,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/lib/package.sh"
 bin=$(cd "$1" && pwd)
 skip_unless_runs_here "$bin/Tervolin.exe"
-work=$(mktemp -d)
-cleanup() {
-    run_vcam "$bin" unplug >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+scratch_folder
 verify() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >/dev/null 2>&1 && echo verified || echo refused; }
 
 openssl req -x509 -newkey rsa:2048 -sha256 -days 2 -nodes -subj "/CN=Tervolin test signer" \

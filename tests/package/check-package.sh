@@ -82,7 +82,7 @@ if [ "$status" -ne 0 ] || [[ "$flash" != "image 133"* ]] || [ "$(records)" = "$b
 fi
 echo "$(basename "$app"): no driver library, not plugged in; with $(basename "$lookalike") updated (flash: $flash)"
 
-[[ "$(file -b "$bin/Tervolin.exe")" == *80386* ]] || exit 0
+is_x86 "$bin/Tervolin.exe" || exit 0
 run_vcam "$bin" unplug >/dev/null
 app=$(unpack demo "@RevezoDaRur.dll @vcam.exe")
 run_vcam "$app" plug --version "$older" >/dev/null

@@ -12,12 +12,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../lib/checks.sh"
 bin=$(cd "$1" && pwd)
 skip_unless_runs_here "$bin/Tervolin.exe"
-work=$(mktemp -d)
-cleanup() {
-    run_vcam "$bin" unplug >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+scratch_folder
 
 TERVOLIN_VCAM=$(winpath "$work/camera")
 export TERVOLIN_VCAM
